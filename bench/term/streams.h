@@ -1,0 +1,21 @@
+// The generated streams of the terminal benchmark.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "config/terminal_options.h"
+
+namespace parlane::bench {
+
+struct Stream {
+  std::string name;
+  Emulation emulation;  // the emulation Parlane interprets it with
+  std::string bytes;
+};
+
+// Five streams of at least `minBytes` each.
+std::vector<Stream> MakeStreams(size_t minBytes);
+
+}  // namespace parlane::bench

@@ -1,0 +1,31 @@
+// The Telnet command bytes and option numbers the links use.
+#pragma once
+
+#include <cstdint>
+
+namespace parlane::telnet {
+
+inline constexpr uint8_t kSe = 240;
+inline constexpr uint8_t kSb = 250;
+inline constexpr uint8_t kWill = 251;
+inline constexpr uint8_t kWont = 252;
+inline constexpr uint8_t kDo = 253;
+inline constexpr uint8_t kDont = 254;
+inline constexpr uint8_t kIac = 255;
+
+inline constexpr uint8_t kOptBinary = 0;
+inline constexpr uint8_t kOptNaws = 31;
+
+}  // namespace parlane::telnet
+
+namespace parlane {
+
+// The agreed TRANSMIT-BINARY state of a Telnet connection, per direction.
+// Outside binary mode a carriage return travels as CR NUL (or CR LF).
+struct TelnetBinaryState {
+  bool hostSendsBinary = false;  // the host has agreed (WILL BINARY) to send binary
+  bool weSendBinary = false;     // the host has agreed (DO BINARY) that we send binary
+  bool operator==(const TelnetBinaryState&) const = default;
+};
+
+}  // namespace parlane

@@ -1,0 +1,291 @@
+// The byte loop: Ground, Escape, TransferDetect, PrinterPassThrough and the
+// three Telnet states.
+#include "term/interpreter.h"
+
+#include <array>
+
+namespace parlane {
+
+namespace {
+
+// Bound on the local echo of replies that themselves cause replies; the
+// replies the terminal sends never do, so this only stops a runaway peer
+// implementation of the data send.
+constexpr int kMaxEchoRounds = 64;
+
+class DepthGuard {
+ public:
+  explicit DepthGuard(int& depth) : depth_(depth) { ++depth_; }
+  ~DepthGuard() { --depth_; }
+  DepthGuard(const DepthGuard&) = delete;
+  DepthGuard& operator=(const DepthGuard&) = delete;
+
+ private:
+  int& depth_;
+};
+
+}  // namespace
+
+std::string_view StateName(InterpreterState state) {
+  static constexpr std::array<std::string_view, 7> kNames = {
+      "Ground",           "Escape",        "TransferDetect",      "PrinterPassThrough",
+      "TelnetCommand",    "TelnetOption",  "TelnetSubnegotiation"};
+  const auto index = static_cast<size_t>(state);
+  return index < kNames.size() ? kNames[index] : "Ground";
+}
+
+Interpreter::Interpreter(TerminalScreen& screen, SessionHooks& hooks, InterpreterOptions options)
+    : screen_(screen), hooks_(hooks), options_(options) {}
+
+void Interpreter::Process(std::span<uint8_t> block) {
+  if (depth_ > 0) {
+    echo_.insert(echo_.end(), block.begin(), block.end());
+    return;
+  }
+  DepthGuard guard(depth_);
+  Run(block.data(), block.size(), block.data());
+  DrainEcho();
+}
+
+void Interpreter::Process(std::span<const uint8_t> block) {
+  if (depth_ > 0) {
+    echo_.insert(echo_.end(), block.begin(), block.end());
+    return;
+  }
+  DepthGuard guard(depth_);
+  Run(block.data(), block.size(), nullptr);
+  DrainEcho();
+}
+
+void Interpreter::Process(std::string_view text) {
+  Process(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+}
+
+void Interpreter::DrainEchoQueue() {
+  for (int round = 0; round < kMaxEchoRounds && !echo_.empty(); ++round) {
+    std::vector<uint8_t> pending;
+    pending.swap(echo_);
+    Run(pending.data(), pending.size(), pending.data());
+  }
+  echo_.clear();
+}
+
+bool Interpreter::WindowResized() {
+  if (!options_.telnet || !telnet_options_.WindowSizeAgreed()) return false;
+  SendRaw(telnet::WindowSizeReport(screen_.Columns(), screen_.Height()));
+  return true;
+}
+
+void Interpreter::Run(const uint8_t* data, size_t size, uint8_t* writable) {
+  if (size == 0) return;
+  hooks_.CaptureWrite({data, size});
+  script_running_ = hooks_.ScriptRunning();
+  emulation_ = screen_.Emu();
+  table_ = &GroundTable(emulation_, options_.telnet);
+  const uint8_t* p = data;
+  const uint8_t* end = data + size;
+  while (p < end) {
+    switch (state_) {
+      case InterpreterState::Ground:
+        p += GroundRun(p, end, writable != nullptr ? writable + (p - data) : nullptr);
+        break;
+      case InterpreterState::Escape:
+        p = EscapeRun(p, end);
+        break;
+      case InterpreterState::TransferDetect:
+        if (TransferDetectByte(*p++)) return;  // a download: the rest is dropped
+        break;
+      case InterpreterState::PrinterPassThrough:
+        PrinterByte(*p++);
+        break;
+      case InterpreterState::TelnetCommand:
+        TelnetCommandByte(*p++);
+        if (state_ == InterpreterState::Ground && p[-1] == telnet::kIac) {
+          // IAC IAC: one data byte 255, shown without script or control handling.
+          screen_.WriteGlyph(telnet::kIac, {p, static_cast<size_t>(end - p)});
+          screen_.PadToCursor();
+        }
+        break;
+      case InterpreterState::TelnetOption:
+        TelnetOptionByte(*p++);
+        break;
+      case InterpreterState::TelnetSubnegotiation:
+        TelnetSubnegotiationByte(*p++);
+        break;
+    }
+  }
+}
+
+size_t Interpreter::GroundRun(const uint8_t* p, const uint8_t* end, uint8_t* writable) {
+  if (script_running_ && hooks_.OfferToScript(*p) == ScriptVerdict::Ended) {
+    script_running_ = false;
+  }
+  const ByteClass cls = (*table_)[*p];
+  if (cls != ByteClass::Print) {
+    ControlByte(cls, p, end);
+    return 1;
+  }
+  // While a script runs every byte is offered to it first, so runs are single bytes.
+  const size_t available = static_cast<size_t>(end - p);
+  const size_t len =
+      script_running_ ? 1 : PrintRunLength(*table_, {p, available});
+  std::span<uint8_t> back;
+  if (writable != nullptr) back = {writable, len};
+  screen_.WriteRun({p, len}, back, {p + len, available - len});
+  return len;
+}
+
+void Interpreter::ControlByte(ByteClass cls, const uint8_t* p, const uint8_t* end) {
+  const std::span<const uint8_t> rest{p + 1, static_cast<size_t>(end - p - 1)};
+  switch (cls) {
+    case ByteClass::Print:
+    case ByteClass::Ignore:
+      break;
+    case ByteClass::Bell:
+      hooks_.Bell();
+      break;
+    case ByteClass::Backspace:
+      screen_.Backspace();
+      break;
+    case ByteClass::Tab:
+      screen_.Tab();
+      break;
+    case ByteClass::LineFeed:
+      screen_.LineFeed(rest);
+      return;  // no padding after a line feed
+    case ByteClass::FormFeed:
+      screen_.FormFeed();
+      break;
+    case ByteClass::Return:
+      screen_.CarriageReturn(rest);
+      if (screen_.Options().InboundCrLf != 0) return;
+      break;
+    case ByteClass::ShiftOut:
+      screen_.SelectCharset(CharsetSlot::G1);
+      break;
+    case ByteClass::ShiftIn:
+      screen_.SelectCharset(CharsetSlot::G0);
+      break;
+    case ByteClass::Cancel:
+      state_ = InterpreterState::TransferDetect;
+      transfer_count_ = 0;
+      break;
+    case ByteClass::Escape:
+    case ByteClass::Csi:
+      StartSequence(cls == ByteClass::Csi);
+      break;
+    case ByteClass::Iac:
+      state_ = InterpreterState::TelnetCommand;
+      break;
+  }
+  screen_.PadToCursor();
+}
+
+void Interpreter::StartSequence(bool csi) {
+  state_ = InterpreterState::Escape;
+  seq_.Start(csi);
+}
+
+const uint8_t* Interpreter::EscapeRun(const uint8_t* p, const uint8_t* end) {
+  const bool designation = emulation_ == Emulation::Vt100 || emulation_ == Emulation::ScoAnsi;
+  const EscapeCollector::Step step = seq_.Collect(p, end, designation);
+  if (step != EscapeCollector::Step::Continue) EndSequence(step);
+  return p;
+}
+
+void Interpreter::EndSequence(EscapeCollector::Step step) {
+  switch (step) {
+    case EscapeCollector::Step::Continue:
+      return;
+    case EscapeCollector::Step::Abandon:
+    case EscapeCollector::Step::DigitIgnored:
+      break;
+    case EscapeCollector::Step::Designate:
+      screen_.Designate(seq_.DesignatesG1() ? CharsetSlot::G1 : CharsetSlot::G0,
+                        seq_.DesignatesLineDrawing());
+      break;
+    case EscapeCollector::Step::SaveCursor:
+      screen_.SaveCursor();
+      break;
+    case EscapeCollector::Step::RestoreCursor:
+      screen_.RestoreCursor();
+      break;
+    case EscapeCollector::Step::Final:
+      Dispatch();
+      if (state_ != InterpreterState::PrinterPassThrough) state_ = InterpreterState::Ground;
+      DrainEcho();  // a reply echoed locally is shown once its request has ended
+      return;
+  }
+  state_ = InterpreterState::Ground;
+}
+
+bool Interpreter::TransferDetectByte(uint8_t b) {
+  // The Zmodem request header after ZPAD ZPAD ZDLE: "B" "0" "0".
+  constexpr std::array<uint8_t, 3> kPattern = {'B', '0', '0'};
+  if (b != kPattern[static_cast<size_t>(transfer_count_)]) {
+    state_ = InterpreterState::Ground;
+    return false;
+  }
+  if (++transfer_count_ < static_cast<int>(kPattern.size())) return false;
+  state_ = InterpreterState::Ground;
+  hooks_.RequestDownload();
+  return true;
+}
+
+void Interpreter::PrinterByte(uint8_t b) {
+  if (hooks_.PrintByte(b)) state_ = InterpreterState::Ground;
+}
+
+// ---- Telnet ----
+
+void Interpreter::TelnetCommandByte(uint8_t b) {
+  switch (b) {
+    case telnet::kSb:
+      telnet_verb_ = b;
+      sub_option_ = 0;
+      state_ = InterpreterState::TelnetSubnegotiation;
+      return;
+    case telnet::kWill:
+    case telnet::kWont:
+    case telnet::kDo:
+    case telnet::kDont:
+      telnet_verb_ = b;
+      state_ = InterpreterState::TelnetOption;
+      return;
+    default:
+      // IAC IAC (shown by the caller), NOP, data mark, go-ahead, a stray SE.
+      state_ = InterpreterState::Ground;
+      return;
+  }
+}
+
+void Interpreter::TelnetOptionByte(uint8_t option) {
+  state_ = InterpreterState::Ground;
+  telnet_options_.NoteRequest(telnet_verb_, option);
+  if (const auto reply = telnet::OptionReply(telnet_verb_, option)) SendRaw(*reply);
+  if (telnet_verb_ == telnet::kDo && option == telnet::kOptNaws) {
+    SendRaw(telnet::WindowSizeReport(screen_.Columns(), screen_.Height()));
+  }
+}
+
+void Interpreter::TelnetSubnegotiationByte(uint8_t b) {
+  if (sub_option_ == 0) {
+    sub_option_ = b;
+    return;
+  }
+  if (b != telnet::kSe) return;
+  state_ = InterpreterState::Ground;
+  std::string_view answer;
+  if (sub_option_ == telnet::kOptTerminalType) {
+    answer = telnet::TerminalTypeName(screen_.Emu());
+  } else if (sub_option_ == telnet::kOptTerminalSpeed) {
+    answer = telnet::kTerminalSpeedText;
+  } else {
+    return;
+  }
+  SendRaw(telnet::SubnegotiationHead(sub_option_));
+  SendRaw({reinterpret_cast<const uint8_t*>(answer.data()), answer.size()});
+  SendRaw(telnet::kSubnegotiationEnd);
+}
+
+}  // namespace parlane

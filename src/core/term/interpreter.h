@@ -1,0 +1,118 @@
+// The byte interpreter of a session: Process() takes each received block (and
+// the session's own status texts and local echo) and turns it into changes
+// of the TerminalScreen, replies, and hand-offs through SessionHooks.
+//
+// One object per session window. A Telnet session also recognises Telnet
+// commands (IAC) in the stream and answers the host's option requests.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "term/parser.h"
+#include "term/screen.h"
+#include "term/session_hooks.h"
+#include "term/telnet.h"
+
+namespace parlane {
+
+enum class InterpreterState : uint32_t {
+  Ground,
+  Escape,
+  TransferDetect,
+  PrinterPassThrough,
+  TelnetCommand,
+  TelnetOption,
+  TelnetSubnegotiation,
+};
+
+// "Ground", "Escape", ... as used by parlane-render's json.
+std::string_view StateName(InterpreterState state);
+
+struct InterpreterOptions {
+  bool telnet = false;  // a Telnet session: byte 255 starts a Telnet command
+};
+
+class Interpreter {
+ public:
+  Interpreter(TerminalScreen& screen, SessionHooks& hooks, InterpreterOptions options = {});
+  Interpreter(const Interpreter&) = delete;
+  Interpreter& operator=(const Interpreter&) = delete;
+
+  // Interprets one block. The writable form stores the bytes as printed back
+  // into the block (line drawing, SCO high bit). A call made while another
+  // Process of this session is running (the local echo of a reply) is queued
+  // and shown as soon as the sequence being handled has ended.
+  void Process(std::span<uint8_t> block);
+  void Process(std::span<const uint8_t> block);
+  void Process(std::string_view text);
+
+  InterpreterState State() const { return state_; }
+  // Cancel of attached printing: back to normal display at once.
+  void ReturnToGround() { state_ = InterpreterState::Ground; }
+
+  bool IsTelnet() const { return options_.telnet; }
+  // What the host has agreed to (TRANSMIT-BINARY each way, NAWS).
+  const telnet::OptionState& TelnetOptions() const { return telnet_options_; }
+  // After a resize: sends the window size (C columns, H rows) when NAWS is in
+  // force. Returns whether it was sent.
+  bool WindowResized();
+
+  TerminalScreen& Screen() { return screen_; }
+  const TerminalScreen& Screen() const { return screen_; }
+
+ private:
+  void Run(const uint8_t* data, size_t size, uint8_t* writable);
+  size_t GroundRun(const uint8_t* p, const uint8_t* end, uint8_t* writable);
+  void ControlByte(ByteClass cls, const uint8_t* p, const uint8_t* end);
+  const uint8_t* EscapeRun(const uint8_t* p, const uint8_t* end);
+  void EndSequence(EscapeCollector::Step step);
+  bool TransferDetectByte(uint8_t b);  // true: the rest of the block is dropped
+  void PrinterByte(uint8_t b);
+  void TelnetCommandByte(uint8_t b);
+  void TelnetOptionByte(uint8_t b);
+  void TelnetSubnegotiationByte(uint8_t b);
+  void StartSequence(bool csi);
+  void DrainEcho() {
+    if (!echo_.empty()) DrainEchoQueue();
+  }
+  void DrainEchoQueue();
+
+  // Final-byte handlers (dispatch.cpp).
+  void Dispatch();
+  void DispatchVt100(uint8_t final);
+  void DispatchPcAnsi(uint8_t final);
+  void DispatchSco(uint8_t final);
+  bool DispatchCursor(uint8_t final);
+  bool DispatchCommon(uint8_t final);
+  void VtRenditions();
+  void AnsiRenditions();
+  void ScoRenditions();
+  void DeviceAttributes();
+  void StatusReport();
+  void StartPrinting();
+  int CountParam() const;  // n: 1 with one slot, else P1
+
+  void SendReply(std::span<const uint8_t> bytes) { hooks_.SendData(bytes); }
+  void SendRaw(std::span<const uint8_t> bytes) { hooks_.SendRaw(bytes); }
+
+  TerminalScreen& screen_;
+  SessionHooks& hooks_;
+  InterpreterOptions options_;
+  InterpreterState state_ = InterpreterState::Ground;
+  EscapeCollector seq_;
+  int transfer_count_ = 0;
+  uint8_t telnet_verb_ = 0;
+  uint8_t sub_option_ = 0;
+  telnet::OptionState telnet_options_;
+  bool script_running_ = false;
+  // Re-entry from the local echo of a reply.
+  int depth_ = 0;
+  std::vector<uint8_t> echo_;
+  const ByteClassTable* table_ = nullptr;
+  Emulation emulation_ = Emulation::Vt100;
+};
+
+}  // namespace parlane

@@ -1,0 +1,143 @@
+#include "term/parser.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace parlane {
+
+namespace {
+
+constexpr uint8_t kNul = 0, kBel = 7, kBs = 8, kHt = 9, kLf = 10, kFf = 12, kCr = 13;
+constexpr uint8_t kSo = 14, kSi = 15, kCan = 24, kEsc = 27, kDel = 127, kCsi = 155, kIac = 255;
+
+constexpr ByteClassTable MakeTable(Emulation emulation, bool telnet) {
+  ByteClassTable t{};
+  for (auto& c : t) c = ByteClass::Print;
+  t[kNul] = ByteClass::Ignore;
+  t[kBel] = ByteClass::Bell;
+  t[kBs] = ByteClass::Backspace;
+  t[kDel] = ByteClass::Backspace;
+  t[kHt] = ByteClass::Tab;
+  t[kLf] = ByteClass::LineFeed;
+  t[kFf] = ByteClass::FormFeed;
+  t[kCr] = ByteClass::Return;
+  const bool charsets = emulation == Emulation::Vt100 || emulation == Emulation::ScoAnsi;
+  t[kSo] = charsets ? ByteClass::ShiftOut : ByteClass::Ignore;
+  t[kSi] = charsets ? ByteClass::ShiftIn : ByteClass::Ignore;
+  t[kCan] = ByteClass::Cancel;
+  if (emulation != Emulation::Tty) {
+    t[kEsc] = ByteClass::Escape;
+    t[kCsi] = ByteClass::Csi;
+  }
+  if (telnet) t[kIac] = ByteClass::Iac;
+  return t;
+}
+
+constexpr std::array<ByteClassTable, 8> kTables = {
+    MakeTable(Emulation::Tty, false),    MakeTable(Emulation::Tty, true),
+    MakeTable(Emulation::Vt100, false),  MakeTable(Emulation::Vt100, true),
+    MakeTable(Emulation::PcAnsi, false), MakeTable(Emulation::PcAnsi, true),
+    MakeTable(Emulation::ScoAnsi, false), MakeTable(Emulation::ScoAnsi, true),
+};
+
+bool IsIntermediate(uint8_t b) {
+  return b == '[' || b == '?' || b == '#' || b == '=' || b == '(' || b == ')';
+}
+
+}  // namespace
+
+const ByteClassTable& GroundTable(Emulation emulation, bool telnet) {
+  auto index = static_cast<size_t>(emulation);
+  if (index > 3) index = 1;  // an unknown code behaves as VT100
+  return kTables[index * 2 + (telnet ? 1 : 0)];
+}
+
+void EscapeCollector::Start(bool csi) {
+  std::memset(slots_.data(), 0, static_cast<size_t>(touched_) * sizeof slots_[0]);
+  touched_ = 0;
+  slot_count_ = 0;
+  digit_count_ = 0;
+  final_ = 0;
+  if (csi) {
+    slots_[0][0] = '[';
+    slot_count_ = 1;
+    touched_ = 1;
+  }
+}
+
+EscapeCollector::Step EscapeCollector::FeedSlow(uint8_t b, bool designation) {
+  if (slot_count_ >= kMaxSlots) return Step::Abandon;
+  auto& slot = slots_[static_cast<size_t>(slot_count_)];
+  if (IsIntermediate(b)) {
+    if (b == '=' && slot_count_ == 0) return Step::Abandon;
+    slot[0] = static_cast<char>(b);
+    ++slot_count_;
+    touched_ = std::max(touched_, slot_count_);
+    return Step::Continue;
+  }
+  if (designation && IsDesignation()) {
+    final_ = b;
+    return Step::Designate;
+  }
+  if (b >= '0' && b <= '9') {
+    slot[static_cast<size_t>(digit_count_)] = static_cast<char>(b);
+    if (++digit_count_ == kMaxDigits) digit_count_ = kMaxDigits - 1;
+    touched_ = std::max(touched_, slot_count_ + 1);
+    if (slot_count_ != 0) return Step::Continue;
+    final_ = b;
+    if (b == '7') return Step::SaveCursor;
+    if (b == '8') return Step::RestoreCursor;
+    return Step::DigitIgnored;
+  }
+  if (b == ';') {
+    ++slot_count_;
+    digit_count_ = 0;
+    return Step::Continue;
+  }
+  if (digit_count_ != 0) ++slot_count_;
+  final_ = b;
+  return Step::Final;
+}
+
+void EscapeCollector::TakeParameters(const uint8_t*& p, const uint8_t* end, bool designation) {
+  if (slot_count_ == 0 || (designation && IsDesignation())) return;
+  // The counters live in locals: the slots are chars, and every store to them
+  // would otherwise make the compiler reload the counters.
+  int slots = slot_count_;
+  int digits = digit_count_;
+  int touched = touched_;
+  for (; p < end && slots < kMaxSlots; ++p) {
+    const uint8_t b = *p;
+    if (b >= '0' && b <= '9') {
+      slots_[static_cast<size_t>(slots)][static_cast<size_t>(digits)] = static_cast<char>(b);
+      if (++digits == kMaxDigits) digits = kMaxDigits - 1;
+      if (touched <= slots) touched = slots + 1;
+    } else if (b == ';') {
+      ++slots;
+      digits = 0;
+    } else {
+      break;
+    }
+  }
+  slot_count_ = slots;
+  digit_count_ = digits;
+  touched_ = touched;
+}
+
+EscapeCollector::Step EscapeCollector::Collect(const uint8_t*& p, const uint8_t* end,
+                                               bool designation) {
+  while (p < end) {
+    TakeParameters(p, end, designation);
+    if (p == end) break;
+    const Step step = Feed(*p++, designation);
+    if (step != Step::Continue) return step;
+  }
+  return Step::Continue;
+}
+
+char EscapeCollector::SlotChar(int slot) const {
+  if (slot < 0 || slot >= kMaxSlots) return 0;
+  return slots_[static_cast<size_t>(slot)][0];
+}
+
+}  // namespace parlane

@@ -1,0 +1,117 @@
+// The byte layer of the interpreter: which bytes of normal display are
+// printable (and so go to the screen as one run), and the collector that
+// gathers an escape sequence's parameter slots.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+#include "config/terminal_options.h"
+
+namespace parlane {
+
+// What a byte does in the Ground state.
+enum class ByteClass : uint8_t {
+  Print,      // WriteGlyph
+  Ignore,     // NUL
+  Bell,       // BEL
+  Backspace,  // BS, DEL
+  Tab,        // HT
+  LineFeed,   // LF
+  FormFeed,   // FF
+  Return,     // CR
+  ShiftOut,   // SO: G1 (VT100, SCO ANSI)
+  ShiftIn,    // SI: G0 (VT100, SCO ANSI)
+  Cancel,     // CAN: start of a Zmodem request
+  Escape,     // ESC (not TTY)
+  Csi,        // 155 (not TTY)
+  Iac,        // 255 in a Telnet session
+};
+
+using ByteClassTable = std::array<ByteClass, 256>;
+
+// The Ground table of an emulation, with or without Telnet.
+const ByteClassTable& GroundTable(Emulation emulation, bool telnet);
+
+// The length of the run of Print bytes at the start of `bytes`.
+inline size_t PrintRunLength(const ByteClassTable& table, std::span<const uint8_t> bytes) {
+  size_t n = 0;
+  while (n < bytes.size() && table[bytes[n]] == ByteClass::Print) ++n;
+  return n;
+}
+
+// The escape-sequence collector: 20 slots, each holding one intermediate
+// character or up to four digits (a fifth digit replaces the fourth).
+class EscapeCollector {
+ public:
+  // A sequence may open this many slots; one more abandons it.
+  static constexpr int kMaxSlots = 20;
+  // Digits kept per parameter: the first three and the latest.
+  static constexpr int kMaxDigits = 4;
+
+  enum class Step {
+    Continue,       // the byte was collected
+    Abandon,        // the sequence ends without effect (21st slot, ESC =)
+    Designate,      // ESC ( x or ESC ) x (only when designation is enabled)
+    SaveCursor,     // ESC 7
+    RestoreCursor,  // ESC 8
+    DigitIgnored,   // ESC and another digit
+    Final,          // the byte ends the sequence: dispatch it
+  };
+
+  // Starts a sequence; `csi` for byte 155 (slot 0 holds "[").
+  void Start(bool csi);
+  // Takes one byte. `designation` enables ESC ( / ESC ) character sets.
+  Step Feed(uint8_t byte, bool designation) {
+    // Digits of a parameter are by far the most frequent bytes.
+    if (byte >= '0' && byte <= '9' && slot_count_ != 0 && slot_count_ < kMaxSlots &&
+        !(designation && IsDesignation())) {
+      slots_[static_cast<size_t>(slot_count_)][static_cast<size_t>(digit_count_)] =
+          static_cast<char>(byte);
+      if (++digit_count_ == kMaxDigits) digit_count_ = kMaxDigits - 1;
+      if (touched_ <= slot_count_) touched_ = slot_count_ + 1;
+      return Step::Continue;
+    }
+    return FeedSlow(byte, designation);
+  }
+
+  // Takes bytes from `p` until the sequence ends or the input does; `p` is
+  // left after the last byte taken. Returns the step of that byte.
+  Step Collect(const uint8_t*& p, const uint8_t* end, bool designation);
+
+  int SlotCount() const { return slot_count_; }
+  // The value a slot's text starts with (0 when it does not start with a digit).
+  int Param(int slot) const {
+    if (slot < 0 || slot >= kMaxSlots) return 0;
+    int value = 0;
+    for (char c : slots_[static_cast<size_t>(slot)]) {
+      if (c < '0' || c > '9') break;
+      value = value * 10 + (c - '0');
+    }
+    return value;
+  }
+  // The first character of a slot (0 when empty).
+  char SlotChar(int slot) const;
+  // Whether slot 0 starts with "[".
+  bool IsCsi() const { return SlotChar(0) == '['; }
+  uint8_t FinalByte() const { return final_; }
+  // Designation details after Step::Designate.
+  bool DesignatesG1() const { return SlotChar(0) == ')'; }
+  bool DesignatesLineDrawing() const { return final_ == '0' || final_ == '2'; }
+
+ private:
+  // Digits and ";" of the parameters, as Feed would take them.
+  void TakeParameters(const uint8_t*& p, const uint8_t* end, bool designation);
+  bool IsDesignation() const { return slots_[0][0] == '(' || slots_[0][0] == ')'; }
+  Step FeedSlow(uint8_t byte, bool designation);
+
+  static constexpr int kSlotSize = kMaxDigits + 1;  // digits and a terminating zero
+  std::array<std::array<char, kSlotSize>, kMaxSlots> slots_{};
+  int slot_count_ = 0;
+  int digit_count_ = 0;
+  int touched_ = 0;  // slots that may hold text, cleared at the next start
+  uint8_t final_ = 0;
+};
+
+}  // namespace parlane

@@ -1,0 +1,259 @@
+// The screen buffer: the store and its reuse, the line-feed look-ahead, the
+// pending wrap, used lengths and stale cells.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "term_fixture.h"
+
+namespace parlane::test {
+namespace {
+
+TEST(StoreCapacity, WholeScreensIn60000Bytes) {
+  struct Case {
+    int rows, cols, capacity;
+  };
+  for (const Case c : {Case{24, 80, 360}, {24, 132, 216}, {25, 80, 350}, {25, 132, 225},
+                       {35, 80, 350}, {35, 132, 210}, {50, 80, 350}, {50, 132, 200}}) {
+    SCOPED_TRACE(std::to_string(c.rows) + "x" + std::to_string(c.cols));
+    EXPECT_EQ(StoreCapacity({c.rows, c.cols}), c.capacity);
+    NullPainter painter;
+    TerminalScreen screen({c.rows, c.cols}, {}, painter);
+    EXPECT_EQ(screen.Capacity(), c.capacity);
+    EXPECT_EQ(screen.VerticalRange(), c.capacity - c.rows);
+    EXPECT_EQ(screen.RegionBottom(), c.rows);
+  }
+}
+
+TEST(StoreCapacity, SizesFromABadSettingsFileAreLimited) {
+  NullPainter painter;
+  TerminalScreen zero({0, 0}, {}, painter);
+  EXPECT_EQ(zero.Rows(), 1);
+  EXPECT_EQ(zero.Columns(), 2);
+  TerminalScreen wide({24, 1000}, {}, painter);
+  EXPECT_EQ(wide.Columns(), 255);
+  EXPECT_EQ(wide.Capacity(), StoreCapacity({24, 255}));
+}
+
+TEST(Screen, FreshStoreIsBlankWithNormalAttributes) {
+  Term t;
+  for (int r = 0; r < t.screen.Capacity(); ++r) {
+    const RowView row = t.screen.Row(r);
+    ASSERT_EQ(row.Used(), 0);
+    for (uint8_t a : row.Attrs()) ASSERT_EQ(a, kAttrNormal);
+    for (uint8_t c : row.Chars()) ASSERT_EQ(c, ' ');
+  }
+}
+
+TEST(Screen, StoreFillsThenReusesOldestRows) {
+  Term t;
+  // Fed line by line so that each block scrolls by one line.
+  for (int i = 0; i < 400; ++i) t.Feed("line" + std::to_string(i) + "\r\n");
+  EXPECT_EQ(t.screen.Cursor().row, t.screen.Capacity() - 1);
+  EXPECT_EQ(t.screen.ScreenTop(), t.screen.VerticalRange());
+  // Row 0 now holds line 41: lines 0..40 were reused (400 lines + the empty
+  // cursor row = 401 rows through a store of 360).
+  EXPECT_EQ(t.screen.RowText(0), "line41");
+  EXPECT_EQ(t.screen.RowText(358), "line399");
+  EXPECT_EQ(t.screen.Row(359).Used(), 0);  // a reused row never shows its old text
+  EXPECT_EQ(t.Line(24), "");
+  EXPECT_EQ(t.Line(23), "line399");
+}
+
+TEST(Screen, LookAheadScrollsManyLinesAtOnce) {
+  struct Case {
+    const char* name;
+    std::string input;
+    std::vector<int> scrolls;
+  };
+  const std::string fill(23, '\n');  // the cursor reaches the last screen line
+  const std::vector<Case> cases = {
+      {"thirty line feeds scroll by H-3", fill + std::string(30, '\n'), {21, 9}},
+      {"an ESC after the first LF stops the look-ahead", fill + "\n\033[m" + std::string(5, '\n'),
+       {1, 5}},
+      {"text between the line feeds", fill + "a\nb\nc\n", {3}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Term t;
+    t.Feed(c.input);
+    EXPECT_EQ(t.paint.scrolls, c.scrolls);
+  }
+}
+
+TEST(Screen, LookAheadKeepsCursorOnScreen) {
+  Term t;
+  t.Feed(std::string(23, '\n') + std::string(30, '\n') + "end");
+  EXPECT_EQ(t.screen.ScreenTop(), 30);
+  EXPECT_EQ(t.CursorLine(), 24);
+  EXPECT_EQ(t.Line(24), "end");
+}
+
+TEST(Screen, ScrollReportedOnlyAsFarAsTheTopMoved) {
+  Term t;
+  t.screen.SetScreenTop(t.screen.VerticalRange() - 4);
+  t.screen.SetCursor(t.screen.ScreenTop() + 23, 0);
+  t.Feed(std::string(10, '\n'));
+  EXPECT_EQ(t.screen.ScreenTop(), t.screen.VerticalRange());
+  ASSERT_FALSE(t.paint.scrolls.empty());
+  EXPECT_EQ(t.paint.scrolls.front(), 4);
+}
+
+TEST(Screen, PendingWrap) {
+  struct Case {
+    const char* name;
+    bool wrap;
+    std::string after;
+    std::string line1, line2;
+    int cursorLine, col;
+  };
+  const std::string full(80, 'x');
+  const std::string lastX = std::string(79, 'x') + "Y";
+  const std::vector<Case> cases = {
+      {"column C after the last cell", true, "", full, "", 1, 80},
+      {"a printable byte wraps", true, "Y", full, "Y", 2, 1},
+      {"without wrap it overwrites the last cell", false, "Y", lastX, "", 1, 80},
+      {"CR cancels the wrap", true, "\rY", "Yxxxxxxxxx" + std::string(70, 'x'), "", 1, 1},
+      {"BS cancels the wrap", true, "\bY", lastX, "", 1, 80},
+      {"cursor left cancels the wrap", true, "\033[DY", lastX, "", 1, 80},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Term t(Emulation::Vt100, {24, 80}, false, OptionsFor(Emulation::Vt100, c.wrap));
+    t.Feed(full + c.after);
+    EXPECT_EQ(t.Line(1), c.line1);
+    EXPECT_EQ(t.Line(2), c.line2);
+    EXPECT_EQ(t.CursorLine(), c.cursorLine);
+    EXPECT_EQ(t.Col(), c.col);
+  }
+}
+
+TEST(Screen, LineFeedKeepsColumnAndPadsWithSpaces) {
+  Term t;
+  t.Feed("abcdef\nX");
+  EXPECT_EQ(t.Line(2), "      X");
+  EXPECT_EQ(t.Col(), 7);
+}
+
+TEST(Screen, StaleCellsBeyondUsedLengthStayHidden) {
+  Term t;
+  t.Feed("old text here\r\033[K");
+  EXPECT_EQ(t.Line(1), "");
+  t.Feed("\033[1;8H");  // the cursor moves: the row is padded with spaces, not old text
+  EXPECT_EQ(t.Line(1), "       ");
+  t.Feed("\033[2;1Hline two\033[1;1H\n\033[K");  // LF then erase: stale cells stay blank
+  EXPECT_EQ(t.Line(2), "");
+}
+
+TEST(Screen, FullRowIn132Columns) {
+  Term t(Emulation::Vt100, {24, 132});
+  t.Feed(std::string(132, 'z'));
+  EXPECT_EQ(t.screen.Row(0).Used(), 132);
+  EXPECT_EQ(t.Col(), 132);
+}
+
+TEST(Screen, Tabs) {
+  struct Case {
+    const char* name;
+    std::string input;
+    int col;
+    int used;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"to the next stop", "ab\t", 8, 8},
+           {"from a stop to the next", "\t\t", 16, 16},
+           {"never beyond C-1", "\033[1;77H\t", 79, 79},
+           {"from C-1 it stays", "\033[1;80H\t", 79, 79},
+           {"over text keeps the text", "abcdefghij\r\tX", 9, 10},
+       }) {
+    SCOPED_TRACE(c.name);
+    Term t;
+    t.Feed(c.input);
+    EXPECT_EQ(t.Col(), c.col);
+    EXPECT_EQ(t.screen.Row(0).Used(), c.used);
+  }
+  Term t;
+  t.Feed("abcdefghij\r\tX");
+  EXPECT_EQ(t.Line(1), "abcdefghXj");
+}
+
+TEST(Screen, BackspaceBlanksOnlyInPcAnsi) {
+  for (auto [emu, text] : {std::pair{Emulation::PcAnsi, "ab "}, {Emulation::Vt100, "abc"},
+                           {Emulation::ScoAnsi, "abc"}, {Emulation::Tty, "abc"}}) {
+    Term t(emu);
+    t.Feed("abc\b");
+    EXPECT_EQ(t.Line(1), text);
+    EXPECT_EQ(t.Col(), 2);
+    EXPECT_EQ(t.screen.Row(0).Used(), 3);  // never reduced
+  }
+}
+
+TEST(Screen, FormFeedByEmulation) {
+  struct Case {
+    Emulation emu;
+    int used;
+    uint8_t attr;
+  };
+  for (const Case c : {Case{Emulation::Tty, 5, kAttrNormal}, {Emulation::Vt100, 0, kAttrNormal},
+                       {Emulation::PcAnsi, 80, 0x14}, {Emulation::ScoAnsi, 80, 0x14}}) {
+    SCOPED_TRACE(static_cast<int>(c.emu));
+    Term t(c.emu);
+    t.Feed("hello\r\n");
+    if (c.emu == Emulation::PcAnsi || c.emu == Emulation::ScoAnsi) t.Feed("\033[31;44m");
+    t.Feed("\f");
+    EXPECT_EQ(t.screen.Row(0).Used(), c.used);
+    EXPECT_EQ(t.AttrAt(1, 0), c.attr);
+    EXPECT_EQ(t.Line(1), std::string(static_cast<size_t>(c.used), ' '));
+    EXPECT_EQ(t.screen.Cursor(), (CursorPos{0, 0}));
+    EXPECT_EQ(t.paint.invalidations, 1);
+  }
+  Term ansi(Emulation::PcAnsi);
+  ansi.Feed("\033[44m\f");
+  EXPECT_EQ(ansi.screen.CurrentBackground(), kAnsiPalette[4]);
+}
+
+TEST(Screen, InboundCrLf) {
+  Term t(Emulation::Vt100, {24, 80}, false, OptionsFor(Emulation::Vt100, true, true));
+  t.Feed("one\rtwo\r");
+  EXPECT_EQ(t.Line(1), "one");
+  EXPECT_EQ(t.Line(2), "two");
+  EXPECT_EQ(t.CursorLine(), 3);
+}
+
+TEST(Screen, HeightSmallerAndLargerThanRows) {
+  Term t;
+  t.screen.SetHeight(10);
+  EXPECT_EQ(t.screen.VerticalRange(), 360 - 24);
+  t.Feed("\033[99;999H");
+  EXPECT_EQ(t.CursorLine(), 10);
+  EXPECT_EQ(t.Col(), 79);
+  t.screen.SetHeight(5000);  // never taller than the store
+  EXPECT_EQ(t.screen.Height(), 360);
+  EXPECT_EQ(t.screen.VerticalRange(), 0);
+  t.Feed("\033[2J\f");
+  EXPECT_EQ(t.screen.Cursor(), (CursorPos{0, 0}));
+}
+
+TEST(Screen, ShrinkingKeepsRegionAndTopInside) {
+  Term t;
+  t.screen.SetHeight(40);
+  t.Feed("\033[5;40r");
+  EXPECT_EQ(t.screen.RegionBottom(), 40);
+  t.screen.SetScreenTop(t.screen.VerticalRange());
+  t.screen.SetHeight(10);
+  EXPECT_LE(t.screen.RegionBottom(), 24);
+  EXPECT_LE(t.screen.ScreenTop() + t.screen.RegionBottom() - 1, t.screen.Capacity() - 1);
+  t.Feed("\033M\033D\033[J");  // must stay inside the store
+}
+
+TEST(Screen, KeepCursorVisibleAfterResize) {
+  Term t;
+  t.Feed("\033[24;1H");
+  t.screen.SetHeight(10);
+  EXPECT_TRUE(t.screen.KeepCursorVisible());
+  EXPECT_EQ(t.screen.ScreenTop(), 14);
+  EXPECT_FALSE(t.screen.KeepCursorVisible());
+}
+
+}  // namespace
+}  // namespace parlane::test
