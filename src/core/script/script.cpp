@@ -1,0 +1,102 @@
+#include "script/script.h"
+
+#include <fstream>
+#include <utility>
+
+#include "keys/keytext.h"
+
+namespace parlane {
+namespace {
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+// Script arguments never take the outbound line-feed option: a line feed can
+// only be sent as ^J.
+std::string DecodeArgument(std::string_view argument) { return TranslateKeyText(argument, false); }
+
+}  // namespace
+
+ScriptLine ParseScriptLine(std::string_view line) {
+  // Script files are text: a line written with CR LF ends the same as one
+  // written with LF.
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  ScriptLine result;
+  const size_t space = line.find(' ');
+  if (space == std::string_view::npos) return result;
+  const std::string_view word = line.substr(0, space);
+  if (EqualsIgnoreCase(word, "SEND")) {
+    result.Kind = ScriptLine::Command::Send;
+  } else if (EqualsIgnoreCase(word, "WAIT")) {
+    result.Kind = ScriptLine::Command::Wait;
+  } else {
+    return result;
+  }
+  result.Argument = std::string(line.substr(space + 1));
+  return result;
+}
+
+Script::Script(ScriptHost& host) : host_(host), savedTitle_(host.FrameTitle()) {}
+
+Script::~Script() {
+  if (in_) host_.SetFrameTitle(savedTitle_);
+}
+
+ScriptStatus Script::Start(const std::filesystem::path& file) {
+  auto stream = std::make_unique<std::ifstream>(file, std::ios::binary);
+  if (!*stream) return ScriptStatus::OpenFailed;
+  return Start(std::move(stream), file.string());
+}
+
+ScriptStatus Script::Start(std::unique_ptr<std::istream> stream, const std::string& name) {
+  if (!stream || !*stream) return ScriptStatus::OpenFailed;
+  in_ = std::move(stream);
+  host_.SetFrameTitle(savedTitle_ + " - " + name + " script is running");
+  return ReadToNextWait();
+}
+
+ScriptStatus Script::ReadToNextWait() {
+  waiting_ = false;
+  std::string line;
+  while (in_ && in_->good()) {
+    std::getline(*in_, line);
+    ScriptLine cmd = ParseScriptLine(line);
+    if (cmd.Kind == ScriptLine::Command::Send) {
+      ScriptSend(cmd.Argument);
+    } else if (cmd.Kind == ScriptLine::Command::Wait) {
+      matcher_ = WaitMatcher(DecodeArgument(cmd.Argument));
+      waiting_ = true;
+      return ScriptStatus::Waiting;
+    }
+  }
+  return ScriptStatus::Ended;
+}
+
+void Script::ScriptSend(std::string_view argument) {
+  if (argument.empty()) return;
+  const std::string bytes = DecodeArgument(argument);
+  if (!bytes.empty()) host_.SendData(bytes);
+}
+
+ScriptStatus Script::ProcessByte(char byte) {
+  if (!waiting_) return in_ && in_->good() ? ScriptStatus::Waiting : ScriptStatus::Ended;
+  if (!matcher_.Feed(byte)) return ScriptStatus::Waiting;
+  matcher_ = WaitMatcher();
+  return ReadToNextWait();
+}
+
+bool WriteScriptTemplate(const std::filesystem::path& file) {
+  std::ofstream out(file, std::ios::trunc);
+  if (!out) return false;
+  for (std::string_view line : kScriptTemplate) out << line << '\n';
+  out.close();
+  return !out.fail();
+}
+
+}  // namespace parlane

@@ -1,0 +1,212 @@
+#include "keys/keymap.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "keys/keytext.h"
+#include "util/le.h"
+
+namespace parlane {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string tmpl = (fs::temp_directory_path() / "parlane-keys-XXXXXX").string();
+    path_ = ::mkdtemp(tmpl.data());
+  }
+  ~TempDir() { fs::remove_all(path_); }
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+std::vector<uint8_t> ReadFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteFile(const fs::path& p, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(p, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+KeyTable SampleTable() {
+  KeyTable t;
+  t.FunctionKeys[0] = "F1 text";
+  t.FunctionKeys[11] = "F12 text";
+  t.ShiftFunctionKeys[0] = "S-F1";
+  t.ShiftFunctionKeys[11] = std::string(80, 'z');
+  t.KeyMaps[0][0] = "tty insert";
+  t.KeyMaps[1][6] = "^[[A";
+  t.KeyMaps[2][25] = "pc 9";
+  t.KeyMaps[3][25] = std::string(40, 'q');
+  return t;
+}
+
+TEST(KeyTableRecord, FieldsSitAtTheirOffsets) {
+  const auto b = SampleTable().Encode();
+  ASSERT_EQ(b.size(), 6208u);
+  EXPECT_EQ(le::str(b, 0, 81), "F1 text");
+  EXPECT_EQ(le::str(b, 11 * 81, 81), "F12 text");
+  EXPECT_EQ(le::str(b, 972, 81), "S-F1");
+  EXPECT_EQ(le::str(b, 972 + 11 * 81, 81), std::string(80, 'z'));
+  EXPECT_EQ(b[972 + 11 * 81 + 80], 0);
+  EXPECT_EQ(le::str(b, 1944, 41), "tty insert");
+  EXPECT_EQ(le::str(b, 3010 + 6 * 41, 41), "^[[A");
+  EXPECT_EQ(le::str(b, 4076 + 25 * 41, 41), "pc 9");
+  EXPECT_EQ(le::str(b, 5142 + 25 * 41, 41), std::string(40, 'q'));
+  EXPECT_EQ(b[6207], 0);
+}
+
+TEST(KeyTableRecord, RoundTripsThroughBytes) {
+  const KeyTable t = SampleTable();
+  EXPECT_EQ(KeyTable::Decode(t.Encode()), t);
+  const KeyTable d = DefaultKeyTable();
+  EXPECT_EQ(KeyTable::Decode(d.Encode()), d);
+}
+
+TEST(KeyTableRecord, FieldWithoutTerminatorStaysInsideItsField) {
+  std::array<uint8_t, KeyTable::kSize> b{};
+  std::fill(b.begin(), b.end(), 'x');  // no NUL anywhere
+  const KeyTable t = KeyTable::Decode(b);
+  EXPECT_EQ(t.FunctionKeys[0], std::string(80, 'x'));
+  EXPECT_EQ(t.KeyMaps[3][25], std::string(40, 'x'));
+  // Encoding puts the terminators back; nothing spills into the next field.
+  const auto again = t.Encode();
+  EXPECT_EQ(again[80], 0);
+  EXPECT_EQ(again[81], 'x');
+  EXPECT_EQ(KeyTable::Decode(again), t);
+}
+
+TEST(KeymapFile, SaveWritesExactlyTheRecordAndLoadsBack) {
+  TempDir dir;
+  const auto file = dir.path() / "KEYMAP.DAT";
+  WriteFile(file, std::vector<uint8_t>(9000, 'x'));  // an older, bigger file is replaced
+  ASSERT_TRUE(SaveKeymap(file, SampleTable()));
+  const auto bytes = ReadFile(file);
+  ASSERT_EQ(bytes.size(), KeyTable::kSize);
+  const auto expected = SampleTable().Encode();
+  EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), expected.begin()));
+  KeyTable loaded;
+  EXPECT_TRUE(LoadKeymap(file, loaded));
+  EXPECT_EQ(loaded, SampleTable());
+}
+
+TEST(KeymapFile, MissingFileLeavesTableSilently) {
+  TempDir dir;
+  KeyTable t = SampleTable();
+  EXPECT_FALSE(LoadKeymap(dir.path() / "KEYMAP.DAT", t));
+  EXPECT_EQ(t, SampleTable());
+}
+
+TEST(KeymapFile, EmptyFileLeavesTable) {
+  TempDir dir;
+  const auto file = dir.path() / "KEYMAP.DAT";
+  WriteFile(file, {});
+  KeyTable t = SampleTable();
+  EXPECT_TRUE(LoadKeymap(file, t));
+  EXPECT_EQ(t, SampleTable());
+}
+
+TEST(KeymapFile, ShortFileOverlaysOnlyLeadingBytes) {
+  TempDir dir;
+  const auto file = dir.path() / "KEYMAP.DAT";
+  KeyTable other;
+  other.FunctionKeys[0] = "new F1";
+  const auto full = other.Encode();
+  WriteFile(file, std::vector<uint8_t>(full.begin(), full.begin() + 100));  // F1 and part of F2
+  KeyTable t = SampleTable();
+  ASSERT_TRUE(LoadKeymap(file, t));
+  EXPECT_EQ(t.FunctionKeys[0], "new F1");
+  EXPECT_EQ(t.FunctionKeys[11], "F12 text");
+  EXPECT_EQ(t.KeyMaps[3][25], std::string(40, 'q'));
+}
+
+TEST(KeymapFile, OversizeFileReadsOnlyTheRecord) {
+  TempDir dir;
+  const auto file = dir.path() / "KEYMAP.DAT";
+  const auto rec = SampleTable().Encode();
+  std::vector<uint8_t> bytes(rec.begin(), rec.end());
+  bytes.resize(KeyTable::kSize + 500, 'x');
+  WriteFile(file, bytes);
+  KeyTable t;
+  ASSERT_TRUE(LoadKeymap(file, t));
+  EXPECT_EQ(t, SampleTable());
+}
+
+TEST(KeymapFile, InstallWritesDefaultsOnlyWhenMissing) {
+  TempDir dir;
+  const auto file = dir.path() / "KEYMAP.DAT";
+  ASSERT_TRUE(InstallDefaultKeymap(dir.path()));
+  EXPECT_EQ(ReadFile(file).size(), KeyTable::kSize);
+  KeyTable t;
+  ASSERT_TRUE(LoadKeymap(file, t));
+  EXPECT_EQ(t, DefaultKeyTable());
+
+  ASSERT_TRUE(SaveKeymap(file, SampleTable()));
+  EXPECT_FALSE(InstallDefaultKeymap(dir.path()));  // never replaces the user's table
+  KeyTable kept;
+  ASSERT_TRUE(LoadKeymap(file, kept));
+  EXPECT_EQ(kept, SampleTable());
+}
+
+TEST(KeymapFile, InstallDoesNotReplaceEvenAnEmptyFile) {
+  TempDir dir;
+  WriteFile(dir.path() / "KEYMAP.DAT", {});
+  EXPECT_FALSE(InstallDefaultKeymap(dir.path()));
+  EXPECT_EQ(ReadFile(dir.path() / "KEYMAP.DAT").size(), 0u);
+}
+
+// The default maps must send what hosts of each emulation expect.
+struct DefaultKeyCase {
+  size_t emulation;
+  const char* label;
+  std::string expected;
+};
+
+size_t SlotOf(std::string_view label) {
+  for (size_t s = 0; s < kKeySlotCount; ++s)
+    if (kKeySlots[s].Label == label) return s;
+  ADD_FAILURE() << "no slot " << label;
+  return 0;
+}
+
+TEST(DefaultKeymap, SendsTheSequencesHostsExpect) {
+  const DefaultKeyCase cases[] = {
+      {1, "Up Arrow", "\x1b[A"},   {1, "Down Arrow", "\x1b[B"},  {1, "Right Arrow", "\x1b[C"},
+      {1, "Left Arrow", "\x1b[D"}, {1, "Insert", "\x1b[2~"},     {1, "Delete", "\x1b[3~"},
+      {1, "Home", "\x1b[1~"},      {1, "End", "\x1b[4~"},        {1, "Page Up", "\x1b[5~"},
+      {1, "Page Down", "\x1b[6~"}, {1, "Num Lock", "\x1bOP"},    {1, "Keypad /", "\x1bOQ"},
+      {1, "Keypad *", "\x1bOR"},   {1, "Keypad -", "\x1bOS"},    {1, "Keypad +", "\x1bOl"},
+      {1, "Keypad .", "\x1bOn"},   {1, "Keypad 0", "\x1bOp"},    {1, "Keypad 5", "\x1bOu"},
+      {1, "Keypad 9", "\x1bOy"},   {2, "Up Arrow", "\x1b[A"},    {2, "Home", "\x1b[H"},
+      {2, "End", "\x1b[K"},        {2, "Insert", "\x1b[@"},      {2, "Delete", "\x7f"},
+      {2, "Page Up", "\x1b[V"},    {2, "Page Down", "\x1b[U"},   {2, "Keypad 7", "7"},
+      {3, "Home", "\x1b[H"},       {3, "End", "\x1b[F"},         {3, "Insert", "\x1b[L"},
+      {3, "Page Up", "\x1b[I"},    {3, "Page Down", "\x1b[G"},   {3, "Left Arrow", "\x1b[D"},
+      {3, "Keypad +", "+"},        {0, "Delete", "\x7f"},        {0, "Up Arrow", "\x1b[A"},
+      {0, "Keypad 3", "3"},        {0, "Num Lock", ""},
+  };
+  const KeyTable t = DefaultKeyTable();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.emulation) + " " + c.label);
+    EXPECT_EQ(TranslateKeyText(t.KeyMaps[c.emulation][SlotOf(c.label)], false), c.expected);
+  }
+  EXPECT_EQ(TranslateKeyText(t.FunctionKeys[0], false), "\x1bOP");
+  EXPECT_EQ(TranslateKeyText(t.FunctionKeys[4], false), "\x1b[15~");
+  EXPECT_EQ(TranslateKeyText(t.FunctionKeys[11], false), "\x1b[24~");
+  for (const auto& s : t.ShiftFunctionKeys) EXPECT_TRUE(s.empty());
+}
+
+}  // namespace
+}  // namespace parlane

@@ -1,0 +1,191 @@
+#include "script/script.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace parlane {
+namespace {
+
+namespace fs = std::filesystem;
+
+class RecordingHost : public ScriptHost {
+ public:
+  void SendData(std::string_view bytes) override { sends.emplace_back(bytes); }
+  std::string FrameTitle() const override { return title; }
+  void SetFrameTitle(std::string_view t) override { title = std::string(t); }
+
+  std::string title = "bbs.example.org";
+  std::vector<std::string> sends;
+};
+
+// Runs a script given as text; `script` stays alive for the test to feed.
+class ScriptTest : public ::testing::Test {
+ protected:
+  ScriptStatus StartText(const std::string& text) {
+    script_ = std::make_unique<Script>(host_);
+    return script_->Start(std::make_unique<std::istringstream>(text), "login.csc");
+  }
+  // Feeds received bytes; returns the status after the last one (or Ended as
+  // soon as the script ends).
+  ScriptStatus Feed(std::string_view bytes) {
+    ScriptStatus s = ScriptStatus::Waiting;
+    for (char c : bytes) {
+      s = script_->ProcessByte(c);
+      if (s == ScriptStatus::Ended) break;
+    }
+    return s;
+  }
+
+  RecordingHost host_;
+  std::unique_ptr<Script> script_;
+};
+
+struct SendCase {
+  const char* name;
+  std::string line;
+  std::vector<std::string> sends;
+};
+
+class ScriptSendTest : public ScriptTest, public ::testing::WithParamInterface<SendCase> {};
+
+TEST_P(ScriptSendTest, SendsDecodedArgument) {
+  EXPECT_EQ(StartText(GetParam().line + "\n"), ScriptStatus::Ended);
+  EXPECT_EQ(host_.sends, GetParam().sends);
+}
+
+const SendCase kSendCases[] = {
+    {"CarriageReturn", "SEND hello^M", {"hello\r"}},
+    {"CommandWordAnyCase", "sEnD hello^M", {"hello\r"}},
+    {"HexPair", "SEND \\41\\42", {"AB"}},
+    {"Backslash", "SEND a\\\\b", {"a\\b"}},
+    {"Caret", "SEND ^~", {"^"}},
+    {"TrailingCaretDropped", "SEND x^", {"x"}},
+    {"InnerAndTrailingSpacesKept", "SEND  a  b  ", {" a  b  "}},
+    {"NulEndsText", "SEND ab\\00cd", {"ab"}},
+    {"LiteralLineFeedNeverSent", "SEND a^Jb", {"a\nb"}},
+    {"WindowsLineEnd", "SEND hi\r", {"hi"}},
+    {"EmptyArgumentSendsNothing", "SEND ", {}},
+    {"NoSpaceIgnored", "SEND", {}},
+    {"LeadingSpaceIgnored", " SEND x", {}},
+    {"CommentIgnored", "// SEND x", {}},
+    {"GluedCommentIgnored", "//SEND x", {}},
+    {"OtherWordIgnored", "SENDX x", {}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Lines, ScriptSendTest, ::testing::ValuesIn(kSendCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ScriptTest, WaitIsExactAndCaseSensitive) {
+  ASSERT_EQ(StartText("WAIT ogin:\nSEND me^M\n"), ScriptStatus::Waiting);
+  EXPECT_EQ(Feed("Welcome\r\nLOGIN:"), ScriptStatus::Waiting);
+  EXPECT_TRUE(host_.sends.empty());
+  EXPECT_EQ(Feed("login:"), ScriptStatus::Ended);
+  EXPECT_EQ(host_.sends, std::vector<std::string>{"me\r"});
+}
+
+TEST_F(ScriptTest, OverlappingPrefixStillMatches) {
+  ASSERT_EQ(StartText("WAIT aab\nSEND ok\n"), ScriptStatus::Waiting);
+  EXPECT_EQ(Feed("aaab"), ScriptStatus::Ended);
+  EXPECT_EQ(host_.sends, std::vector<std::string>{"ok"});
+}
+
+TEST_F(ScriptTest, EmptyWaitCompletesOnNextByte) {
+  ASSERT_EQ(StartText("WAIT \nSEND go\n"), ScriptStatus::Waiting);
+  EXPECT_EQ(script_->AwaitedText(), "");
+  EXPECT_EQ(Feed("z"), ScriptStatus::Ended);
+  EXPECT_EQ(host_.sends, std::vector<std::string>{"go"});
+}
+
+TEST_F(ScriptTest, WaitWithoutSpaceIsIgnored) {
+  EXPECT_EQ(StartText("WAIT\nSEND now\n"), ScriptStatus::Ended);
+  EXPECT_EQ(host_.sends, std::vector<std::string>{"now"});
+}
+
+TEST_F(ScriptTest, SendsBetweenWaitsGoOutTogether) {
+  ASSERT_EQ(StartText("SEND a\nWAIT x\nSEND b\nSEND c\nWAIT y\nSEND d"), ScriptStatus::Waiting);
+  EXPECT_EQ(host_.sends, std::vector<std::string>{"a"});
+  EXPECT_EQ(Feed("x"), ScriptStatus::Waiting);
+  EXPECT_EQ(host_.sends, (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(Feed("y"), ScriptStatus::Ended);  // last line without a line end
+  EXPECT_EQ(host_.sends, (std::vector<std::string>{"a", "b", "c", "d"}));
+}
+
+TEST_F(ScriptTest, WaitArgumentIsDecoded) {
+  ASSERT_EQ(StartText("WAIT ^[[6n\nSEND ^[[24;80R\n"), ScriptStatus::Waiting);
+  EXPECT_EQ(Feed("\x1b[6n"), ScriptStatus::Ended);
+  EXPECT_EQ(host_.sends, std::vector<std::string>{"\x1b[24;80R"});
+}
+
+TEST_F(ScriptTest, TitleWhileRunningAndRestoredAtTheEnd) {
+  ASSERT_EQ(StartText("WAIT $\n"), ScriptStatus::Waiting);
+  EXPECT_EQ(host_.title, "bbs.example.org - login.csc script is running");
+  EXPECT_EQ(Feed("$"), ScriptStatus::Ended);
+  script_.reset();
+  EXPECT_EQ(host_.title, "bbs.example.org");
+}
+
+TEST_F(ScriptTest, StoppedScriptRestoresTitle) {
+  ASSERT_EQ(StartText("WAIT never\n"), ScriptStatus::Waiting);
+  script_.reset();
+  EXPECT_EQ(host_.title, "bbs.example.org");
+}
+
+TEST(ScriptFile, MissingFileDoesNotStartOrTouchTitle) {
+  RecordingHost host;
+  {
+    Script s(host);
+    EXPECT_EQ(s.Start("/nonexistent/dir/x.csc"), ScriptStatus::OpenFailed);
+    host.title = "changed meanwhile";
+  }
+  EXPECT_EQ(host.title, "changed meanwhile");
+}
+
+TEST(ScriptFile, RunsFromDiskAndTemplateIsInert) {
+  const fs::path dir = fs::temp_directory_path() / ("parlane-script-" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  const fs::path file = dir / "new.csc";
+  ASSERT_TRUE(WriteScriptTemplate(file));
+
+  std::ifstream in(file);
+  std::vector<std::string> lines;
+  for (std::string l; std::getline(in, l);) lines.push_back(l);
+  ASSERT_EQ(lines.size(), kScriptTemplate.size());
+  EXPECT_EQ(lines[1], "// Script file for Parlane");
+  EXPECT_EQ(lines[8], "//               \\xx = Character in Hex Format, and \\\\ = \\");
+  EXPECT_EQ(lines[18], "// NOTE:  Lines beginning with '//' are ignored");
+
+  RecordingHost host;
+  Script s(host);
+  EXPECT_EQ(s.Start(file), ScriptStatus::Ended);  // every template line is a comment
+  EXPECT_TRUE(host.sends.empty());
+  EXPECT_NE(host.title.find("new.csc script is running"), std::string::npos);
+  fs::remove_all(dir);
+}
+
+TEST(WaitMatcher, FindsTextAnywhereInTheStream) {
+  struct Case {
+    std::string text, stream;
+    bool found;
+  };
+  const Case cases[] = {
+      {"aab", "aaab", true},      {"abab", "ababab", true}, {"abac", "ababac", true},
+      {"login:", "logi login:", true}, {"ogin:", "oogin:", true}, {"ogin:", "ogi", false},
+      {"xyz", "xyxz", false},         {"Login:", "login:", false},
+  };
+  for (const auto& c : cases) {
+    WaitMatcher m(c.text);
+    bool found = false;
+    for (char ch : c.stream) found = found || m.Feed(ch);
+    EXPECT_EQ(found, c.found) << c.text << " in " << c.stream;
+  }
+}
+
+}  // namespace
+}  // namespace parlane
