@@ -1,0 +1,67 @@
+// Value rules of the Terminal Settings and colour dialogs, kept apart from
+// the windows that show them. (The Hardware Settings rules are in dcb.h.)
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "config/terminal_options.h"
+
+namespace parlane {
+
+struct Rgb {
+  uint8_t r = 0, g = 0, b = 0;
+  bool operator==(const Rgb&) const = default;
+  // The red-green-blue-zero byte order of the files, read as a little-endian u32.
+  uint32_t ToColorRef() const { return r | (uint32_t{g} << 8) | (uint32_t{b} << 16); }
+  static Rgb FromColorRef(uint32_t v) {
+    return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16)};
+  }
+};
+
+// The sixteen colours of the colour dialog, radio 200 + i is colour i.
+inline constexpr std::array<Rgb, 16> kDialogColors = {{
+    {0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0},
+    {0, 0, 128},     {128, 0, 128}, {0, 128, 128}, {192, 192, 192},
+    {128, 128, 128}, {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
+    {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255},
+}};
+
+// The radio checked when the dialog opens on `current`: the index of the
+// exactly equal colour, or empty when it is none of the sixteen.
+std::optional<int> ColorIndexFor(Rgb current);
+
+// The colour returned after OK: the first checked radio's, black when none.
+Rgb ColorFromChecks(const std::array<bool, 16>& checked);
+
+// The state of the Terminal Settings dialog.
+struct TerminalChoices {
+  std::string EmulationText;  // selected list text ("" when none)
+  bool Inbound = false;
+  bool Outbound = false;
+  bool LocalEcho = false;
+  bool WordWrap = false;
+  bool DeleteChecked = false;  // "Delete"
+  bool ControlHChecked = false;  // "Control-H"
+  bool operator==(const TerminalChoices&) const = default;
+};
+
+// Position of `text` among the four emulation names, empty when none.
+std::optional<uint32_t> EmulationIndexOf(std::string_view text);
+
+// The emulation's name, or "" for a code outside 0 to 3.
+std::string_view EmulationName(uint32_t emulation);
+
+// "ON" or "OFF" as the entry editors show the flags.
+inline std::string_view OnOffText(uint32_t flag) { return flag ? "ON" : "OFF"; }
+
+TerminalChoices ChoicesFromTerminal(const TerminalOptions& t);
+
+// Emulation unchanged from `previous` when the text matches none of the
+// names; each flag 1 when its box is checked; backspace DEL when "Delete".
+TerminalOptions TerminalFromChoices(const TerminalChoices& c, const TerminalOptions& previous);
+
+}  // namespace parlane

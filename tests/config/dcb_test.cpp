@@ -1,0 +1,231 @@
+#include "config/dcb.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace parlane {
+namespace {
+
+Dcb Mode(std::string_view text) {
+  Dcb d;
+  EXPECT_TRUE(BuildDcbFromMode(text, d)) << text;
+  return d;
+}
+
+TEST(Dcb, EveryByteSurvivesDecodeAndEncode) {
+  std::mt19937 rng(7);
+  for (int round = 0; round < 200; ++round) {
+    Dcb::Raw raw;
+    for (auto& b : raw) b = static_cast<uint8_t>(rng());
+    EXPECT_EQ(Dcb::Decode(raw).Bytes(), raw);
+  }
+}
+
+TEST(Dcb, FlagBitsMapToTheirFields) {
+  struct Case {
+    int bit;
+    bool Dcb::*field;
+  } cases[] = {{0, &Dcb::Binary},          {1, &Dcb::ParityCheck},      {2, &Dcb::OutxCtsFlow},
+               {3, &Dcb::OutxDsrFlow},     {6, &Dcb::DsrSensitivity},   {7, &Dcb::TxContinueOnXoff},
+               {8, &Dcb::OutX},            {9, &Dcb::InX},              {10, &Dcb::ErrorCharEnabled},
+               {11, &Dcb::NullStrip},      {14, &Dcb::AbortOnError}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.bit);
+    Dcb d;
+    d.SetFlags(1u << c.bit);
+    EXPECT_TRUE(d.*c.field);
+    EXPECT_EQ(d.Flags(), 1u << c.bit);
+  }
+  Dcb d;
+  d.SetFlags((2u << 4) | (3u << 12) | (1u << 15) | (1u << 31));
+  EXPECT_EQ(d.DtrControl, 2);
+  EXPECT_EQ(d.RtsControl, 3);
+  EXPECT_EQ(d.FlagsRest, (1u << 0) | (1u << 16));
+}
+
+TEST(Dcb, FieldOffsets) {
+  Dcb d;
+  d.DCBlength = 28;
+  d.BaudRate = 0x01020304;
+  d.XonLim = 0x1122;
+  d.XoffLim = 0x3344;
+  d.ByteSize = 7;
+  d.Parity = 2;
+  d.StopBits = 1;
+  d.XonChar = 0x11;
+  d.EvtChar = 0x7E;
+  d.Reserved2 = 0xBEEF;
+  auto b = d.Bytes();
+  EXPECT_EQ(b[0], 28);
+  EXPECT_EQ(b[4], 0x04);
+  EXPECT_EQ(b[7], 0x01);
+  EXPECT_EQ(b[14], 0x22);
+  EXPECT_EQ(b[17], 0x33);
+  EXPECT_EQ(b[18], 7);
+  EXPECT_EQ(b[19], 2);
+  EXPECT_EQ(b[20], 1);
+  EXPECT_EQ(b[21], 0x11);
+  EXPECT_EQ(b[25], 0x7E);
+  EXPECT_EQ(b[26], 0xEF);
+  EXPECT_EQ(b[27], 0xBE);
+}
+
+TEST(Dcb, ModeTextsBuildTheirSettings) {
+  struct Case {
+    std::string_view text;
+    uint32_t rate;
+    uint8_t parity, bits, stop;
+  } cases[] = {
+      {"96,N,8,1", 9600, 0, 8, 0},     {"11,N,8,1", 110, 0, 8, 0},     {"15,N,8,1", 150, 0, 8, 0},
+      {"30,n,7,2", 300, 0, 7, 2},      {"60,N,8,1", 600, 0, 8, 0},     {"12,E,7,1", 1200, 2, 7, 0},
+      {"24,O,8,1", 2400, 1, 8, 0},     {"48,M,8,1", 4800, 3, 8, 0},    {"19,S,8,1.5", 19200, 4, 8, 1},
+      {"115200,N,8,1", 115200, 0, 8, 0}, {"COM1:96,N,8,1", 9600, 0, 8, 0}, {" 9600 , e , 5 , 2 ", 9600, 2, 5, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    Dcb d = Mode(c.text);
+    EXPECT_EQ(d.DCBlength, 28u);
+    EXPECT_EQ(d.BaudRate, c.rate);
+    EXPECT_EQ(d.Parity, c.parity);
+    EXPECT_EQ(d.ByteSize, c.bits);
+    EXPECT_EQ(d.StopBits, c.stop);
+    EXPECT_TRUE(d.Binary);
+    EXPECT_EQ(d.DtrControl, 1);
+    EXPECT_EQ(d.RtsControl, 1);
+    EXPECT_FALSE(d.OutxCtsFlow || d.OutxDsrFlow || d.OutX || d.InX);
+    EXPECT_EQ(FlowOf(d), FlowChoice::None);
+  }
+}
+
+TEST(Dcb, ModeBuilderClearsFlowAndKeepsTheRest) {
+  Dcb d;
+  d.OutX = d.InX = d.OutxCtsFlow = d.OutxDsrFlow = true;
+  d.XonLim = 77;
+  d.XonChar = 0x01;
+  ASSERT_TRUE(BuildDcbFromMode("96,N,8,1", d));
+  EXPECT_FALSE(d.OutX || d.InX || d.OutxCtsFlow || d.OutxDsrFlow);
+  EXPECT_EQ(d.XonLim, 77);
+  EXPECT_EQ(d.XonChar, 0x01);  // set characters are the user's
+}
+
+TEST(Dcb, ModeBuilderGivesAZeroBlockRealFlowCharacters) {
+  Dcb d = Mode("96,N,8,1");
+  EXPECT_EQ(d.XonChar, 0x11);
+  EXPECT_EQ(d.XoffChar, 0x13);
+}
+
+TEST(Dcb, UnparsableModeTextsFailAndChangeNothing) {
+  for (std::string_view text : {"", "96", "96,N,8", "96,X,8,1", "96,N,9,1", "96,N,4,1", "96,N,8,3",
+                                "96,N,8,1,x", "abc,N,8,1", "5,N,8,1", "96,NN,8,1", "-96,N,8,1",
+                                "96,N,8,1.25"}) {
+    SCOPED_TRACE(text);
+    Dcb d;
+    d.BaudRate = 1234;
+    EXPECT_FALSE(BuildDcbFromMode(text, d));
+    EXPECT_EQ(d, [] {
+      Dcb x;
+      x.BaudRate = 1234;
+      return x;
+    }());
+  }
+}
+
+TEST(Dcb, SettingsText) {
+  struct Case {
+    uint32_t rate;
+    uint8_t parity, bits, stop;
+    std::string_view text;
+  } cases[] = {
+      {9600, 0, 8, 0, "9600,N,8,1"},  {2400, 1, 7, 2, "2400,O,7,2"},   {19200, 2, 7, 1, "19200,E,7,1.5"},
+      {256000, 3, 8, 0, "256000,M,8,1"}, {300, 0, 8, 0, "---,N,8,1"},  {4800, 0, 8, 0, "---,N,8,1"},
+      {9600, 4, 8, 0, "9600,8,1"},    {9600, 0, 8, 5, "9600,N,8"},
+  };
+  for (const auto& c : cases) {
+    Dcb d;
+    d.BaudRate = c.rate;
+    d.Parity = c.parity;
+    d.ByteSize = c.bits;
+    d.StopBits = c.stop;
+    EXPECT_EQ(FormatPortSettings(d), c.text);
+  }
+}
+
+TEST(Dcb, FlowControlText) {
+  struct Case {
+    bool cts, outx, inx;
+    uint8_t rts;
+    std::string_view text;
+  } cases[] = {
+      {false, false, false, 1, "None"},   {true, false, false, 1, "Hardware"},
+      {true, false, false, 2, "Hardware"}, {true, false, false, 0, "None"},
+      {false, true, true, 0, "Xon/Xoff"}, {true, true, true, 1, "Xon/Xoff"},
+      {false, true, false, 1, "None"},    {false, false, true, 1, "None"},
+  };
+  for (const auto& c : cases) {
+    Dcb d;
+    d.OutxCtsFlow = c.cts;
+    d.OutX = c.outx;
+    d.InX = c.inx;
+    d.RtsControl = c.rts;
+    EXPECT_EQ(FlowControlText(d), c.text);
+  }
+}
+
+TEST(Dcb, DialogChoicesFromBlock) {
+  Dcb d = Mode("48,N,8,1");  // 4800 is not offered
+  PortChoices c = ChoicesFromDcb(2, d);
+  EXPECT_EQ(c.PortText, "COM3");
+  EXPECT_EQ(c.BaudRate, 38400u);
+  EXPECT_EQ(c.ByteSize, 8);
+  EXPECT_EQ(c.StopBits, 0);
+  EXPECT_EQ(c.Parity, 0);
+  EXPECT_EQ(c.Flow, FlowChoice::Hardware);  // no flow control shows as Hardware
+
+  d.ByteSize = 9;
+  d.StopBits = 3;
+  d.Parity = 4;  // space parity has no radio
+  d.OutX = d.InX = true;
+  c = ChoicesFromDcb(kNoUsablePort, d);
+  EXPECT_EQ(c.PortText, "");
+  EXPECT_FALSE(c.ByteSize);
+  EXPECT_FALSE(c.StopBits);
+  EXPECT_FALSE(c.Parity);
+  EXPECT_EQ(c.Flow, FlowChoice::XonXoff);
+}
+
+TEST(Dcb, UnofferedRateBecomes38400AndNoFlowBecomesHardwareAfterOk) {
+  Dcb d = Mode("48,N,8,1");
+  EXPECT_EQ(DcbFromChoices(ChoicesFromDcb(0, d), d), 0u);
+  EXPECT_EQ(d.BaudRate, 38400u);
+  EXPECT_EQ(FlowOf(d), FlowChoice::Hardware);
+  EXPECT_EQ(d.RtsControl, 1);
+}
+
+TEST(Dcb, BlockFromChoices) {
+  Dcb d = Mode("96,N,8,1");
+  PortChoices c{"COM3", 19200u, uint8_t{7}, uint8_t{0}, uint8_t{2}, FlowChoice::XonXoff};
+  EXPECT_EQ(DcbFromChoices(c, d), 2u);
+  EXPECT_EQ(FormatPortSettings(d), "19200,E,7,1");
+  EXPECT_EQ(FlowOf(d), FlowChoice::XonXoff);
+  EXPECT_FALSE(d.OutxCtsFlow);
+  EXPECT_EQ(d.RtsControl, 0);
+
+  c = PortChoices{"COM9", std::nullopt, std::nullopt, std::nullopt, std::nullopt, FlowChoice::Hardware};
+  EXPECT_EQ(DcbFromChoices(c, d), 1u);  // an unknown port text gives COM2
+  EXPECT_EQ(FormatPortSettings(d), "19200,E,7,1");  // empty groups leave their fields
+  EXPECT_EQ(FlowOf(d), FlowChoice::Hardware);
+  EXPECT_FALSE(d.OutX || d.InX);
+}
+
+TEST(Dcb, XonXoffOnAZeroBlockGetsRealCharacters) {
+  Dcb d;
+  PortChoices c;
+  c.Flow = FlowChoice::XonXoff;
+  DcbFromChoices(c, d);
+  EXPECT_EQ(d.XonChar, 0x11);
+  EXPECT_EQ(d.XoffChar, 0x13);
+}
+
+}  // namespace
+}  // namespace parlane
