@@ -1,0 +1,202 @@
+// Against a real Telnet server: inetutils telnetd behind socat on a loopback
+// port, with its login program replaced by a shell. Both must be installed;
+// a missing one fails the test.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "link/telnet_connection.h"
+#include "link/telnet_transfer_link.h"
+#include "link_test_support.h"
+#include "term/interpreter.h"
+#include "term/painter.h"
+#include "term/screen.h"
+
+namespace parlane {
+namespace {
+
+using namespace test;
+
+constexpr const char* kTelnetd = "/usr/sbin/telnetd";
+constexpr const char* kSocat = "/usr/bin/socat";
+
+// socat listening on a free loopback port, running telnetd for one client.
+class TelnetdServer {
+ public:
+  TelnetdServer() {
+    char dirTemplate[] = "/tmp/parlane-telnetd-XXXXXX";
+    dir_ = mkdtemp(dirTemplate);
+    const std::string login = dir_ + "/login.sh";
+    std::ofstream(login) << "#!/bin/sh\nPS1='parlane$ ' exec /bin/bash --noprofile --norc -i\n";
+    chmod(login.c_str(), 0700);
+    port_ = UnusedPort();
+    const std::string listen = "TCP-LISTEN:" + std::to_string(port_) + ",bind=127.0.0.1,reuseaddr";
+    const std::string exec = std::string("EXEC:") + kTelnetd + " -h -E " + login + ",nofork";
+    pid_ = fork();
+    if (pid_ == 0) {
+      const int devnull = open("/dev/null", O_RDWR);
+      dup2(devnull, 2);
+      execl(kSocat, "socat", listen.c_str(), exec.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+  }
+  ~TelnetdServer() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+  }
+  int Port() const { return port_; }
+  // Waits until socat listens.
+  bool WaitListening() {
+    for (int i = 0; i < 100; ++i) {
+      // Connecting to probe would use up socat's only connection: look at
+      // the kernel's table of listening sockets instead.
+      std::ifstream tcp("/proc/net/tcp");
+      std::string line;
+      char hexPort[8];
+      std::snprintf(hexPort, sizeof hexPort, ":%04X", port_);
+      while (std::getline(tcp, line)) {
+        if (line.find(hexPort) != std::string::npos && line.find(" 0A ") != std::string::npos) return true;
+      }
+      usleep(50000);
+    }
+    return false;
+  }
+
+ private:
+  std::string dir_;
+  int port_ = 0;
+  pid_t pid_ = -1;
+};
+
+// A Telnet session of the real kind: the connection, and the interpreter
+// that answers the host's option requests through the raw send.
+class Session : public SessionHooks {
+ public:
+  Session() : screen_({24, 80}, Options(), painter_), interp_(screen_, *this, {.telnet = true}) {
+    events_.onReceived = [this](std::span<const uint8_t> b) { interp_.Process(b); };
+  }
+  static TerminalOptions Options() {
+    TerminalOptions o;
+    o.Emulation = 1;  // VT100
+    return o;
+  }
+  void Open(int port) {
+    conn_ = std::make_unique<TelnetConnection>(loop_, events_, "127.0.0.1", port);
+    conn_->Start();
+  }
+  void SendData(std::span<const uint8_t> b) override { conn_->SendData(b); }
+  void SendRaw(std::span<const uint8_t> b) override {
+    raw_.append(b.begin(), b.end());
+    conn_->SendRaw(b);
+  }
+  void Bell() override {}
+  void RequestDownload() override {}
+  void StartAttachedPrinting() override {}
+  bool PrintByte(uint8_t) override { return false; }
+
+  bool WaitFor(std::string_view text, std::chrono::milliseconds limit = 10000ms) {
+    return loop_.RunUntil([&] { return events_.received.find(text) != std::string::npos; }, limit);
+  }
+
+  PollEventLoop loop_;
+  RecordingEvents events_;
+  NullPainter painter_;
+  TerminalScreen screen_;
+  Interpreter interp_;
+  std::unique_ptr<TelnetConnection> conn_;
+  std::string raw_;
+};
+
+bool Installed(const char* path) { return access(path, X_OK) == 0; }
+
+TEST(Telnetd, NegotiatesShowsThePromptAndRoundTrips255) {
+  ASSERT_TRUE(Installed(kTelnetd)) << kTelnetd << " is missing (inetutils-telnetd)";
+  ASSERT_TRUE(Installed(kSocat)) << kSocat << " is missing (socat)";
+  TelnetdServer server;
+  ASSERT_TRUE(server.WaitListening());
+  Session s;
+  s.Open(server.Port());
+  ASSERT_TRUE(s.WaitFor("parlane$ ")) << "no prompt; received: " << s.events_.received;
+  EXPECT_EQ(s.events_.shown, "Trying 127.0.0.1...Connection established\r\n\r\n");
+
+  // telnetd's requests were answered: it asked DO TERMINAL-TYPE and got
+  // WILL, asked for the type and got VT100, asked DO NAWS and got the size.
+  EXPECT_NE(s.raw_.find("\xff\xfb\x18"), std::string::npos);
+  EXPECT_NE(s.raw_.find(std::string("\xff\xfa\x18\x00", 4) + "VT100\xff\xf0"), std::string::npos);
+  EXPECT_NE(s.raw_.find(std::string("\xff\xfa\x1f\x00\x50\x00\x18\xff\xf0", 9)), std::string::npos);
+
+  // The shell saw the terminal type and the window size we reported.
+  s.conn_->SendData(std::string_view("echo T=$TERM; stty size\r"));
+  ASSERT_TRUE(s.WaitFor("24 80")) << s.events_.received;
+  // (telnetd passes the type on in lower case.)
+  EXPECT_NE(s.events_.received.find("T=vt100"), std::string::npos) << s.events_.received;
+
+  // A 255 we send goes out doubled and reaches the shell as one byte.
+  s.conn_->SendData(std::string_view("stty -echo raw; od -An -tu1 -N3; stty sane\r"));
+  s.loop_.RunUntil([] { return false; }, 500ms);
+  s.conn_->SendData(std::string_view("A\xff" "B"));
+  ASSERT_TRUE(s.WaitFor("65 255  66")) << s.events_.received;
+
+  // A 255 the host prints arrives doubled on the wire.
+  s.events_.received.clear();
+  s.conn_->SendData(std::string_view("printf 'x\\377y\\n'\r"));
+  ASSERT_TRUE(s.WaitFor("x\xff\xffy")) << s.events_.received;
+
+  // The shell's exit closes the connection; the question comes once.
+  s.conn_->SendData(std::string_view("exit\r"));
+  ASSERT_TRUE(s.loop_.RunUntil([&] { return s.events_.closed > 0; }, 10000ms));
+  s.loop_.RunUntil([] { return false; }, 200ms);
+  EXPECT_EQ(s.events_.questions.size(), 1u);
+}
+
+// A transfer's link reads what the host prints exactly, whether the host has
+// turned binary on yet (CR NUL on the wire) or not, and its writes reach the
+// shell intact.
+TEST(Telnetd, TransferLinkCarriesCrNulAnd255Exactly) {
+  ASSERT_TRUE(Installed(kTelnetd)) << kTelnetd << " is missing (inetutils-telnetd)";
+  ASSERT_TRUE(Installed(kSocat)) << kSocat << " is missing (socat)";
+  TelnetdServer server;
+  ASSERT_TRUE(server.WaitListening());
+  Session s;
+  s.Open(server.Port());
+  ASSERT_TRUE(s.WaitFor("parlane$ ")) << s.events_.received;
+
+  const int fd = s.conn_->BeginTransfer({});
+  ASSERT_GE(fd, 0);
+  TelnetTransferLink link(fd, s.interp_.TelnetOptions().Binary());
+  const std::string command = "stty -echo raw; printf 'S\\rX\\000\\r\\377\\105'; od -An -tu1 -N4\r";
+  ASSERT_EQ(link.WriteBlock(reinterpret_cast<const uint8_t*>(command.data()), command.size(), 10), 0);
+  const std::string printed("S\rX\0\r\xff" "E", 7);
+  std::string got;
+  while (!got.ends_with(printed)) {
+    const int b = link.ReadByte(10);
+    ASSERT_GE(b, 0) << got;
+    got.push_back(static_cast<char>(b));
+  }
+
+  // What the link writes arrives as written: CR, NUL and a doubled 255.
+  const uint8_t data[] = {13, 0, 255, 255, 10};
+  ASSERT_EQ(link.WriteBlock(data, sizeof data, 10), 0);
+  std::string answer;
+  while (answer.find(" 10") == std::string::npos) {
+    const int b = link.ReadByte(10);
+    ASSERT_GE(b, 0) << answer;
+    answer.push_back(static_cast<char>(b));
+  }
+  EXPECT_NE(answer.find("13   0 255  10"), std::string::npos) << answer;
+  s.conn_->EndTransfer();
+}
+
+}  // namespace
+}  // namespace parlane
