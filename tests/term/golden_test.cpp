@@ -120,6 +120,16 @@ TEST(RenderTool, RejectsBadOptionsWithStatus2) {
   }
 }
 
+// A file that opens but cannot be read (a directory) is reported like a
+// missing one; it used to end in an uncaught exception.
+TEST(RenderTool, UnreadableInputIsStatus2) {
+  for (const std::string& file : {std::string(PARLANE_TEST_DATA), std::string("/no/such/file"),
+                                   std::string(PARLANE_TEST_DATA) + "/golden"}) {
+    SCOPED_TRACE(file);
+    EXPECT_EQ(RunRender("'" + file + "'").status, 2);
+  }
+}
+
 TEST(RenderTool, TextOfStandardInput) {
   const ToolResult r = RunRender("--emulation vt100", "one\r\n\033(0lqk\033(B\r\n");
   ASSERT_EQ(r.status, 0);

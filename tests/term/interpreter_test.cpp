@@ -86,6 +86,36 @@ TEST(Interpreter, Replies) {
   for (const auto& c : cases) Check(c);
 }
 
+// Only ESC [ c and ESC [ 0 c (any number of zeros) ask for the attributes;
+// an intermediate or an empty parameter in slot 1 is another sequence.
+TEST(Interpreter, DeviceAttributesOnlyForTheTwoForms) {
+  const std::vector<SeqCase> cases = {
+      {"ESC [ 00 c", kVt, "\033[00c", {}, {}, "\033[?1;0c"},
+      {"ESC [ ? c is not a request", kVt, "\033[?c", {}, {}, ""},
+      {"ESC [ ; c is not a request", kSco, "\033[;c", {}, {}, ""},
+      {"ESC [ = c is not a request", kSco, "\033[=c", {}, {}, ""},
+      {"ESC [ 0 ; 0 c has three slots", kVt, "\033[0;0c", {}, {}, ""},
+  };
+  for (const auto& c : cases) Check(c);
+}
+
+// Cursor up and down cancel a pending wrap like the other movements: the next
+// glyph overwrites the last cell of the new row instead of wrapping.
+TEST(Interpreter, VerticalMovesCancelThePendingWrap) {
+  const std::string row3 = "\033[3;1H" + std::string(80, 'x');
+  const std::string lastY = std::string(79, 'x') + "Y";
+  const std::vector<SeqCase> cases = {
+      {"cursor up", kVt, "\033[2;1H" + std::string(80, 'a') + row3 + "\033[AY",
+       {{2, std::string(79, 'a') + "Y"}, {3, std::string(80, 'x')}, {4, ""}}, {{2, 80}}},
+      {"cursor down", kSco, row3 + "\033[BY",
+       {{3, std::string(80, 'x')}, {4, std::string(79, ' ') + "Y"}}, {{4, 80}}},
+      {"cursor up by 0 stays on the row", kPc, row3 + "\033[0AY", {{3, lastY}, {4, ""}}, {{3, 80}}},
+      {"cursor up at the region's top", kVt, "\033[3;10r" + row3 + "\033[AY", {{3, lastY}, {4, ""}},
+       {{3, 80}}},
+  };
+  for (const auto& c : cases) Check(c);
+}
+
 TEST(Interpreter, Erasing) {
   const std::string two = "\033[1;1Habcdef\033[2;1Hghijkl\033[3;1Hmnopqr";
   const std::vector<SeqCase> cases = {

@@ -16,6 +16,29 @@ TEST(PainterReports, PrintRunsAreOneReportPerRow) {
   EXPECT_EQ(t.paint.lastDrawnRow, 1);
 }
 
+// Cells that a cursor movement or a tab pads with spaces keep their old
+// attributes, so the painter must hear about them.
+TEST(PainterReports, PaddingIsReported) {
+  struct Case {
+    const char* name;
+    std::string input;
+    int cells;
+  };
+  const std::vector<Case> cases = {
+      {"cursor right", "\033[5C", 5},
+      {"cursor position", "\033[1;9H", 8},
+      {"line feed keeps the column, the next byte pads", "abc\nd", 3 + 3 + 1},
+      {"tab", "\t", 8},
+      {"no padding inside the used part", "abcdef\033[3D\033[1C", 6},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Term t;
+    t.Feed(c.input);
+    EXPECT_EQ(t.paint.cellsDrawn, c.cells);
+  }
+}
+
 TEST(PainterReports, RegionScrollRedrawsTheRegion) {
   Term t;
   t.Feed("\033[5;10r\033[10;1H");

@@ -81,6 +81,34 @@ TEST(Screen, LookAheadScrollsManyLinesAtOnce) {
   }
 }
 
+// A wrap inside a printed run performs a line feed whose look-ahead starts at
+// the next byte of the run. In TTY an ESC is printed, yet it still ends the
+// look-ahead, so the line feeds after it must not be counted.
+TEST(Screen, WrapLookAheadSeesTheRestOfTheRun) {
+  struct Case {
+    const char* name;
+    Emulation emu;
+    std::string after;  // fed after the last screen line was filled to column C
+    std::vector<int> scrolls;
+  };
+  const std::vector<Case> cases = {
+      {"TTY: an ESC later in the run stops the count", Emulation::Tty, "Y\033\n\n\n\n\n", {1, 5}},
+      {"TTY: without an ESC the line feeds count", Emulation::Tty, "YZ\n\n\n\n\n", {6}},
+      {"TTY: an ESC in the middle of a longer run", Emulation::Tty, "YZ\033W\n\n", {1, 2}},
+      {"TTY: a later wrap past the ESC counts again", Emulation::Tty,
+       "Y\033" + std::string(80, 'z') + "\n\n", {1, 3}},
+      {"VT100: the ESC starts a sequence after the run", Emulation::Vt100, "Y\033[m\n\n", {1, 2}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Term t(c.emu);
+    t.Feed(std::string(23, '\n') + std::string(80, 'x'));
+    ASSERT_TRUE(t.paint.scrolls.empty());
+    t.Feed(c.after);
+    EXPECT_EQ(t.paint.scrolls, c.scrolls);
+  }
+}
+
 TEST(Screen, LookAheadKeepsCursorOnScreen) {
   Term t;
   t.Feed(std::string(23, '\n') + std::string(30, '\n') + "end");

@@ -1,9 +1,9 @@
 // parlane-render: feeds files (or standard input) through a session's
 // interpreter and prints the screen the session would show.
+#include <algorithm>
+#include <array>
+#include <cstddef>
 #include <cstdio>
-#include <fstream>
-#include <iostream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -18,16 +18,20 @@ namespace {
 
 constexpr int kExitUsage = 2;
 
+// Appends the whole of a file (or standard input, for an empty name). False
+// when it cannot be opened or read, e.g. a directory or an I/O error: the
+// caller reports that rather than rendering part of a file.
 bool ReadInput(const std::string& name, std::vector<uint8_t>& out) {
-  if (name.empty()) {
-    std::istreambuf_iterator<char> begin(std::cin), end;
-    for (auto it = begin; it != end; ++it) out.push_back(static_cast<uint8_t>(*it));
-    return !std::cin.bad();
+  std::FILE* in = name.empty() ? stdin : std::fopen(name.c_str(), "rb");
+  if (in == nullptr) return false;
+  std::array<uint8_t, 65536> chunk;
+  size_t n;
+  while ((n = std::fread(chunk.data(), 1, chunk.size(), in)) > 0) {
+    out.insert(out.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(n));
   }
-  std::ifstream in(name, std::ios::binary);
-  if (!in) return false;
-  out.insert(out.end(), std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  const bool ok = std::ferror(in) == 0;
+  if (in != stdin) std::fclose(in);
+  return ok;
 }
 
 parlane::TerminalOptions TerminalOptionsOf(const parlane::render::Options& o) {

@@ -51,6 +51,8 @@ std::span<const uint8_t> Bytes(std::string_view s) {
   return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
 }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
 TerminalScreen::EraseMode ToEraseMode(int p) { return static_cast<TerminalScreen::EraseMode>(p); }
 
 }  // namespace
@@ -136,7 +138,10 @@ bool Interpreter::DispatchCommon(uint8_t final) {
       if (csi) screen_.SetScrollRegion(seq_.Param(1), seq_.Param(2));
       return true;
     case 'c':  // DA: ESC [ c and ESC [ 0 c only
-      if (csi && (slots == 1 || (slots == 2 && seq_.Param(1) == 0))) DeviceAttributes();
+      if (csi && (slots == 1 || (slots == 2 && IsDigit(seq_.SlotChar(1)) &&
+                                 seq_.Param(1) == 0))) {
+        DeviceAttributes();
+      }
       return true;
     case 'Z':  // DECID
       if (!csi && slots == 0) DeviceAttributes();

@@ -159,6 +159,9 @@ void TerminalScreen::ExtendTo(int col) {
   uint8_t& used = UsedOf(cursor_.row);
   if (used >= col) return;
   std::memset(RowPtr(cursor_.row) + used, kSpace, static_cast<size_t>(col - used));
+  // The cells were blank before and are spaces now, but they keep their old
+  // attributes, whose colours may differ from the blank's: repaint them.
+  painter_.CellsDrawn(cursor_.row, used, col - used);
   used = static_cast<uint8_t>(col);
 }
 
@@ -171,9 +174,12 @@ uint8_t TerminalScreen::WriteGlyph(uint8_t byte, std::span<const uint8_t> rest) 
 void TerminalScreen::WriteRun(std::span<const uint8_t> run, std::span<uint8_t> writeBack,
                               std::span<const uint8_t> rest) {
   const bool mapping = mapping_;
+  // The first ESC of the run at or after a wrap, found only when a wrap needs
+  // it and searched again only once passed, so a long run stays linear.
+  size_t esc = 0;
   size_t i = 0;
   while (i < run.size()) {
-    if (cursor_.col >= cols_) WrapBeforeGlyph(rest);
+    if (cursor_.col >= cols_) WrapBeforeGlyph(LookAheadAfter(run, i + 1, esc, rest));
     const int start = cursor_.col;
     const size_t chunk = std::min(run.size() - i, static_cast<size_t>(cols_ - start));
     uint8_t* row = RowPtr(cursor_.row);
@@ -196,12 +202,30 @@ void TerminalScreen::WriteRun(std::span<const uint8_t> run, std::span<uint8_t> w
     // The cells between the old used length and the first cell written
     // become spaces: the row never shows stale text.
     uint8_t& used = row[2 * cols_];
+    const int firstChanged = std::min(static_cast<int>(used), start);
     if (used < start) std::memset(row + used, kSpace, static_cast<size_t>(start - used));
     cursor_.col = start + static_cast<int>(chunk);
     if (used < cursor_.col) used = static_cast<uint8_t>(cursor_.col);
-    painter_.CellsDrawn(cursor_.row, start, static_cast<int>(chunk));
+    painter_.CellsDrawn(cursor_.row, firstChanged, cursor_.col - firstChanged);
     i += chunk;
   }
+}
+
+// The input after byte from - 1 of a printed run, for the look-ahead of the
+// line feed of a wrap: the rest of the run, then the input after it. In TTY a
+// run may hold ESC, which ends the look-ahead, so the rest of the run is given
+// when it holds one; a run never holds LF, so otherwise the input after the
+// run gives the same count. `esc` caches the position of the next ESC (or
+// the run's size) between calls of one run.
+std::span<const uint8_t> TerminalScreen::LookAheadAfter(std::span<const uint8_t> run, size_t from,
+                                                        size_t& esc,
+                                                        std::span<const uint8_t> rest) {
+  if (esc < from) {
+    const auto* found = static_cast<const uint8_t*>(
+        from < run.size() ? std::memchr(run.data() + from, kEsc, run.size() - from) : nullptr);
+    esc = found != nullptr ? static_cast<size_t>(found - run.data()) : run.size();
+  }
+  return esc < run.size() ? run.subspan(from) : rest;
 }
 
 // ---- line feed and scrolling ----

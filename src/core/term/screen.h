@@ -220,6 +220,8 @@ class TerminalScreen {
   void RotateDown(int first, int last);  // last goes to first, used 0
   void ExtendTo(int col);
   void WrapBeforeGlyph(std::span<const uint8_t> rest);
+  static std::span<const uint8_t> LookAheadAfter(std::span<const uint8_t> run, size_t from,
+                                                 size_t& esc, std::span<const uint8_t> rest);
   uint8_t MapGlyph(uint8_t byte) const;
   // Whether printed bytes are changed (SCO high bit, line drawing).
   void UpdateMapping();

@@ -23,8 +23,9 @@ void TerminalScreen::Tab() {
     row[c] = kSpace;
     row[cols_ + c] = attr_;
   }
-  if (first < stop) painter_.CellsDrawn(cursor_.row, first, stop - first);
   if (cursor_.col < stop) cursor_.col = stop;
+  // The cells just written lie at or beyond the used length, so extending
+  // the row reports them to the painter together with any gap before them.
   ExtendTo(cursor_.col);
 }
 
@@ -73,13 +74,18 @@ void TerminalScreen::CursorPosition(int line, int column) {
   PadToCursor();
 }
 
+// Up and down keep the column, but like every cursor movement they cancel a
+// pending wrap: the next glyph lands in the last cell of the new row instead
+// of wrapping onto the row below it.
 void TerminalScreen::CursorUp(int n) {
   cursor_.row = std::max(cursor_.row - n, top_ + region_top_ - 1);
+  cursor_.col = std::min(cursor_.col, cols_ - 1);
   PadToCursor();
 }
 
 void TerminalScreen::CursorDown(int n) {
   cursor_.row = std::min(cursor_.row + n, top_ + region_bottom_ - 1);
+  cursor_.col = std::min(cursor_.col, cols_ - 1);
   PadToCursor();
 }
 
