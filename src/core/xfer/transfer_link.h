@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <span>
 
 namespace parlane {
 
@@ -38,6 +39,21 @@ class TransferLink {
   virtual int PurgeInput() = 0;
   // Drop what waits in the output queue; 0, or -1 if the purge fails.
   virtual int PurgeOutput() = 0;
+
+  // Writes out whatever the link still gathers (links that gather single
+  // bytes or small blocks); 0, or -1 if it could not be sent in time.
+  virtual int Flush() { return 0; }
+
+  // Input that has already arrived and can be taken without waiting, for
+  // links that keep it in a buffer of plain data bytes (no framing left to
+  // undo); Consume() takes the first `count` of them. Links without such a
+  // buffer keep the defaults, and the protocols read byte by byte.
+  virtual std::span<const uint8_t> Buffered() const { return {}; }
+  virtual void Consume(size_t count) { (void)count; }
+
+  // True once the input has ended for good (the peer closed the connection
+  // or the line hung up): no later read can bring a byte.
+  virtual bool InputEnded() const { return false; }
 
   // The cancel check: true once the user has asked to cancel the transfer.
   bool CancelRequested() const { return cancelCheck_ ? cancelCheck_() : false; }

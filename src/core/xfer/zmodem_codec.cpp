@@ -1,0 +1,140 @@
+#include "xfer/zmodem_codec.h"
+
+#include "xfer/crc.h"
+
+namespace parlane::zm {
+
+const char* FrameName(int code) {
+  static constexpr const char* kNames[] = {
+      "No Response", "TIMEOUT", "ZMODEM_ERROR", "ZRQINIT", "ZRINIT",     "ZSINIT", "ZACK",
+      "ZFILE",       "ZSKIP",   "ZNAK",         "ZABORT",  "ZFIN",       "ZRPOS",  "ZDATA",
+      "ZEOF",        "ZFERR",   "ZCRC",         "ZCHALLENGE", "ZCOMPL",  "ZCAN",   "ZFREECNT",
+      "ZCOMMAND",    "ZSTDERR"};
+  if (code < -3 || code > 19) return nullptr;
+  return kNames[code + 3];
+}
+
+Header Header::FromPosition(uint32_t pos) {
+  Header h;
+  for (int i = 0; i < 4; ++i) h.b[i] = static_cast<uint8_t>(pos >> (8 * i));
+  return h;
+}
+
+Header Header::FromFlags(uint8_t zf0, uint8_t zf1, uint8_t zf2, uint8_t zf3) {
+  Header h;
+  h.b = {zf3, zf2, zf1, zf0};
+  return h;
+}
+
+uint32_t Header::Position() const {
+  return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
+         (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
+}
+
+void Encoder::HexByte(uint8_t b) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  Raw(static_cast<uint8_t>(kDigits[b >> 4]));
+  Raw(static_cast<uint8_t>(kDigits[b & 15]));
+}
+
+void Encoder::HexHeader(int type, const Header& h) {
+  Raw(kZPAD);
+  Raw(kZPAD);
+  Raw(kZDLE);
+  Raw(kHex);
+  Crc16 crc;
+  const auto t = static_cast<uint8_t>(type);
+  HexByte(t);
+  crc.Update(t);
+  for (uint8_t b : h.b) {
+    HexByte(b);
+    crc.Update(b);
+  }
+  const uint16_t v = crc.Finish();
+  HexByte(static_cast<uint8_t>(v >> 8));
+  HexByte(static_cast<uint8_t>(v));
+  Raw(kCR);
+  Raw(kLFHigh);
+  // The receiver of ZFIN and ZACK may be gone or about to send: no XON after them.
+  if (type != ZFIN && type != ZACK) Raw(kXON);
+}
+
+void Encoder::BinaryHeader(int type, const Header& h) {
+  Raw(kZPAD);
+  Raw(kZDLE);
+  const auto t = static_cast<uint8_t>(type);
+  if (opt_.crc32) {
+    Raw(kBin32);
+    Crc32 crc;
+    Escaped(t);
+    crc.Update(t);
+    for (uint8_t b : h.b) {
+      Escaped(b);
+      crc.Update(b);
+    }
+    const uint32_t v = crc.Finish();
+    for (int i = 0; i < 4; ++i) Escaped(static_cast<uint8_t>(v >> (8 * i)));
+  } else {
+    Raw(kBin16);
+    Crc16 crc;
+    Escaped(t);
+    crc.Update(t);
+    for (uint8_t b : h.b) {
+      Escaped(b);
+      crc.Update(b);
+    }
+    const uint16_t v = crc.Finish();
+    Escaped(static_cast<uint8_t>(v >> 8));
+    Escaped(static_cast<uint8_t>(v));
+  }
+}
+
+void Encoder::DataSubpacket(std::span<const uint8_t> data, uint8_t end) {
+  // The data in one pass into room for the worst case (every byte escaped
+  // or doubled); an escaped byte never reads 255, so never needs doubling.
+  const size_t start = out_.size();
+  out_.resize(start + data.size() * 2);
+  uint8_t* p = out_.data() + start;
+  for (const uint8_t b : data) {
+    if (NeedsEscape(b, opt_.escapeControl)) {
+      *p++ = kZDLE;
+      *p++ = static_cast<uint8_t>(b ^ 64);
+    } else {
+      *p++ = b;
+      if (b == 255 && opt_.doubleIac) *p++ = b;
+    }
+  }
+  out_.resize(static_cast<size_t>(p - out_.data()));
+  Raw(kZDLE);
+  Raw(end);
+  if (opt_.crc32) {
+    Crc32 crc;
+    crc.Update(data);
+    crc.Update(end);
+    const uint32_t v = crc.Finish();
+    for (int i = 0; i < 4; ++i) Escaped(static_cast<uint8_t>(v >> (8 * i)));
+  } else {
+    Crc16 crc;
+    crc.Update(data);
+    crc.Update(end);
+    const uint16_t v = crc.Finish();
+    Escaped(static_cast<uint8_t>(v >> 8));
+    Escaped(static_cast<uint8_t>(v));
+  }
+  if (end == ZCRCW) Raw(kXON);
+}
+
+int HexDigitValue(uint8_t c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+int UnescapeByte(uint8_t c) {
+  if (c == kEscaped127) return 127;
+  if (c == kEscaped255) return 255;
+  if ((c & 0x60) == 0x40) return c ^ 64;
+  return -1;
+}
+
+}  // namespace parlane::zm

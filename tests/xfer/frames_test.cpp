@@ -1,0 +1,224 @@
+// The frame layer's receiving side against scripted input.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "xfer/progress.h"
+#include "xfer/zmodem_frames.h"
+#include "xfer_support.h"
+
+namespace parlane {
+namespace {
+
+using namespace zm;
+using test::RecordingDisplay;
+
+// Input from a script; at its end every read times out at once.
+class ScriptLink final : public TransferLink {
+ public:
+  explicit ScriptLink(std::vector<uint8_t> in) : in_(std::move(in)) {}
+  int ReadByte(int) override { return pos_ < in_.size() ? in_[pos_++] : -1; }
+  int ReadAnyByte(uint8_t* p, int s) override {
+    const int c = ReadByte(s);
+    if (c < 0) return -1;
+    *p = static_cast<uint8_t>(c);
+    return 0;
+  }
+  int InputCount() override { return static_cast<int>(in_.size() - pos_); }
+  int WaitForInput(int) override { return pos_ < in_.size(); }
+  int WriteBlock(const uint8_t* b, size_t n, int) override {
+    out.insert(out.end(), b, b + n);
+    return 0;
+  }
+  int WriteByte(uint8_t b, int) override {
+    out.push_back(b);
+    return 0;
+  }
+  int OutputCount() override { return 0; }
+  int SendBreak(int) override { return 0; }
+  int PurgeInput() override { return 0; }
+  int PurgeOutput() override { return 0; }
+  std::vector<uint8_t> out;
+
+ private:
+  std::vector<uint8_t> in_;
+  size_t pos_ = 0;
+};
+
+std::vector<uint8_t> HexHeader(int type, uint32_t pos) {
+  std::vector<uint8_t> out;
+  EncodeOptions opt;
+  Encoder(out, opt).HexHeader(type, Header::FromPosition(pos));
+  return out;
+}
+
+struct Rig {
+  explicit Rig(std::vector<uint8_t> in) : link(std::move(in)), progress(display), frames(link, progress, kSerialTiming) {}
+  ScriptLink link;
+  RecordingDisplay display;
+  TransferProgress progress;
+  ZmodemFrames frames;
+};
+
+TEST(ReceiveHeader, GarbageBudget) {
+  for (size_t garbage : {size_t{20599}, size_t{20600}}) {
+    std::vector<uint8_t> in(garbage, 'x');
+    const auto h = HexHeader(ZRINIT, 0);
+    in.insert(in.end(), h.begin(), h.end());
+    Rig rig(in);
+    const int r = rig.frames.ReceiveHeader(10);
+    if (garbage == 20599) {
+      EXPECT_EQ(r, ZRINIT);
+    } else {
+      EXPECT_EQ(r, kNoFrame);
+      EXPECT_TRUE(rig.display.SawStatus("Got No Response"));
+    }
+  }
+}
+
+TEST(ReceiveHeader, CancelRuns) {
+  struct Case {
+    std::vector<uint8_t> in;
+    int expect;
+  };
+  const Case cases[] = {
+      {{24, 24, 24, 24, 24}, ZCAN},
+      {{24, 24, 24, 24}, kTimeout},
+      {{24, 'x', 24, 24, 24, 24}, kTimeout},  // garbage breaks the run
+      // A CAN where the format letter goes starts a run; the ZDLE before it
+      // does not count.
+      {{'*', '*', 24, 24, 24, 24, 24, 24}, ZCAN},
+      {{'*', '*', 24, 24, 24, 24, 24}, kTimeout},
+  };
+  for (const Case& c : cases) {
+    Rig rig(c.in);
+    EXPECT_EQ(rig.frames.ReceiveHeader(10), c.expect);
+  }
+  Rig rig({24, 24, 24, 24, 24});
+  rig.frames.ReceiveHeader(10);
+  EXPECT_TRUE(rig.display.SawStatus("Got ZCAN"));
+}
+
+TEST(ReceiveHeader, UpperCaseHexIsAnError) {
+  std::string s = std::string("**\x18" "B0900000000ABCD\r\n", 19);
+  Rig rig({s.begin(), s.end()});
+  EXPECT_EQ(rig.frames.ReceiveHeader(10), kError);
+}
+
+TEST(ReceiveHeader, UnknownTypeIsReportedByNumber) {
+  Rig rig(HexHeader(200, 0x1234));
+  EXPECT_EQ(rig.frames.ReceiveHeader(10), 200);
+  EXPECT_EQ(rig.display.statuses.back(), "Received 200: 0x1234");
+}
+
+TEST(ReceiveHeader, CancelRequestedReturnsAtOnce) {
+  Rig rig(HexHeader(ZRINIT, 0));
+  rig.link.SetCancelCheck([] { return true; });
+  EXPECT_EQ(rig.frames.ReceiveHeader(10), kError);
+}
+
+TEST(ReceiveHeader, BadHexCrc) {
+  auto h = HexHeader(ZRPOS, 5);
+  h[15] = h[15] == '0' ? '1' : '0';  // a CRC digit
+  Rig rig(h);
+  EXPECT_EQ(rig.frames.ReceiveHeader(10), kError);
+  EXPECT_TRUE(rig.display.SawStatus("Bad CRC"));
+}
+
+// Headers and subpackets through the sending side and back.
+TEST(RoundTrip, BinaryHeadersAndSubpackets) {
+  struct Case {
+    bool crc32, escctl, telnet;
+  };
+  for (const Case c : {Case{false, false, false}, Case{true, false, false}, Case{true, true, false},
+                       Case{false, true, true}, Case{true, false, true}}) {
+    SCOPED_TRACE(testing::Message() << c.crc32 << c.escctl << c.telnet);
+    ZmodemTiming timing = c.telnet ? kTelnetTiming : kSerialTiming;
+    ScriptLink sendLink({});
+    RecordingDisplay d1;
+    TransferProgress p1(d1);
+    ZmodemFrames sender(sendLink, p1, timing);
+    sender.SetSendCrc32(c.crc32);
+    sender.SetEscapeControl(c.escctl);
+    std::vector<uint8_t> data(1024);
+    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 7);
+    sender.SendBinaryHeader(ZDATA, Header::FromPosition(0xFF18FF11));
+    sender.SendDataSubpacket(data, ZCRCG);
+    sender.SendDataSubpacket({data.data(), 10}, ZCRCW);
+    std::vector<uint8_t> wire = sendLink.out;
+    if (c.telnet) {  // what a Telnet link delivers: 255 255 is one 255
+      std::vector<uint8_t> undoubled;
+      for (size_t i = 0; i < wire.size(); ++i) {
+        undoubled.push_back(wire[i]);
+        if (wire[i] == 255) ++i;
+      }
+      wire = undoubled;
+    }
+    Rig rig(wire);
+    rig.frames.SetEscapeControl(c.escctl);
+    ASSERT_EQ(rig.frames.ReceiveHeader(10), ZDATA);
+    EXPECT_EQ(rig.frames.ReceivedPosition(), 0xFF18FF11u);
+    EXPECT_EQ(rig.frames.ReceiveCrc32(), c.crc32);
+    std::vector<uint8_t> buf(1024);
+    ASSERT_EQ(rig.frames.ReceiveDataSubpacket(buf.data(), buf.size()), kGotCRCG);
+    EXPECT_EQ(buf, data);
+    ASSERT_EQ(rig.frames.ReceiveDataSubpacket(buf.data(), buf.size()), kGotCRCW);
+    EXPECT_EQ(rig.frames.ReceivedLength(), 10u);
+  }
+}
+
+std::vector<uint8_t> Subpacket(size_t n, uint8_t end) {
+  std::vector<uint8_t> out;
+  EncodeOptions opt;
+  std::vector<uint8_t> data(n, 'a');
+  Encoder(out, opt).DataSubpacket(data, end);
+  return out;
+}
+
+TEST(ReceiveSubpacket, CapacityLimit) {
+  std::vector<uint8_t> buf(1024);
+  {
+    Rig rig(Subpacket(1024, ZCRCE));
+    EXPECT_EQ(rig.frames.ReceiveDataSubpacket(buf.data(), 1024), kGotCRCE);
+  }
+  {
+    Rig rig(Subpacket(1025, ZCRCE));
+    EXPECT_EQ(rig.frames.ReceiveDataSubpacket(buf.data(), 1024), kError);
+    EXPECT_TRUE(rig.display.SawStatus("Data subpacket too long"));
+  }
+}
+
+TEST(ReceiveSubpacket, Failures) {
+  struct Case {
+    std::vector<uint8_t> in;
+    int expect;
+    const char* status;
+  };
+  auto bad = Subpacket(10, ZCRCW);
+  bad[3] ^= 1;
+  const Case cases[] = {
+      {bad, kError, "Bad CRC"},
+      {{'a', 'b'}, kTimeout, "TIMEOUT"},
+      {{'a', 24, 24, 24, 24, 24}, ZCAN, "Sender Canceled"},
+      {{'a', 24, '0'}, kError, "Garbled data subpacket"},
+  };
+  for (const Case& c : cases) {
+    Rig rig(c.in);
+    std::vector<uint8_t> buf(1024);
+    EXPECT_EQ(rig.frames.ReceiveDataSubpacket(buf.data(), buf.size()), c.expect) << c.status;
+    EXPECT_TRUE(rig.display.SawStatus(c.status)) << c.status;
+  }
+}
+
+TEST(ReadEscaped, FlowControlIsSkipped) {
+  Rig rig({17, 19, 145, 147, 'A', 24, 17, 'X', 24, 'l', 24, 'm'});
+  EXPECT_EQ(rig.frames.ReadEscaped(), 'A');
+  EXPECT_EQ(rig.frames.ReadEscaped(), 24);
+  EXPECT_EQ(rig.frames.ReadEscaped(), 127);
+  EXPECT_EQ(rig.frames.ReadEscaped(), 255);
+  EXPECT_EQ(rig.frames.ReadEscaped(), kTimeout);
+}
+
+}  // namespace
+}  // namespace parlane

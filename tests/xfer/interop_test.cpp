@@ -1,0 +1,198 @@
+// parlane-xfer against lrzsz from Debian, over a socketpair, a pty pair and
+// loopback TCP. The peers are started here; a missing peer fails the test.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <pty.h>
+#include <sys/socket.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "xfer_support.h"
+
+namespace parlane {
+namespace {
+
+using test::TempDir;
+
+// Each transfer must be over well within this (the lrzsz peers included).
+constexpr int kTimeLimitSeconds = 60;
+
+enum class Transport { SocketPair, Pty, Tcp };
+
+// Two connected descriptors: [0] for Parlane's side, [1] for the peer.
+bool MakeTransport(Transport t, int fds[2]) {
+  switch (t) {
+    case Transport::SocketPair:
+      return socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) == 0;
+    case Transport::Pty: {
+      int master, slave;
+      if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return false;
+      termios raw{};
+      tcgetattr(slave, &raw);
+      cfmakeraw(&raw);
+      tcsetattr(slave, TCSANOW, &raw);
+      fds[0] = master;
+      fds[1] = slave;
+      return true;
+    }
+    case Transport::Tcp: {
+      const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+      sockaddr_in a{};
+      a.sin_family = AF_INET;
+      a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      socklen_t len = sizeof a;
+      if (bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(listener, 1) != 0 ||
+          getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
+        close(listener);
+        return false;
+      }
+      fds[0] = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+      const bool ok = connect(fds[0], reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+      fds[1] = ok ? accept4(listener, nullptr, nullptr, SOCK_CLOEXEC) : -1;
+      close(listener);
+      return ok && fds[1] >= 0;
+    }
+  }
+  return false;
+}
+
+std::string Slurp(const std::string& path) {
+  std::ifstream f(path);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+std::string Peer(const char* name) {
+  const std::string p = test::FindProgram(name);
+  EXPECT_FALSE(p.empty()) << name << " (lrzsz) is not installed";
+  return p;
+}
+
+struct Batch {
+  TempDir from;
+  TempDir to;
+  TempDir logs;
+  std::vector<std::string> names = {"empty.dat", "One.Byte", "k1025.bin", "r100000.bin", "every"};
+  std::vector<std::string> paths;
+  Batch() {
+    uint32_t seed = 40;
+    const size_t sizes[] = {0, 1, 1025, 100000, 0};
+    for (size_t i = 0; i < names.size(); ++i) {
+      std::vector<uint8_t> data = test::RandomBytes(sizes[i], seed++);
+      if (names[i] == "every")
+        for (int r = 0; r < 8; ++r)
+          for (int b = 0; b < 256; ++b) data.push_back(static_cast<uint8_t>(b));
+      paths.push_back(from / names[i]);
+      test::WriteFile(paths.back(), data);
+    }
+  }
+  void ExpectDelivered() const {
+    for (size_t i = 0; i < names.size(); ++i)
+      EXPECT_EQ(test::ReadFile(to / names[i]), test::ReadFile(paths[i])) << names[i];
+  }
+};
+
+struct PairResult {
+  int ours = -1;
+  int peer = -1;
+};
+
+PairResult RunPair(Transport t, std::vector<std::string> ours, const std::string& oursCwd,
+                   std::vector<std::string> peer, const std::string& peerCwd, const Batch& b) {
+  int fds[2];
+  PairResult r;
+  if (!MakeTransport(t, fds)) {
+    ADD_FAILURE() << "transport";
+    return r;
+  }
+  const pid_t p1 = test::Spawn(ours, fds[0], oursCwd, b.logs / "ours.log");
+  const pid_t p2 = test::Spawn(peer, fds[1], peerCwd, b.logs / "peer.log");
+  close(fds[0]);
+  close(fds[1]);
+  r.ours = test::WaitChild(p1, kTimeLimitSeconds);
+  r.peer = test::WaitChild(p2, kTimeLimitSeconds);
+  if (r.ours != 0) std::fprintf(stderr, "--- parlane-xfer:\n%s\n", Slurp(b.logs / "ours.log").c_str());
+  return r;
+}
+
+class Lrzsz : public testing::TestWithParam<Transport> {};
+
+TEST_P(Lrzsz, ParlaneSendsToRz) {
+  Batch b;
+  std::vector<std::string> ours = {test::XferTool(), "send", "-q"};
+  ours.insert(ours.end(), b.paths.begin(), b.paths.end());
+  const PairResult r = RunPair(GetParam(), ours, "", {Peer("rz"), "-y", "-q"}, b.to.Path(), b);
+  EXPECT_EQ(r.ours, 0);
+  EXPECT_EQ(r.peer, 0);
+  b.ExpectDelivered();
+}
+
+TEST_P(Lrzsz, SzSendsToParlane) {
+  Batch b;
+  std::vector<std::string> peer = {Peer("sz"), "-q"};
+  peer.insert(peer.end(), b.paths.begin(), b.paths.end());
+  const PairResult r =
+      RunPair(GetParam(), {test::XferTool(), "receive", "-q", "--dir", b.to.Path()}, "", peer, "", b);
+  EXPECT_EQ(r.ours, 0);
+  b.ExpectDelivered();
+}
+
+TEST_P(Lrzsz, SbSendsYmodemGToParlane) {
+  Batch b;
+  std::vector<std::string> peer = {Peer("sb"), "-q"};
+  peer.insert(peer.end(), b.paths.begin(), b.paths.end());
+  const PairResult r =
+      RunPair(GetParam(), {test::XferTool(), "receive", "--ymodem-g", "-q", "--dir", b.to.Path()}, "", peer, "", b);
+  EXPECT_EQ(r.ours, 0);
+  EXPECT_EQ(r.peer, 0);
+  b.ExpectDelivered();
+}
+
+INSTANTIATE_TEST_SUITE_P(Transports, Lrzsz, testing::Values(Transport::SocketPair, Transport::Pty, Transport::Tcp),
+                         [](const testing::TestParamInfo<Transport>& i) {
+                           return i.param == Transport::SocketPair ? std::string("SocketPair")
+                                  : i.param == Transport::Pty      ? std::string("Pty")
+                                                                   : std::string("Tcp");
+                         });
+
+TEST(Cli, UsageAndUnreadableFilesExitWithTwo) {
+  TempDir logs;
+  const int devnull = open("/dev/null", O_RDWR | O_CLOEXEC);
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+  };
+  const Case cases[] = {
+      {{test::XferTool()}, 2},
+      {{test::XferTool(), "fetch"}, 2},
+      {{test::XferTool(), "send"}, 2},
+      {{test::XferTool(), "send", "/nonexistent/file"}, 2},
+      {{test::XferTool(), "receive", "--dir", "/nonexistent/dir"}, 2},
+      {{test::XferTool(), "receive", "--bogus"}, 2},
+      {{test::XferTool(), "--help"}, 0},
+  };
+  for (const Case& c : cases) {
+    const pid_t p = test::Spawn(c.args, devnull, "", logs / "log");
+    EXPECT_EQ(test::WaitChild(p, kTimeLimitSeconds), c.status) << c.args.back();
+  }
+  close(devnull);
+}
+
+// A receive with nobody sending fails with 1 (the link ends at once).
+TEST(Cli, ReceiveWithoutSenderFails) {
+  TempDir logs, to;
+  const int devnull = open("/dev/null", O_RDWR | O_CLOEXEC);
+  const pid_t p = test::Spawn({test::XferTool(), "receive", "--dir", to.Path()}, devnull, "", logs / "log");
+  EXPECT_EQ(test::WaitChild(p, kTimeLimitSeconds), 1);
+  close(devnull);
+  EXPECT_NE(Slurp(logs / "log").find("FAILED"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace parlane
