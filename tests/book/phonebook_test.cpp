@@ -74,6 +74,9 @@ TEST(PhonebookEntry, ListLineAndConnections) {
   auto e = Named("Unix box");
   e.Connects = 3;
   EXPECT_EQ(ListLine(e), "Unix box\tUnix box.example\t3\tNone");
+  e.Connects = 0x80000000u;  // shown as "%d" shows it, like the dial dialog's count
+  EXPECT_EQ(ListLine(e), "Unix box\tUnix box.example\t-2147483648\tNone");
+  e.Connects = 3;
   std::tm t{};
   t.tm_year = 126;
   t.tm_mon = 0;

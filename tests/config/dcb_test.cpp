@@ -151,6 +151,11 @@ TEST(Dcb, SettingsText) {
   }
 }
 
+TEST(Dcb, EntryEditorPortLabel) {
+  EXPECT_EQ(PortLabelText(0), "COM1:");
+  EXPECT_EQ(PortLabelText(3), "COM4:");
+}
+
 TEST(Dcb, FlowControlText) {
   struct Case {
     bool cts, outx, inx;

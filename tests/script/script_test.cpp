@@ -137,14 +137,20 @@ TEST_F(ScriptTest, StoppedScriptRestoresTitle) {
   EXPECT_EQ(host_.title, "bbs.example.org");
 }
 
-TEST(ScriptFile, MissingFileDoesNotStartOrTouchTitle) {
-  RecordingHost host;
-  {
-    Script s(host);
-    EXPECT_EQ(s.Start("/nonexistent/dir/x.csc"), ScriptStatus::OpenFailed);
-    host.title = "changed meanwhile";
+TEST(ScriptFile, UnopenableFileDoesNotStartOrTouchTitle) {
+  // A directory opens as a stream on Linux, but it is no script file either.
+  const fs::path cases[] = {"/nonexistent/dir/x.csc", fs::temp_directory_path()};
+  for (const auto& file : cases) {
+    SCOPED_TRACE(file.string());
+    RecordingHost host;
+    {
+      Script s(host);
+      EXPECT_EQ(s.Start(file), ScriptStatus::OpenFailed);
+      EXPECT_EQ(host.title, "bbs.example.org");
+      host.title = "changed meanwhile";
+    }
+    EXPECT_EQ(host.title, "changed meanwhile");
   }
-  EXPECT_EQ(host.title, "changed meanwhile");
 }
 
 TEST(ScriptFile, RunsFromDiskAndTemplateIsInert) {

@@ -99,7 +99,9 @@ E NewDialupEntry(const Main_Configuration_Struct& cfg, const Dcb& portSettings) 
 }
 
 std::string ListLine(const E& e) {
-  return e.Name + "\t" + e.Address + "\t" + std::to_string(e.Connects) + "\t" + e.LastConnectDate;
+  // The count is shown as a signed decimal ("%d"), as the dial dialog shows it.
+  return e.Name + "\t" + e.Address + "\t" + std::to_string(static_cast<int32_t>(e.Connects)) + "\t" +
+         e.LastConnectDate;
 }
 
 std::string ConnectDateText(const std::tm& local) { return Format("%m/%d/%y", local); }

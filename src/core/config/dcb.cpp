@@ -244,6 +244,11 @@ std::string_view FlowControlText(FlowChoice flow) {
   return "None";
 }
 
+std::string PortLabelText(uint32_t portIndex) {
+  // Printed as "%d" of index + 1, whatever the index holds.
+  return "COM" + std::to_string(static_cast<int32_t>(portIndex + 1)) + ":";
+}
+
 PortChoices ChoicesFromDcb(uint32_t portIndex, const Dcb& dcb) {
   PortChoices c;
   if (portIndex < kPortNames.size()) c.PortText = kPortNames[portIndex];

@@ -88,6 +88,9 @@ inline constexpr std::array<uint32_t, 8> kOfferedBaudRates = {1200, 2400, 9600, 
                                                              38400, 57600, 115200, 256000};
 // The port names, indexed by the port index.
 inline constexpr std::array<std::string_view, 4> kPortNames = {"COM1", "COM2", "COM3", "COM4"};
+// "COM%d:" with the port number (index + 1), as the dial-up entry editor
+// shows its port: "COM1:" for index 0.
+std::string PortLabelText(uint32_t portIndex);
 // ComPort value meaning "no usable port".
 inline constexpr uint32_t kNoUsablePort = 255;
 

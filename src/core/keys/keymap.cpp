@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <fstream>
 
+#include "config/binary_file.h"
 #include "util/le.h"
 
 namespace parlane {
@@ -76,12 +77,10 @@ bool LoadKeymap(const std::filesystem::path& file, KeyTable& table) {
 }
 
 bool SaveKeymap(const std::filesystem::path& file, const KeyTable& table) {
-  const auto bytes = table.Encode();
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  return !out.fail();
+  // Written beside the old file and renamed over it: a write that fails part
+  // way (disk full, file size limit) keeps the previous table instead of
+  // leaving a truncated one.
+  return WriteWhole(file, table.Encode());
 }
 
 bool InstallDefaultKeymap(const std::filesystem::path& dir) {

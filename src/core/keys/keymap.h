@@ -87,7 +87,8 @@ inline constexpr std::string_view kKeymapFileName = "KEYMAP.DAT";
 // the file could be opened.
 bool LoadKeymap(const std::filesystem::path& file, KeyTable& table);
 
-// Writes the whole table (always exactly 6208 bytes), replacing the file.
+// Writes the whole table (always exactly 6208 bytes), replacing the file
+// through a temporary file, so a failed write keeps the previous table.
 // Returns false when the file could not be written completely.
 bool SaveKeymap(const std::filesystem::path& file, const KeyTable& table);
 

@@ -1,6 +1,7 @@
 #include "script/script.h"
 
 #include <fstream>
+#include <system_error>
 #include <utility>
 
 #include "keys/keytext.h"
@@ -49,6 +50,9 @@ Script::~Script() {
 }
 
 ScriptStatus Script::Start(const std::filesystem::path& file) {
+  // A directory opens as a stream but has no lines: it is no script file.
+  std::error_code ec;
+  if (std::filesystem::is_directory(file, ec)) return ScriptStatus::OpenFailed;
   auto stream = std::make_unique<std::ifstream>(file, std::ios::binary);
   if (!*stream) return ScriptStatus::OpenFailed;
   return Start(std::move(stream), file.string());
