@@ -9,18 +9,9 @@
 #include <string_view>
 
 #include "config/terminal_options.h"
+#include "util/rgb.h"
 
 namespace parlane {
-
-struct Rgb {
-  uint8_t r = 0, g = 0, b = 0;
-  bool operator==(const Rgb&) const = default;
-  // The red-green-blue-zero byte order of the files, read as a little-endian u32.
-  uint32_t ToColorRef() const { return r | (uint32_t{g} << 8) | (uint32_t{b} << 16); }
-  static Rgb FromColorRef(uint32_t v) {
-    return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16)};
-  }
-};
 
 // The sixteen colours of the colour dialog, radio 200 + i is colour i.
 inline constexpr std::array<Rgb, 16> kDialogColors = {{

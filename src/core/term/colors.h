@@ -8,15 +8,9 @@
 #include <cstdint>
 
 #include "config/terminal_options.h"
+#include "util/rgb.h"
 
 namespace parlane {
-
-struct Rgb {
-  uint8_t r = 0;
-  uint8_t g = 0;
-  uint8_t b = 0;
-  bool operator==(const Rgb&) const = default;
-};
 
 // The ANSI palette shared by all windows; bit 3 of an index is the bright bit.
 inline constexpr std::array<Rgb, 16> kAnsiPalette = {{

@@ -1,0 +1,21 @@
+// A colour as red, green and blue bytes, shared by the screen's palette and
+// the settings records.
+#pragma once
+
+#include <cstdint>
+
+namespace parlane {
+
+struct Rgb {
+  uint8_t r = 0;
+  uint8_t g = 0;
+  uint8_t b = 0;
+  bool operator==(const Rgb&) const = default;
+  // The red-green-blue-zero byte order of the files, read as a little-endian u32.
+  constexpr uint32_t ToColorRef() const { return r | (uint32_t{g} << 8) | (uint32_t{b} << 16); }
+  static constexpr Rgb FromColorRef(uint32_t v) {
+    return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16)};
+  }
+};
+
+}  // namespace parlane
