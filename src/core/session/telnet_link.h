@@ -1,0 +1,20 @@
+// The Telnet client link of a session: a TelnetConnection whose events are
+// handed to the session.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "session/session_link.h"
+
+namespace parlane {
+
+class EventLoop;
+class Session;
+
+// A client connection to `host`:`port` on `loop`, reporting to `session`.
+// With `askOnClose` off a closed connection closes the window without asking.
+std::unique_ptr<SessionLink> MakeTelnetLink(EventLoop& loop, Session& session,
+                                            const std::string& host, int port, bool askOnClose);
+
+}  // namespace parlane
