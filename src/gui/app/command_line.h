@@ -1,0 +1,30 @@
+// The command line: parlane [--home DIR] [HOST [PORT]], --help, --version.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/tmy_app.h"
+
+namespace parlane {
+
+struct CommandLine {
+  std::optional<std::string> home;
+  std::optional<StartupHost> host;
+  bool help = false;
+  bool version = false;
+  std::string error;  // not empty: a one-line complaint, exit status 2
+};
+
+// `args` without the program name. Qt's own options (-platform NAME,
+// -display NAME, -reverse and the like) are passed over.
+CommandLine ParseCommandLine(std::vector<std::string> args);
+
+// The arguments without Qt's own options and their values.
+std::vector<std::string> WithoutQtOptions(const std::vector<std::string>& args);
+
+std::string UsageText();
+std::string VersionText();
+
+}  // namespace parlane

@@ -1,0 +1,147 @@
+#include "platform/qt_platform.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace parlane {
+
+namespace {
+
+// How long a synchronous sound (the exit sound) may hold the program up.
+constexpr int kSyncSoundLimitMs = 10000;
+
+QMessageBox::Icon ToQt(MsgIcon icon) {
+  switch (icon) {
+    case MsgIcon::Stop: return QMessageBox::Critical;
+    case MsgIcon::Exclamation: return QMessageBox::Warning;
+    case MsgIcon::Information: return QMessageBox::Information;
+    case MsgIcon::Question: return QMessageBox::Question;
+    case MsgIcon::None: break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons ToQt(MsgButtons buttons) {
+  switch (buttons) {
+    case MsgButtons::Ok: return QMessageBox::Ok;
+    case MsgButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case MsgButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+    case MsgButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case MsgButtons::RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
+  }
+  return QMessageBox::Ok;
+}
+
+MsgResult FromQt(int button) {
+  switch (button) {
+    case QMessageBox::Ok: return MsgResult::Ok;
+    case QMessageBox::Yes: return MsgResult::Yes;
+    case QMessageBox::No: return MsgResult::No;
+    case QMessageBox::Retry: return MsgResult::Retry;
+    default: return MsgResult::Cancel;
+  }
+}
+
+QString StartPath(const FileDialogSpec& spec) {
+  if (spec.fileName.isEmpty()) return spec.initialDir;
+  if (spec.initialDir.isEmpty()) return spec.fileName;
+  return spec.initialDir + QLatin1Char('/') + spec.fileName;
+}
+
+// The first sound player found on this machine, empty when there is none.
+QString SoundPlayer() {
+  for (const char* name : {"paplay", "aplay", "pw-play"}) {
+    const QString path = QStandardPaths::findExecutable(QString::fromLatin1(name));
+    if (!path.isEmpty()) return path;
+  }
+  return {};
+}
+
+}  // namespace
+
+MsgResult QtPlatform::Message(QWidget* parent, const QString& text, const QString& caption,
+                              MsgIcon icon, MsgButtons buttons) {
+  QMessageBox box(ToQt(icon), caption, text, ToQt(buttons), parent);
+  return FromQt(box.exec());
+}
+
+QStringList QtPlatform::OpenFiles(QWidget* parent, const FileDialogSpec& spec) {
+  QFileDialog dialog(parent, spec.title, StartPath(spec));
+  dialog.setNameFilters(QtFilters(spec.filter));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(spec.multiSelect    ? QFileDialog::ExistingFiles
+                     : spec.fileMustExist ? QFileDialog::ExistingFile
+                                          : QFileDialog::AnyFile);
+  if (!spec.fileName.isEmpty()) dialog.selectFile(spec.fileName);
+  if (dialog.exec() != QDialog::Accepted) return {};
+  QStringList files = dialog.selectedFiles();
+  if (spec.pathMustExist) {
+    // A name typed into a directory that does not exist is refused, as the
+    // desktop's dialog does with "path must exist".
+    files.removeIf([](const QString& f) { return !QFileInfo(f).absoluteDir().exists(); });
+  }
+  return files;
+}
+
+std::optional<QString> QtPlatform::SaveFile(QWidget* parent, const FileDialogSpec& spec) {
+  QFileDialog dialog(parent, spec.title, StartPath(spec));
+  dialog.setNameFilters(QtFilters(spec.filter));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  if (!spec.fileName.isEmpty()) dialog.selectFile(spec.fileName);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().front();
+}
+
+std::optional<QFont> QtPlatform::ChooseFont(QWidget* parent, const QFont& initial,
+                                            bool fixedPitchOnly) {
+  bool ok = false;
+  const QFont font = QFontDialog::getFont(
+      &ok, initial, parent, QString(),
+      fixedPitchOnly ? QFontDialog::MonospacedFonts : QFontDialog::FontDialogOptions());
+  if (!ok) return std::nullopt;
+  return font;
+}
+
+std::optional<QColor> QtPlatform::ChooseColor(QWidget* parent, const QColor& initial,
+                                              const QString& caption) {
+  const QColor color = QColorDialog::getColor(initial, parent, caption);
+  if (!color.isValid()) return std::nullopt;
+  return color;
+}
+
+int QtPlatform::RunDialog(QDialog& dialog) { return dialog.exec(); }
+
+void QtPlatform::PlayWave(const QString& file, bool synchronous, bool noDefault) {
+  const QString player = SoundPlayer();
+  if (file.isEmpty() || !QFileInfo::exists(file) || player.isEmpty()) {
+    if (!noDefault) Beep();
+    return;
+  }
+  const QString path = QFileInfo(file).absoluteFilePath();
+  if (!synchronous) {
+    QProcess::startDetached(player, {path});
+    return;
+  }
+  QProcess process;
+  process.start(player, {path});
+  if (!process.waitForFinished(kSyncSoundLimitMs)) process.kill();
+}
+
+void QtPlatform::Beep() { QApplication::beep(); }
+
+bool QtPlatform::StartProgram(const QString& commandLine) {
+  QStringList words = QProcess::splitCommand(commandLine);
+  if (words.isEmpty()) return false;
+  const QString program = words.takeFirst();
+  return QProcess::startDetached(program, words);
+}
+
+}  // namespace parlane

@@ -1,0 +1,95 @@
+// A Telnet session in the MDI frame: the terminal view (`TelnetWindow`) inside
+// its MDI child (`TelnetWindowMDIChild`). The session's engine (screen,
+// interpreter, keyboard, link) lives in the core `Session`; the window paints
+// it, routes keys and the mouse to it, and shows its messages.
+//
+// The shell creates one child per session:
+//
+//   auto* child = new TelnetWindowMDIChild(ctx, TelnetSessionParams{...});
+//   mdiArea->addSubWindow(child);   // placement: the shell's CascadeOffset
+//   child->show();                  // (or showMaximized() per SessionsMaximized)
+//
+// The child deletes itself when closed (WA_DeleteOnClose). The shell routes
+// the per-session menu commands to the active child with HandleCommand() and
+// asks CommandEnabled() for their enabling; the keypad-mode items call
+// KeypadModeChanged() on the active child after changing KeypadNumeric.
+//
+// The same window serves the dial-up session later: only the link differs
+// (see core/session/session.h); the class names stay those of Telnet here.
+#pragma once
+
+#include <QMdiSubWindow>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "config/terminal_options.h"
+
+namespace parlane {
+
+struct AppContext;   // gui/app/app_context.h: what the shell gives a session
+class TelnetWindow;  // gui/session/terminal_view.h: the terminal view widget
+
+// What the shell hands a new Telnet session.
+struct TelnetSessionParams {
+  std::string host;             // as typed: a name or a numeric IPv4/IPv6 address
+  uint16_t port = 23;           // TCP port
+  TerminalOptions terminal;     // a copy of Main_Configuration_Struct::Terminal,
+                                // or the phonebook entry's options
+  std::string userName;         // Ctrl+F1 sends it (phonebook entries only)
+  std::string password;         // Ctrl+F2 sends it (phonebook entries only)
+  std::string loginScript;      // started once connected; empty for none
+  QString title;                // frame title; empty: the host as typed
+  // Set when Parlane was started with a host on its command line: a closed
+  // connection then closes the window without asking (and the shell quits).
+  bool closeWithoutAsking = false;
+};
+
+class TelnetWindowMDIChild : public QMdiSubWindow {
+  Q_OBJECT
+ public:
+  // The window class name the preferences are kept under.
+  static constexpr const char* kClassName = "TelnetWindow_Class";
+
+  TelnetWindowMDIChild(AppContext& app, const TelnetSessionParams& params,
+                       QWidget* parent = nullptr);
+  ~TelnetWindowMDIChild() override;
+
+  TelnetWindow* Window() const { return window_; }
+
+  // Per-session menu commands (the cmd:: ids of app/commands.h: Copy, Paste,
+  // Copy and Paste, Font, Background Color, Text Color, Terminal Settings). HandleCommand returns false
+  // for an id the session does not answer; CommandEnabled gives the menu's
+  // enabling (Copy: a selection exists; Paste: the clipboard holds text).
+  bool HandleCommand(int id);
+  bool CommandEnabled(int id) const;
+  // KeypadNumeric changed: rebuild this window's keyboard now.
+  void KeypadModeChanged();
+
+  // Connection state for the shell's menu enabling and status bar.
+  bool IsConnected() const;
+  bool HasSelection() const;
+
+ signals:
+  // The connection came up (true) or ended (false).
+  void ConnectionStateChanged(bool connected);
+  // The peer closed the connection or it failed; emitted once per session,
+  // before any question is asked. The command-line session quits on it.
+  void ConnectionEnded();
+  // The window is closing (it is deleted right after).
+  void SessionClosed();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  AppContext& app_;
+  TelnetWindow* window_ = nullptr;
+  bool sized_ = false;
+};
+
+}  // namespace parlane
