@@ -10,7 +10,7 @@
 #include "config/main_config.h"
 #include "keys/keymap.h"
 #include "keys/keytext.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace parlane {
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "util/le.h"
 
 namespace parlane {

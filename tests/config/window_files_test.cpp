@@ -2,7 +2,7 @@
 
 #include "config/placement.h"
 #include "config/window_prefs.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace parlane {
 namespace {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -94,7 +95,8 @@ struct ToolResult {
 
 ToolResult RunRender(const std::string& args, const std::string& input = "") {
   const std::string tool = std::string(PARLANE_BUILD_DIR) + "/src/cli/parlane-render/parlane-render";
-  const std::string inFile = testing::TempDir() + "render_input.bin";
+  // ctest runs tests in parallel processes: each needs its own input file.
+  const std::string inFile = testing::TempDir() + "render_input_" + std::to_string(getpid()) + ".bin";
   {
     std::ofstream f(inFile, std::ios::binary);
     f << input;
@@ -107,6 +109,7 @@ ToolResult RunRender(const std::string& args, const std::string& input = "") {
   size_t n;
   while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
   const int status = pclose(p);
+  std::remove(inFile.c_str());
   r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return r;
 }

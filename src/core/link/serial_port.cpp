@@ -62,17 +62,7 @@ bool SerialPort::OpenPort(uint32_t portIndex, const PortMap& ports, Dcb& dcb, bo
     // The port is ours already (the dialer's connected line): keep it, so the
     // call is not dropped, and give it the settings asked for.
     portName_ = std::string(name);
-    if (!Configure(dcb)) {
-      Close();
-      Fail(kTextSettingsFailed);
-      return false;
-    }
-    SetDtr(true);
-    if (sendInit) {
-      Write(modemInit);
-      Write(std::span(&kCarriageReturn, 1));
-    }
-    return true;
+    return ConfigureAndRaise(dcb, sendInit, modemInit);
   }
   return OpenDevice(device, name, dcb, sendInit, modemInit);
 }
@@ -88,6 +78,12 @@ bool SerialPort::OpenDevice(const std::string& device, std::string_view portName
   }
   fd_ = fd;
   device_ = device;
+  return ConfigureAndRaise(dcb, sendInit, modemInit);
+}
+
+// Applies the settings, raises DTR and sends the modem initialisation with
+// its carriage return when asked; a refused setting closes the port.
+bool SerialPort::ConfigureAndRaise(Dcb& dcb, bool sendInit, std::string_view modemInit) {
   if (!Configure(dcb)) {
     Close();
     Fail(kTextSettingsFailed);

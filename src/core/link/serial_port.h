@@ -97,6 +97,7 @@ class SerialPort {
 
  private:
   bool Configure(Dcb& dcb);
+  bool ConfigureAndRaise(Dcb& dcb, bool sendInit, std::string_view modemInit);
   void Fail(std::string_view text);
 
   MessageSink& messages_;
