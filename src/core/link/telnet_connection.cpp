@@ -259,7 +259,10 @@ int TelnetConnection::SendData(std::span<const uint8_t> bytes) {
     if (b == telnet::kIac) doubled.push_back(telnet::kIac);
   }
   const int result = SendBytes(doubled);
-  if (localEcho_ && !bytes.empty()) events_.Show(bytes);
+  // The echo goes through the session's Telnet interpreter, where a lone
+  // 255 would start a command and swallow what follows: echo it doubled so
+  // it shows as the one character typed.
+  if (localEcho_ && !bytes.empty()) events_.Show(doubled);
   return result < 0 ? result : static_cast<int>(bytes.size());
 }
 
