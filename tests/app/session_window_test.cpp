@@ -278,6 +278,17 @@ TEST_F(SessionWindowTest, TypedKeysAndPasteAreSent) {
   EXPECT_TRUE(child->HandleCommand(cmd::kPaste));
   ASSERT_TRUE(Received("echo one\recho two\r"));
   EXPECT_EQ(server.received.find('\n'), std::string::npos);
+
+  // Copy and Paste without a selection: nothing is copied, the clipboard's
+  // text is pasted.
+  server.received.clear();
+  QApplication::clipboard()->setText("pwd\r\n");
+  ASSERT_FALSE(child->HasSelection());
+  EXPECT_FALSE(child->CommandEnabled(cmd::kCopy));
+  EXPECT_TRUE(child->CommandEnabled(cmd::kCopyAndPaste));
+  EXPECT_TRUE(child->HandleCommand(cmd::kCopyAndPaste));
+  ASSERT_TRUE(Received("pwd\r"));
+  EXPECT_EQ(QApplication::clipboard()->text(), "pwd\r\n");
 }
 
 TEST_F(SessionWindowTest, ScrollBarMovesTheViewAndAKeyBringsItBack) {
@@ -298,6 +309,37 @@ TEST_F(SessionWindowTest, ScrollBarMovesTheViewAndAKeyBringsItBack) {
   EXPECT_EQ(s.ScreenTop(), top);
   EXPECT_EQ(w->verticalScrollBar()->value(), top);
   ASSERT_TRUE(Received("x"));
+}
+
+// A sideways scroll is a scroll-back too: the next key brings the view back
+// to column 0. A view too far back for the cursor stays where it is, sideways
+// as well.
+TEST_F(SessionWindowTest, KeyAfterASidewaysScrollReturnsToColumnZero) {
+  TelnetWindowMDIChild* child = Connected();
+  TelnetWindow* w = child->Window();
+  child->resize(child->width() / 2, child->height());
+  ASSERT_GT(w->horizontalScrollBar()->maximum(), 5);
+  w->horizontalScrollBar()->setValue(5);
+  EXPECT_TRUE(w->GetSession().Scroll().Kept());
+  QTest::keyClick(w, Qt::Key_X);
+  EXPECT_EQ(w->horizontalScrollBar()->value(), 0);
+  ASSERT_TRUE(Received("x"));
+
+  std::string lines;
+  for (int i = 0; i < 100; ++i) lines += "row " + std::to_string(i) + "\r\n";
+  server.Send(lines);
+  const TerminalScreen& s = w->GetSession().Screen();
+  ASSERT_TRUE(WaitFor([&] { return s.RowText(s.Cursor().row - 1) == "row 99"; }));
+  w->FlushDamage();
+  // Kept at the very top, far above the cursor: the key leaves the view.
+  w->GetSession().Scroll().UserScrolls(0);
+  w->verticalScrollBar()->setValue(1);
+  w->horizontalScrollBar()->setValue(5);
+  QTest::keyClick(w, Qt::Key_Y);
+  EXPECT_EQ(s.ScreenTop(), 1);
+  EXPECT_EQ(w->horizontalScrollBar()->value(), 5);
+  EXPECT_FALSE(w->GetSession().Scroll().Kept());
+  ASSERT_TRUE(Received("xy"));
 }
 
 TEST_F(SessionWindowTest, ResizeSendsTheNewSizeWhileNawsIsOn) {
@@ -413,6 +455,17 @@ TEST_F(SessionWindowTest, RefusedConnectionIsReportedAndCloses) {
   EXPECT_EQ(platform.messages[0].text, "Could not connect to remote host");
   EXPECT_EQ(platform.messages[0].caption, "refused");
   EXPECT_EQ(platform.messages[0].icon, MsgIcon::Exclamation);
+}
+
+// Closing the active, connected session puts out its lamp and clears its
+// connect time: no pane goes on describing a session that is gone.
+TEST_F(SessionWindowTest, ClosingTheActiveSessionClearsItsConnectionPanes) {
+  TelnetWindowMDIChild* child = Connected();
+  ASSERT_TRUE(status.cd);
+  ASSERT_EQ(status.connectTime, "00:00:00");
+  child->close();
+  EXPECT_FALSE(status.cd);
+  EXPECT_EQ(status.connectTime, "");
 }
 
 TEST_F(SessionWindowTest, ClosingRecordsWhetherTheSessionWasMaximized) {

@@ -198,6 +198,22 @@ TEST_F(SessionTest, KeyReturnsFromTheScrollbackWhenTheCursorIsNear) {
   EXPECT_FALSE(session->Scroll().Kept());
 }
 
+// Only a view that goes back to the kept position also goes back to column
+// 0: the window needs to know which of the three cases a key press was.
+TEST_F(SessionTest, ReturnViewOnKeyTellsWhetherTheViewWentBack) {
+  Make();
+  for (int i = 0; i < 60; ++i) Receive("line\r\n");
+  TerminalScreen& s = session->Screen();
+  const int top = s.ScreenTop();
+  EXPECT_FALSE(session->ReturnViewOnKey());  // nothing kept
+  session->Scroll().UserScrolls(top);        // scrolled sideways only
+  EXPECT_TRUE(session->ReturnViewOnKey());
+  EXPECT_EQ(s.ScreenTop(), top);
+  session->Scroll().UserScrolls(0);  // too far back for the cursor
+  EXPECT_FALSE(session->ReturnViewOnKey());
+  EXPECT_FALSE(session->Scroll().Kept());
+}
+
 TEST_F(SessionTest, LoginScriptStartsOnlyWhenConnected) {
   const auto file = std::filesystem::temp_directory_path() / "parlane_session_login.csc";
   {

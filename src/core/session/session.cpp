@@ -106,12 +106,18 @@ void Session::SendRaw(std::span<const uint8_t> bytes) {
   if (link_ && !bytes.empty()) link_->SendRaw(bytes);
 }
 
-bool Session::KeyDown(VirtualKey vk, KeyModifiers mods) {
+bool Session::ReturnViewOnKey() {
   const int top = scrollback_.ReturnOnKey(screen_.Cursor().row, screen_.Height());
-  if (top >= 0 && top != screen_.ScreenTop()) {
+  if (top < 0) return false;
+  if (top != screen_.ScreenTop()) {
     screen_.SetScreenTop(top);
     screen_.InvalidateAll();
   }
+  return true;
+}
+
+bool Session::KeyDown(VirtualKey vk, KeyModifiers mods) {
+  ReturnViewOnKey();
   return keyboard_.KeyDown(vk, mods);
 }
 

@@ -116,6 +116,10 @@ class Session final : private SessionHooks, private ScriptHost {
   // then lets the keyboard send the key's text. True when the key was sent
   // and its character must be swallowed.
   bool KeyDown(VirtualKey vk, KeyModifiers mods);
+  // The scroll-back part of a key press alone: true when the view went back
+  // to the position kept when the user began to scroll (the window then also
+  // returns to column 0). The kept position is forgotten either way.
+  bool ReturnViewOnKey();
   void Char(uint8_t ch, KeyModifiers mods);
   bool SysKeyDown(VirtualKey vk, KeyModifiers mods);
   // Paste: every byte but line feeds goes through Char() as if typed. A paste

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QMdiArea>
 #include <QMimeData>
 
 #include "app/app_context.h"
@@ -56,7 +57,9 @@ bool TelnetWindowMDIChild::CommandEnabled(int id) const {
       const QMimeData* data = QApplication::clipboard()->mimeData();
       return data && data->hasText() && !window_->PasteRunning();
     }
-    case cmd::kCopyAndPaste: return window_->HasSelection() && !window_->PasteRunning();
+    // Copy and Paste has no rule of its own: without a selection the copy
+    // does nothing and the clipboard is pasted as it is.
+    case cmd::kCopyAndPaste: return !window_->PasteRunning();
     case cmd::kFont:
     case cmd::kBackgroundColor:
     case cmd::kTextColor:
@@ -81,6 +84,10 @@ void TelnetWindowMDIChild::closeEvent(QCloseEvent* event) {
     return;
   }
   app_.placement.SessionsMaximized = isMaximized() ? 1 : 0;
+  // A connected lamp and a running clock must not outlive their session.
+  if (window_->hasFocus() || (mdiArea() && mdiArea()->activeSubWindow() == this)) {
+    window_->ClearStatus();
+  }
   emit SessionClosed();
   QMdiSubWindow::closeEvent(event);
 }

@@ -150,8 +150,9 @@ void TelnetWindow::keyPressEvent(QKeyEvent* e) {
     return;
   }
   const bool wasScrolledBack = session_->Scroll().Kept();
+  const bool returned = session_->ReturnViewOnKey();
   session_->KeyDown(vk, mods);
-  if (wasScrolledBack) ReturnFromScrollback();
+  if (wasScrolledBack) ReturnFromScrollback(returned);
   if (!ProducesNoCharacter(vk) || (keypad && vk != VirtualKey::Other)) {
     if (const auto ch = CharacterOf(e, vk, mods.Ctrl)) session_->Char(*ch, mods);
   }
@@ -243,11 +244,11 @@ void TelnetWindow::contextMenuEvent(QContextMenuEvent* e) {
   e->accept();
 }
 
-// After a key press returned the view from the scroll-back: the bars follow,
-// and the view goes back to column 0.
-void TelnetWindow::ReturnFromScrollback() {
+// After a key press that ended a scroll-back: the bars follow the view, and
+// a view that went back to the kept position also goes back to column 0.
+void TelnetWindow::ReturnFromScrollback(bool returned) {
   SyncScrollBars();
-  if (hpos_ != 0) {
+  if (returned && hpos_ != 0) {
     syncingScroll_ = true;
     horizontalScrollBar()->setValue(0);
     syncingScroll_ = false;

@@ -194,13 +194,14 @@ void TelnetWindow::resizeEvent(QResizeEvent* event) {
 
 void TelnetWindow::scrollContentsBy(int, int) {
   if (syncingScroll_) return;
-  // The user moved a scroll bar: the host's screen moves with the view.
+  // The user moved a scroll bar: the host's screen moves with the view. A
+  // move either way keeps the position from before, for the next key press.
   const int top = verticalScrollBar()->value();
-  if (top != session_->Screen().ScreenTop()) {
-    UserMovesView();
-    session_->Screen().SetScreenTop(top);
-  }
-  hpos_ = horizontalScrollBar()->value();
+  const int column = horizontalScrollBar()->value();
+  const bool topMoved = top != session_->Screen().ScreenTop();
+  if (topMoved || column != hpos_) UserMovesView();
+  if (topMoved) session_->Screen().SetScreenTop(top);
+  hpos_ = column;
   viewport()->update();
   caretDirty_ = true;
 }
@@ -343,6 +344,16 @@ void TelnetWindow::UpdateStatusOnFocus() {
   }
   const uint32_t emulation = session_->Options().Emulation;
   if (emulation < 4) status.SetEmulation(FromView(kEmulationNames[emulation]));
+}
+
+void TelnetWindow::ClearStatus() {
+  StatusPanes& status = app_.status;
+  status.SetConnectTime(QString());
+  status.SetIndicator(StatusIndicator::Cd, false);
+  for (int i = 0; i < 2; ++i) {
+    activityOffTimer_[i].stop();
+    if (activityLit_[i]) ActivityOff(i);
+  }
 }
 
 void TelnetWindow::KeypadModeChanged() {

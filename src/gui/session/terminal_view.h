@@ -51,6 +51,9 @@ class TelnetWindow : public QAbstractScrollArea {
   void ChooseTextColor();
   void TerminalSettings();
   void KeypadModeChanged();
+  // The window is closing while it is the active one: the status bar's
+  // connection panes stop describing it.
+  void ClearStatus();
 
   bool HasSelection() const;
   bool IsConnected() const;
@@ -144,7 +147,7 @@ class TelnetWindow : public QAbstractScrollArea {
   // Input (terminal_input.cpp).
   void TrackMouse(const QPoint& pos);
   void AutoScroll();
-  void ReturnFromScrollback();
+  void ReturnFromScrollback(bool returned);
   void UserMovesView();
 
   AppContext& app_;
