@@ -27,35 +27,52 @@ recv_ours=("$xfer" receive -q --dir "$work/dst")
 send_lrzsz=(sz -q "$work/src/data.bin")
 recv_lrzsz=(rz -q -y)
 
-# best of $runs wall times for one sender/receiver pair; prints MB/s
-measure() {
-  local transport=$1 sender=$2 receiver=$3 best="" t out a b
+# One timed run of a sender/receiver pair: wall seconds, or FAILED.
+time_once() {
+  local transport=$1 sender=$2 receiver=$3 t a b out
   local -n s="send_$sender" r="recv_$receiver"
-  for _ in $(seq "$runs"); do
-    rm -f "$work/dst/data.bin"
-    out=$("$pair" "$transport" "$work/src" "$work/dst" -- "${s[@]}" -- "${r[@]}")
-    read -r t a b <<<"$out"
-    if [ "$a" != 0 ] || ! cmp -s "$work/src/data.bin" "$work/dst/data.bin"; then
-      echo "FAILED"
-      return
-    fi
-    if [ -z "$best" ] || awk -v x="$t" -v y="$best" 'BEGIN{exit !(x<y)}'; then best=$t; fi
-  done
-  awk -v n="$bytes" -v t="$best" 'BEGIN{printf "%.1f", n/t/1e6}'
+  rm -f "$work/dst/data.bin"
+  out=$("$pair" "$transport" "$work/src" "$work/dst" -- "${s[@]}" -- "${r[@]}")
+  read -r t a b <<<"$out"
+  if [ "$a" != 0 ] || ! cmp -s "$work/src/data.bin" "$work/dst/data.bin"; then
+    echo "FAILED"
+  else
+    echo "$t"
+  fi
+}
+
+mbps() {
+  case "$1" in FAILED) echo "FAILED" ;; *) awk -v n="$bytes" -v t="$1" 'BEGIN{printf "%.1f", n/t/1e6}' ;; esac
 }
 
 ratio() {
   case "$1$2" in *FAILED*) echo "-" ;; *) awk -v x="$1" -v y="$2" 'BEGIN{printf "%.2f", x/y}' ;; esac
 }
 
-printf '%s MiB random file, best of %s runs, MB/s = 10^6 bytes per second\n\n' "$size_mib" "$runs"
-printf '| %-10s | %-28s | %7s | %15s |\n' "Transport" "Sender -> receiver" "MB/s" "vs lrzsz-lrzsz"
+combos=("lrzsz lrzsz" "ours ours" "ours lrzsz" "lrzsz ours")
+
+printf '%s MiB random file, best of %s runs, MB/s = 10^6 bytes per second\n' "$size_mib" "$runs"
+printf '(the runs of one transport take turns, so a change of load on the machine\n'
+printf 'falls on every pair alike)\n\n'
+printf '| %-10s | %-28s | %7s | %15s |\n' "Transport" "Sender -> receiver" "MB/s" "vs lrzsz-lrzsz" 
 printf '|%s|%s|%s|%s|\n' "------------" "------------------------------" "---------" "-----------------"
 for transport in socketpair pty tcp; do
-  base=$(measure "$transport" lrzsz lrzsz)
-  for combo in "lrzsz lrzsz" "ours ours" "ours lrzsz" "lrzsz ours"; do
+  declare -A best=()
+  for _ in $(seq "$runs"); do
+    for combo in "${combos[@]}"; do
+      t=$(time_once "$transport" $combo)
+      prev=${best[$combo]:-}
+      if [ "$t" = FAILED ] || [ "$prev" = FAILED ]; then
+        best[$combo]=FAILED
+      elif [ -z "$prev" ] || awk -v x="$t" -v y="$prev" 'BEGIN{exit !(x<y)}'; then
+        best[$combo]=$t
+      fi
+    done
+  done
+  base=$(mbps "${best[lrzsz lrzsz]}")
+  for combo in "${combos[@]}"; do
     read -r snd rcv <<<"$combo"
-    if [ "$combo" = "lrzsz lrzsz" ]; then v=$base; else v=$(measure "$transport" "$snd" "$rcv"); fi
+    v=$(mbps "${best[$combo]}")
     name="$snd -> $rcv"
     name=${name//ours/parlane-xfer}
     name=${name//lrzsz -> lrzsz/sz -> rz}
@@ -63,4 +80,5 @@ for transport in socketpair pty tcp; do
     name=${name//-> lrzsz/-> rz}
     printf '| %-10s | %-28s | %7s | %15s |\n' "$transport" "$name" "$v" "$(ratio "$v" "$base")"
   done
+  unset best
 done

@@ -1,6 +1,8 @@
 // The frame layer's receiving side against scripted input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -39,9 +41,19 @@ class ScriptLink final : public TransferLink {
   int SendBreak(int) override { return 0; }
   int PurgeInput() override { return 0; }
   int PurgeOutput() override { return 0; }
+  // With a chunk size, the script also hands out its bytes as a buffer the
+  // way a descriptor link does after reads of `chunk` bytes each.
+  void SetChunk(size_t chunk) { chunk_ = chunk; }
+  std::span<const uint8_t> Buffered() const override {
+    if (chunk_ == 0) return {};
+    const size_t end = std::min(in_.size(), (pos_ / chunk_ + 1) * chunk_);
+    return {in_.data() + pos_, end - pos_};
+  }
+  void Consume(size_t count) override { pos_ += count; }
   std::vector<uint8_t> out;
 
  private:
+  size_t chunk_ = 0;
   std::vector<uint8_t> in_;
   size_t pos_ = 0;
 };
@@ -165,6 +177,46 @@ TEST(RoundTrip, BinaryHeadersAndSubpackets) {
     EXPECT_EQ(buf, data);
     ASSERT_EQ(rig.frames.ReceiveDataSubpacket(buf.data(), buf.size()), kGotCRCW);
     EXPECT_EQ(rig.frames.ReceivedLength(), 10u);
+  }
+}
+
+// The buffered path gives what the byte-by-byte path gives, wherever the
+// reads happen to cut the stream (also between ZDLE and the byte it escapes).
+TEST(ReceiveSubpacket, BufferedEqualsByteByByte) {
+  std::vector<uint8_t> data;
+  for (int r = 0; r < 3; ++r)
+    for (int b = 0; b < 256; ++b) data.push_back(static_cast<uint8_t>(r == 1 ? 255 - b : b));
+  for (int b : {24, 24, 17, 19, 145, 147, 13, 141, 64, 127, 255}) data.push_back(static_cast<uint8_t>(b));
+  for (bool crc32 : {false, true}) {
+    for (bool escctl : {false, true}) {
+      ScriptLink sendLink({});
+      RecordingDisplay d;
+      TransferProgress p(d);
+      ZmodemFrames sender(sendLink, p, kSerialTiming);
+      sender.SetSendCrc32(crc32);
+      sender.SetEscapeControl(escctl);
+      sender.SendBinaryHeader(ZDATA, Header::FromPosition(0));
+      sender.SendDataSubpacket(data, ZCRCG);
+      sender.SendDataSubpacket({data.data(), 5}, ZCRCE);
+      for (size_t chunk : {0u, 1u, 2u, 3u, 7u, 64u, 4096u}) {
+        SCOPED_TRACE(testing::Message() << "crc32 " << crc32 << " escctl " << escctl << " chunk " << chunk);
+        Rig rig(sendLink.out);
+        rig.link.SetChunk(chunk);
+        rig.frames.SetEscapeControl(escctl);
+        ASSERT_EQ(rig.frames.ReceiveHeader(10), ZDATA);
+        std::vector<uint8_t> buf(data.size());
+        ASSERT_EQ(rig.frames.ReceiveDataSubpacket(buf.data(), buf.size()), kGotCRCG);
+        EXPECT_EQ(buf, data);
+        ASSERT_EQ(rig.frames.ReceiveDataSubpacket(buf.data(), buf.size()), kGotCRCE);
+        EXPECT_EQ(rig.frames.ReceivedLength(), 5u);
+        // One byte short of room: the overflow is caught on the fast path too.
+        Rig tight(sendLink.out);
+        tight.link.SetChunk(chunk);
+        tight.frames.SetEscapeControl(escctl);
+        ASSERT_EQ(tight.frames.ReceiveHeader(10), ZDATA);
+        EXPECT_EQ(tight.frames.ReceiveDataSubpacket(buf.data(), data.size() - 1), kError);
+      }
+    }
   }
 }
 

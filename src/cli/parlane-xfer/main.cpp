@@ -3,7 +3,6 @@
 // a Telnet connection with --connect.
 #include <signal.h>
 #include <sys/stat.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -130,29 +129,6 @@ std::optional<int> CheckPaths(const Args& args) {
   return std::nullopt;
 }
 
-// Standard input made raw while it is a terminal; restored on destruction.
-class RawTerminal {
- public:
-  explicit RawTerminal(int fd) : fd_(fd) {
-    if (!isatty(fd_) || tcgetattr(fd_, &saved_) != 0) return;
-    termios raw = saved_;
-    cfmakeraw(&raw);
-    raw.c_cc[VMIN] = 1;
-    raw.c_cc[VTIME] = 0;
-    active_ = tcsetattr(fd_, TCSAFLUSH, &raw) == 0;
-  }
-  ~RawTerminal() {
-    if (active_) tcsetattr(fd_, TCSADRAIN, &saved_);
-  }
-  RawTerminal(const RawTerminal&) = delete;
-  RawTerminal& operator=(const RawTerminal&) = delete;
-
- private:
-  int fd_;
-  termios saved_{};
-  bool active_ = false;
-};
-
 std::unique_ptr<TransferProtocol> MakeProtocol(const Args& args, TransferLink& link, TransferDisplay& display) {
   TransferOptions options;
   options.receiveDir = args.dir;
@@ -209,7 +185,6 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
 
   if (!args.connect.empty()) return RunConnected(args);
-  RawTerminal raw(STDIN_FILENO);
   FdTransferLink link(STDIN_FILENO, STDOUT_FILENO, args.telnet);
   return Run(args, link);
 }

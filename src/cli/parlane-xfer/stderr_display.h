@@ -38,7 +38,6 @@ class StderrDisplay final : public TransferDisplay {
   std::string lastStatus_;
   int64_t count_ = 0;
   int64_t fileBase_ = 0;  // bytes of the files before the current one
-  int64_t total_ = 0;
   int files_ = 0;
   int percent_ = 0;
   std::chrono::steady_clock::time_point start_;

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <thread>
 
 namespace parlane {
 
@@ -30,11 +31,12 @@ bool PollFor(int fd, short events, int waitMs) {
 }  // namespace
 
 FdTransferLink::FdTransferLink(int in, int out, bool telnet)
-    : in_(in), out_(out), telnet_(telnet), input_(kReadBufferSize) {
+    : in_(in), out_(out), telnet_(telnet), input_(kReadBufferSize), terminal_(in) {
   inFlags_ = MakeNonBlocking(in_);
   outFlags_ = out_ == in_ ? inFlags_ : MakeNonBlocking(out_);
   struct stat st {};
   outIsSocket_ = fstat(out_, &st) == 0 && S_ISSOCK(st.st_mode);
+  gatherLimit_ = isatty(out_) ? kTerminalGatherLimit : kGatherLimit;
   output_.reserve(kGatherLimit * 2);
 }
 
@@ -51,6 +53,7 @@ FdTransferLink::Fill FdTransferLink::FillOnce(int waitMs) {
   for (;;) {
     const ssize_t n = read(in_, input_.data() + endPos_, input_.size() - endPos_);
     if (n > 0) {
+      flowing_ = true;
       endPos_ += static_cast<size_t>(n);
       if (skipNext_ && readPos_ < endPos_) {
         ++readPos_;
@@ -63,6 +66,7 @@ FdTransferLink::Fill FdTransferLink::FillOnce(int waitMs) {
       return Fill::Closed;
     }
     if (errno == EINTR) continue;
+    flowing_ = false;
     if (errno != EAGAIN && errno != EWOULDBLOCK) {
       inputClosed_ = true;  // EIO from a pty whose other side has gone
       return Fill::Closed;
@@ -91,10 +95,20 @@ bool FdTransferLink::WaitForData(int seconds) {
   FlushWithin(kFlushSeconds);
   if (readPos_ < endPos_) return true;
   const long long start = ClockSeconds();
+  bool napped = false;
   for (;;) {
+    const bool wasFlowing = flowing_;
     const Fill f = FillOnce(0);
     if (f == Fill::Data) return true;
     if (f == Fill::Closed) return false;
+    // The input has run dry: the moment to check that a peer on the same pty
+    // has not taken the terminal out of raw mode.
+    terminal_.Reassert();
+    if (wasFlowing && !napped && !terminal_.Active()) {
+      napped = true;
+      std::this_thread::sleep_for(kStreamNap);
+      continue;
+    }
     if (ClockSeconds() - start >= seconds) return false;
     Pump();
     if (FillOnce(kWaitSliceMs) == Fill::Data) return true;
@@ -117,9 +131,14 @@ int FdTransferLink::ReadAnyByte(uint8_t* place, int seconds) {
 
 int FdTransferLink::InputCount() {
   if (readPos_ < endPos_) return static_cast<int>(endPos_ - readPos_);
-  int waiting = 0;
-  if (ioctl(in_, FIONREAD, &waiting) == 0) return waiting;
-  return PollFor(in_, POLLIN, 0) ? 1 : 0;
+  // A sender asks after every subpacket; the kernel is asked at most once
+  // per probe interval, and only a probe that found nothing is reused.
+  const auto now = std::chrono::steady_clock::now();
+  if (now - lastEmptyProbe_ < kInputProbeInterval) return 0;
+  int waiting = -1;
+  if (ioctl(in_, FIONREAD, &waiting) != 0) waiting = PollFor(in_, POLLIN, 0) ? 1 : 0;
+  if (waiting == 0) lastEmptyProbe_ = now;
+  return waiting;
 }
 
 int FdTransferLink::WaitForInput(int seconds) { return WaitForData(seconds) ? 1 : 0; }
@@ -127,7 +146,7 @@ int FdTransferLink::WaitForInput(int seconds) { return WaitForData(seconds) ? 1 
 int FdTransferLink::WriteBlock(const uint8_t* bytes, size_t count, int seconds) {
   if (outputBroken_) return -1;
   output_.insert(output_.end(), bytes, bytes + count);
-  if (output_.size() - outPos_ >= kGatherLimit) return FlushWithin(seconds);
+  if (output_.size() - outPos_ >= gatherLimit_) return FlushWithin(seconds);
   return 0;
 }
 
@@ -135,7 +154,7 @@ int FdTransferLink::WriteByte(uint8_t byte, int seconds) {
   if (outputBroken_) return -1;
   output_.push_back(byte);
   if (telnet_ && byte == kIac) output_.push_back(byte);
-  if (output_.size() - outPos_ >= kGatherLimit) return FlushWithin(seconds);
+  if (output_.size() - outPos_ >= gatherLimit_) return FlushWithin(seconds);
   return 0;
 }
 
@@ -151,6 +170,7 @@ int FdTransferLink::FlushWithin(int seconds) {
     if (outputBroken_) break;
     const ssize_t n = WriteSome(output_.data() + outPos_, output_.size() - outPos_);
     if (n > 0) {
+      flowing_ = false;
       outPos_ += static_cast<size_t>(n);
       continue;
     }

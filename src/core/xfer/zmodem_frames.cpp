@@ -270,28 +270,52 @@ int ZmodemFrames::ReadCancelRun(int c) {
   return c;
 }
 
-// Data bytes that ReadEscaped would return as they are are taken straight
-// from the link's buffer when it has one: the common case of a data stream.
+// Data bytes that ReadEscaped would return are taken straight from the
+// link's buffer when it has one, the common case of a data stream: runs of
+// plain bytes, and ZDLE pairs that stand for one data byte. Anything else
+// (flow control, end codes, cancels, a pair cut by the buffer's end) is left
+// for ReadEscaped.
 size_t ZmodemFrames::TakePlainBytes(uint8_t* buffer, size_t capacity, size_t length, Crc16& crc16, Crc32& crc32) {
   const std::span<const uint8_t> waiting = link_.Buffered();
-  const size_t limit = std::min(waiting.size(), capacity - length);
+  auto cover = [&](std::span<const uint8_t> bytes) {
+    if (receiveCrc32_) {
+      crc32.Update(bytes);
+    } else {
+      crc16.Update(bytes);
+    }
+  };
+  size_t in = 0;
+  for (;;) {
+    const size_t n = PlainRun(waiting.subspan(in), capacity - length);
+    if (n > 0) {
+      std::memcpy(buffer + length, waiting.data() + in, n);
+      cover(waiting.subspan(in, n));
+      in += n;
+      length += n;
+    }
+    if (in + 1 >= waiting.size() || length >= capacity || waiting[in] != kZDLE) break;
+    const int unescaped = UnescapeByte(waiting[in + 1]);
+    if (unescaped < 0) break;
+    buffer[length] = static_cast<uint8_t>(unescaped);
+    cover({buffer + length, 1});
+    ++length;
+    in += 2;
+  }
+  if (in > 0) link_.Consume(in);
+  return length;
+}
+
+// The length of the plain bytes at the start of `bytes`, at most `limit`.
+size_t ZmodemFrames::PlainRun(std::span<const uint8_t> bytes, size_t limit) const {
+  limit = std::min(limit, bytes.size());
   size_t n = 0;
   if (send_.escapeControl) {
     // Control bytes are dropped in this mode: only bytes with bit 5 or 6 pass.
-    while (n < limit && (waiting[n] & 0x60) != 0) ++n;
+    while (n < limit && (bytes[n] & 0x60) != 0) ++n;
   } else {
-    while (n < limit && !kStopsPlainRun[waiting[n]]) ++n;
+    while (n < limit && !kStopsPlainRun[bytes[n]]) ++n;
   }
-  if (n == 0) return length;
-  const std::span<const uint8_t> run = waiting.first(n);
-  std::memcpy(buffer + length, run.data(), n);
-  if (receiveCrc32_) {
-    crc32.Update(run);
-  } else {
-    crc16.Update(run);
-  }
-  link_.Consume(n);
-  return length + n;
+  return n;
 }
 
 int ZmodemFrames::ReceiveDataSubpacket(uint8_t* buffer, size_t capacity) {
