@@ -209,12 +209,12 @@ void TMyMDIClient::TerminalSettingsCommand() {
 }
 
 void TMyMDIClient::SetReceiveDirectory() {
-  FileDialogSpec spec;
-  spec.title = QStringLiteral("Select Receive Directory");
-  spec.initialDir = QString::fromLocal8Bit(app_.Config().ReceiveDir.c_str());
-  spec.fileName = QStringLiteral("newfile");
-  spec.pathMustExist = true;
-  const std::optional<QString> chosen = app_.Services().OpenFile(&frame_, spec);
+  FileDialogRequest request;
+  request.title = QStringLiteral("Select Receive Directory");
+  request.initialDir = QString::fromLocal8Bit(app_.Config().ReceiveDir.c_str());
+  request.fileName = QStringLiteral("newfile");
+  request.pathMustExist = true;
+  const std::optional<QString> chosen = app_.Services().OpenFile(&frame_, request);
   if (!chosen) return;
   const std::optional<std::string> dir =
       NormaliseReceiveDir(chosen->toLocal8Bit().toStdString());

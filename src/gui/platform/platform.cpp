@@ -20,8 +20,8 @@ QStringList QtFilters(const QString& pipeFilter) {
   return filters;
 }
 
-std::optional<QString> Platform::OpenFile(QWidget* parent, const FileDialogSpec& spec) {
-  const QStringList files = OpenFiles(parent, spec);
+std::optional<QString> Platform::OpenFile(QWidget* parent, const FileDialogRequest& request) {
+  const QStringList files = OpenFiles(parent, request);
   if (files.isEmpty()) return std::nullopt;
   return files.front();
 }

@@ -21,7 +21,7 @@ enum class MsgResult { Ok, Cancel, Yes, No, Retry };
 // A file dialog as the program describes it: a title, a filter in the
 // "Text|pattern|Text|pattern|" form, an initial directory and file name,
 // and the options that matter on Linux.
-struct FileDialogSpec {
+struct FileDialogRequest {
   QString title;
   QString filter = QStringLiteral("All files (*.*)|*.*|");
   QString initialDir;
@@ -42,8 +42,8 @@ class Platform {
   virtual MsgResult Message(QWidget* parent, const QString& text, const QString& caption,
                             MsgIcon icon, MsgButtons buttons) = 0;
   // Full paths chosen, empty when cancelled.
-  virtual QStringList OpenFiles(QWidget* parent, const FileDialogSpec& spec) = 0;
-  virtual std::optional<QString> SaveFile(QWidget* parent, const FileDialogSpec& spec) = 0;
+  virtual QStringList OpenFiles(QWidget* parent, const FileDialogRequest& request) = 0;
+  virtual std::optional<QString> SaveFile(QWidget* parent, const FileDialogRequest& request) = 0;
   virtual std::optional<QFont> ChooseFont(QWidget* parent, const QFont& initial,
                                           bool fixedPitchOnly) = 0;
   virtual std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial,
@@ -63,7 +63,7 @@ class Platform {
   virtual bool StartProgram(const QString& commandLine) = 0;
 
   // Convenience: the first file of OpenFiles.
-  std::optional<QString> OpenFile(QWidget* parent, const FileDialogSpec& spec);
+  std::optional<QString> OpenFile(QWidget* parent, const FileDialogRequest& request);
 };
 
 }  // namespace parlane

@@ -49,10 +49,10 @@ MsgResult FromQt(int button) {
   }
 }
 
-QString StartPath(const FileDialogSpec& spec) {
-  if (spec.fileName.isEmpty()) return spec.initialDir;
-  if (spec.initialDir.isEmpty()) return spec.fileName;
-  return spec.initialDir + QLatin1Char('/') + spec.fileName;
+QString StartPath(const FileDialogRequest& request) {
+  if (request.fileName.isEmpty()) return request.initialDir;
+  if (request.initialDir.isEmpty()) return request.fileName;
+  return request.initialDir + QLatin1Char('/') + request.fileName;
 }
 
 // The first sound player found on this machine, empty when there is none.
@@ -72,17 +72,17 @@ MsgResult QtPlatform::Message(QWidget* parent, const QString& text, const QStrin
   return FromQt(box.exec());
 }
 
-QStringList QtPlatform::OpenFiles(QWidget* parent, const FileDialogSpec& spec) {
-  QFileDialog dialog(parent, spec.title, StartPath(spec));
-  dialog.setNameFilters(QtFilters(spec.filter));
+QStringList QtPlatform::OpenFiles(QWidget* parent, const FileDialogRequest& request) {
+  QFileDialog dialog(parent, request.title, StartPath(request));
+  dialog.setNameFilters(QtFilters(request.filter));
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(spec.multiSelect    ? QFileDialog::ExistingFiles
-                     : spec.fileMustExist ? QFileDialog::ExistingFile
+  dialog.setFileMode(request.multiSelect    ? QFileDialog::ExistingFiles
+                     : request.fileMustExist ? QFileDialog::ExistingFile
                                           : QFileDialog::AnyFile);
-  if (!spec.fileName.isEmpty()) dialog.selectFile(spec.fileName);
+  if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
   if (dialog.exec() != QDialog::Accepted) return {};
   QStringList files = dialog.selectedFiles();
-  if (spec.pathMustExist) {
+  if (request.pathMustExist) {
     // A name typed into a directory that does not exist is refused, as the
     // desktop's dialog does with "path must exist".
     files.removeIf([](const QString& f) { return !QFileInfo(f).absoluteDir().exists(); });
@@ -90,12 +90,12 @@ QStringList QtPlatform::OpenFiles(QWidget* parent, const FileDialogSpec& spec) {
   return files;
 }
 
-std::optional<QString> QtPlatform::SaveFile(QWidget* parent, const FileDialogSpec& spec) {
-  QFileDialog dialog(parent, spec.title, StartPath(spec));
-  dialog.setNameFilters(QtFilters(spec.filter));
+std::optional<QString> QtPlatform::SaveFile(QWidget* parent, const FileDialogRequest& request) {
+  QFileDialog dialog(parent, request.title, StartPath(request));
+  dialog.setNameFilters(QtFilters(request.filter));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
-  if (!spec.fileName.isEmpty()) dialog.selectFile(spec.fileName);
+  if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().front();
 }

@@ -9,8 +9,8 @@ class QtPlatform final : public Platform {
  public:
   MsgResult Message(QWidget* parent, const QString& text, const QString& caption, MsgIcon icon,
                     MsgButtons buttons) override;
-  QStringList OpenFiles(QWidget* parent, const FileDialogSpec& spec) override;
-  std::optional<QString> SaveFile(QWidget* parent, const FileDialogSpec& spec) override;
+  QStringList OpenFiles(QWidget* parent, const FileDialogRequest& request) override;
+  std::optional<QString> SaveFile(QWidget* parent, const FileDialogRequest& request) override;
   std::optional<QFont> ChooseFont(QWidget* parent, const QFont& initial,
                                   bool fixedPitchOnly) override;
   std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial,

@@ -33,13 +33,13 @@ MsgResult ScriptedPlatform::Message(QWidget*, const QString& text, const QString
   return TakeFront(messageAnswers, FirstButton(buttons));
 }
 
-QStringList ScriptedPlatform::OpenFiles(QWidget*, const FileDialogSpec& spec) {
-  fileDialogs.push_back(spec);
+QStringList ScriptedPlatform::OpenFiles(QWidget*, const FileDialogRequest& request) {
+  fileDialogs.push_back(request);
   return TakeFront(openAnswers, QStringList());
 }
 
-std::optional<QString> ScriptedPlatform::SaveFile(QWidget*, const FileDialogSpec& spec) {
-  fileDialogs.push_back(spec);
+std::optional<QString> ScriptedPlatform::SaveFile(QWidget*, const FileDialogRequest& request) {
+  fileDialogs.push_back(request);
   const QString answer = TakeFront(saveAnswers, QString());
   if (answer.isEmpty()) return std::nullopt;
   return answer;

@@ -41,7 +41,7 @@ class ScriptedPlatform final : public Platform {
 
   // What happened, in order.
   std::vector<MessageCall> messages;
-  std::vector<FileDialogSpec> fileDialogs;
+  std::vector<FileDialogRequest> fileDialogs;
   std::vector<QString> dialogTitles;
   std::vector<SoundCall> sounds;
   std::vector<QString> startedPrograms;
@@ -49,8 +49,8 @@ class ScriptedPlatform final : public Platform {
 
   MsgResult Message(QWidget* parent, const QString& text, const QString& caption, MsgIcon icon,
                     MsgButtons buttons) override;
-  QStringList OpenFiles(QWidget* parent, const FileDialogSpec& spec) override;
-  std::optional<QString> SaveFile(QWidget* parent, const FileDialogSpec& spec) override;
+  QStringList OpenFiles(QWidget* parent, const FileDialogRequest& request) override;
+  std::optional<QString> SaveFile(QWidget* parent, const FileDialogRequest& request) override;
   std::optional<QFont> ChooseFont(QWidget* parent, const QFont& initial,
                                   bool fixedPitchOnly) override;
   std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial,
