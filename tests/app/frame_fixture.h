@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -27,6 +29,14 @@ inline std::vector<uint8_t> ReadAll(const std::filesystem::path& file) {
 inline void WriteAll(const std::filesystem::path& file, const std::vector<uint8_t>& bytes) {
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+// Runs the GUI loop until `done` or `ms` have passed; returns `done()`.
+inline bool RunUntil(const std::function<bool()>& done, int ms = 3000) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done() && timer.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  return done();
 }
 
 class FrameTest : public ::testing::Test {

@@ -78,15 +78,6 @@ TEST_F(FrameTest, ShowConnectTimeRemovesAndRestoresItsPane) {
   EXPECT_EQ(Status()->PaneText(QStringLiteral("connect")), QString());
 }
 
-TEST_F(FrameTest, IndicatorsSwitch) {
-  Start(true);
-  Status()->SetIndicator(StatusIndicator::Rd, true);
-  EXPECT_TRUE(Status()->IndicatorOn(StatusIndicator::Rd));
-  EXPECT_FALSE(Status()->IndicatorOn(StatusIndicator::Cd));
-  Status()->SetIndicator(StatusIndicator::Rd, false);
-  EXPECT_FALSE(Status()->IndicatorOn(StatusIndicator::Rd));
-}
-
 TEST_F(FrameTest, TerminalSettingsGoToTheDefaultsAndTheEmulationPane) {
   Start(true);
   platform_.dialogResponders.push_back([](QDialog& d) {
@@ -198,7 +189,6 @@ TEST(OpenTelnetDialog, FirstRunOffersPort23) {
   EXPECT_EQ(dialog.HostBox()->currentText(), QString());
   EXPECT_EQ(dialog.HostBox()->count(), 0);
   EXPECT_EQ(dialog.PortEdit()->text(), QStringLiteral("23"));
-  EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Open Telnet Connection"));
 }
 
 TEST(OpenTelnetDialog, PickingAnEntryTakesItsPortAndOkMovesItUp) {

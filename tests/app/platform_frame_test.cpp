@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QTest>
 #include <thread>
 
@@ -62,15 +61,6 @@ TEST(CommandLine, Forms) {
   EXPECT_TRUE(ParseCommandLine({"--help"}).help);
   EXPECT_TRUE(ParseCommandLine({"--version"}).version);
   EXPECT_NE(UsageText().find("parlane [--home DIR] [HOST [PORT]]"), std::string::npos);
-}
-
-bool RunUntil(const std::function<bool()>& done, int ms = 2000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done() && timer.elapsed() < ms) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return done();
 }
 
 struct Pipe {

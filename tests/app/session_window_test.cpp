@@ -2,13 +2,6 @@
 // negotiation answers, text in the window, the cursor report, typed keys,
 // paste, NAWS after a resize, selection and Copy, the closing question, and
 // `parlane HOST PORT` ending by itself when the server closes.
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
@@ -40,59 +33,14 @@
 #include "platform/scripted_platform.h"
 #include "session/session.h"
 #include "dialogs/terminal_settings.h"
+#include "loopback_server.h"
 #include "session/telnet_window.h"
 #include "session/terminal_view.h"
 
 namespace parlane {
 namespace {
 
-// A TCP server on 127.0.0.1 with one client, polled without blocking.
-class LoopbackServer {
- public:
-  LoopbackServer() {
-    listen_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(listen_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    listen(listen_, 4);
-    socklen_t len = sizeof a;
-    getsockname(listen_, reinterpret_cast<sockaddr*>(&a), &len);
-    port_ = ntohs(a.sin_port);
-    fcntl(listen_, F_SETFL, O_NONBLOCK);
-  }
-  ~LoopbackServer() {
-    CloseClient();
-    close(listen_);
-  }
-  int Port() const { return port_; }
-  bool HasClient() const { return client_ >= 0; }
-  void Poll() {
-    if (client_ < 0) {
-      client_ = accept(listen_, nullptr, nullptr);
-      if (client_ >= 0) fcntl(client_, F_SETFL, O_NONBLOCK);
-      return;
-    }
-    char buf[4096];
-    for (;;) {
-      const ssize_t n = recv(client_, buf, sizeof buf, 0);
-      if (n <= 0) break;
-      received.append(buf, static_cast<size_t>(n));
-    }
-  }
-  void Send(std::string_view s) { ASSERT_EQ(send(client_, s.data(), s.size(), 0), ssize_t(s.size())); }
-  void CloseClient() {
-    if (client_ >= 0) close(client_);
-    client_ = -1;
-  }
-
-  std::string received;
-
- private:
-  int listen_ = -1;
-  int client_ = -1;
-  int port_ = 0;
-};
+using test::LoopbackServer;
 
 class RecordingStatus final : public StatusPanes {
  public:
@@ -157,6 +105,16 @@ class SessionWindowTest : public ::testing::Test {
     TelnetWindowMDIChild* child = Open();
     EXPECT_TRUE(WaitFor([&] { return server.HasClient() && child->IsConnected(); }));
     return child;
+  }
+  // The host prints "row 0" to "row 99"; true once all are shown.
+  bool SendHundredRows(TelnetWindow* w) {
+    std::string lines;
+    for (int i = 0; i < 100; ++i) lines += "row " + std::to_string(i) + "\r\n";
+    server.Send(lines);
+    const TerminalScreen& s = w->GetSession().Screen();
+    const bool shown = WaitFor([&] { return s.RowText(s.Cursor().row - 1) == "row 99"; });
+    w->FlushDamage();
+    return shown;
   }
   std::string Row(TelnetWindowMDIChild* child, int row) {
     return std::string(child->Window()->GetSession().Screen().RowText(row));
@@ -294,12 +252,8 @@ TEST_F(SessionWindowTest, TypedKeysAndPasteAreSent) {
 TEST_F(SessionWindowTest, ScrollBarMovesTheViewAndAKeyBringsItBack) {
   TelnetWindowMDIChild* child = Connected();
   TelnetWindow* w = child->Window();
-  std::string lines;
-  for (int i = 0; i < 100; ++i) lines += "row " + std::to_string(i) + "\r\n";
-  server.Send(lines);
   const TerminalScreen& s = w->GetSession().Screen();
-  ASSERT_TRUE(WaitFor([&] { return s.RowText(s.Cursor().row - 1) == "row 99"; }));
-  w->FlushDamage();
+  ASSERT_TRUE(SendHundredRows(w));
   const int top = s.ScreenTop();
   EXPECT_EQ(w->verticalScrollBar()->value(), top);
   EXPECT_EQ(w->verticalScrollBar()->maximum(), s.VerticalRange());
@@ -325,12 +279,8 @@ TEST_F(SessionWindowTest, KeyAfterASidewaysScrollReturnsToColumnZero) {
   EXPECT_EQ(w->horizontalScrollBar()->value(), 0);
   ASSERT_TRUE(Received("x"));
 
-  std::string lines;
-  for (int i = 0; i < 100; ++i) lines += "row " + std::to_string(i) + "\r\n";
-  server.Send(lines);
   const TerminalScreen& s = w->GetSession().Screen();
-  ASSERT_TRUE(WaitFor([&] { return s.RowText(s.Cursor().row - 1) == "row 99"; }));
-  w->FlushDamage();
+  ASSERT_TRUE(SendHundredRows(w));
   // Kept at the very top, far above the cursor: the key leaves the view.
   w->GetSession().Scroll().UserScrolls(0);
   w->verticalScrollBar()->setValue(1);

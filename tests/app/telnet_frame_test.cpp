@@ -1,13 +1,6 @@
 // The shell opening Telnet sessions: from the Open Telnet dialog and from
 // the command line, against a loopback listener of the test's own.
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -15,64 +8,22 @@
 #include "app/commands.h"
 #include "dialogs/open_telnet.h"
 #include "frame_fixture.h"
+#include "loopback_server.h"
 #include "session/telnet_window.h"
 
 namespace parlane::test {
 namespace {
 
-// A listening socket on 127.0.0.1 at a free port.
-class Listener {
- public:
-  Listener() {
-    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-    EXPECT_EQ(::listen(fd_, 4), 0);
-    socklen_t len = sizeof addr;
-    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len);
-    port_ = ntohs(addr.sin_port);
-  }
-  ~Listener() {
-    if (peer_ >= 0) ::close(peer_);
-    ::close(fd_);
-  }
-  uint16_t Port() const { return port_; }
-  // Accepts the client once it has connected (the GUI loop runs meanwhile).
-  bool Accept() {
-    QElapsedTimer timer;
-    timer.start();
-    ::fcntl(fd_, F_SETFL, O_NONBLOCK);
-    while (timer.elapsed() < 3000) {
-      peer_ = ::accept(fd_, nullptr, nullptr);
-      if (peer_ >= 0) return true;
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return false;
-  }
-  void ClosePeer() {
-    ::close(peer_);
-    peer_ = -1;
-  }
-
- private:
-  int fd_ = -1;
-  int peer_ = -1;
-  uint16_t port_ = 0;
-};
-
-bool RunUntil(const std::function<bool()>& done, int ms = 3000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done() && timer.elapsed() < ms) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return done();
+// Accepts the client once it has connected (the GUI loop runs meanwhile).
+bool Accept(LoopbackServer& server) {
+  return RunUntil([&] {
+    server.Poll();
+    return server.HasClient();
+  });
 }
 
 TEST_F(FrameTest, OpenTelnetConnectionOpensATitledSessionWindow) {
-  Listener server;
+  LoopbackServer server;
   Start(true);
   app_->Placement().SessionsMaximized = 1;
   const QString port = QString::number(server.Port());
@@ -89,7 +40,7 @@ TEST_F(FrameTest, OpenTelnetConnectionOpensATitledSessionWindow) {
   EXPECT_EQ(child->windowTitle(), QStringLiteral("127.0.0.1"));
   EXPECT_TRUE(child->isMaximized());
   EXPECT_EQ(Config().HostHistory[0], (HostHistoryEntry{"127.0.0.1", port.toStdString()}));
-  ASSERT_TRUE(server.Accept());
+  ASSERT_TRUE(Accept(server));
 
   // With a session window active the Window menu works and the session's
   // own commands follow its answers.
@@ -115,19 +66,19 @@ TEST_F(FrameTest, CancelledOpenTelnetOpensNothing) {
 }
 
 TEST_F(FrameTest, CommandLineSessionClosesTheProgramWhenItsConnectionCloses) {
-  Listener server;
+  LoopbackServer server;
   StartupHost host;
   host.host = "127.0.0.1";
-  host.port = server.Port();
+  host.port = static_cast<uint16_t>(server.Port());
   host.portText = std::to_string(server.Port());
   Start(true, host);
   // No title sound with a host on the command line.
   EXPECT_TRUE(platform_.sounds.empty());
   ASSERT_EQ(Client()->subWindowList().size(), 1);
   EXPECT_TRUE(Config().HostHistory[0].Free());
-  ASSERT_TRUE(server.Accept());
+  ASSERT_TRUE(Accept(server));
   QSignalSpy closed(Frame(), &TMainMDIDecoratedFrame::Closed);
-  server.ClosePeer();
+  server.CloseClient();
   EXPECT_TRUE(RunUntil([&] { return closed.count() == 1; }));
   // Nothing was asked: the program just ends.
   EXPECT_TRUE(platform_.messages.empty());

@@ -183,27 +183,27 @@ TEST(Phonebook, FileSizes) {
   }
 }
 
-TEST(Phonebook, MissingFileIsReportedAndGivesAnEmptyBook) {
-  TempDir dir;
-  Phonebook book;
-  RecordingMessageSink messages;
-  book.Load(dir / "PHONBOOK.DAT", messages);
-  EXPECT_TRUE(book.Empty());
-  ASSERT_EQ(messages.entries.size(), 1u);
-  EXPECT_EQ(messages.entries[0].text, "Could not open phonebook file PHONBOOK.DAT");
-  EXPECT_EQ(messages.entries[0].caption, "Parlane");
-  EXPECT_EQ(messages.entries[0].icon, MessageIcon::Exclamation);
-}
-
-TEST(Phonebook, ReadErrorIsReportedAsCorrupted) {
-  TempDir dir;
-  std::filesystem::create_directory(dir / "PHONBOOK.DAT");  // opens, but every read fails
-  Phonebook book;
-  RecordingMessageSink messages;
-  book.Load(dir / "PHONBOOK.DAT", messages);
-  ASSERT_EQ(messages.entries.size(), 1u);
-  EXPECT_EQ(messages.entries[0].text,
-            "Phonebook file PHONBOOK.DAT is corrupted!  Please delete and reconfigure to be safe...");
+TEST(Phonebook, MissingOrUnreadableFileIsReportedAndGivesAnEmptyBook) {
+  struct Case {
+    bool directory;  // a directory opens, but every read fails
+    std::string_view text;
+  } cases[] = {
+      {false, "Could not open phonebook file PHONBOOK.DAT"},
+      {true, "Phonebook file PHONBOOK.DAT is corrupted!  Please delete and reconfigure to be safe..."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    TempDir dir;
+    if (c.directory) std::filesystem::create_directory(dir / "PHONBOOK.DAT");
+    Phonebook book;
+    RecordingMessageSink messages;
+    book.Load(dir / "PHONBOOK.DAT", messages);
+    EXPECT_TRUE(book.Empty());
+    ASSERT_EQ(messages.entries.size(), 1u);
+    EXPECT_EQ(messages.entries[0].text, c.text);
+    EXPECT_EQ(messages.entries[0].caption, "Parlane");
+    EXPECT_EQ(messages.entries[0].icon, MessageIcon::Exclamation);
+  }
 }
 
 TEST(Phonebook, SaveFailureIsReportedAndTheListKept) {

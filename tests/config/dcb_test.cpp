@@ -56,19 +56,9 @@ TEST(Dcb, FieldOffsets) {
   d.XonChar = 0x11;
   d.EvtChar = 0x7E;
   d.Reserved2 = 0xBEEF;
-  auto b = d.Bytes();
-  EXPECT_EQ(b[0], 28);
-  EXPECT_EQ(b[4], 0x04);
-  EXPECT_EQ(b[7], 0x01);
-  EXPECT_EQ(b[14], 0x22);
-  EXPECT_EQ(b[17], 0x33);
-  EXPECT_EQ(b[18], 7);
-  EXPECT_EQ(b[19], 2);
-  EXPECT_EQ(b[20], 1);
-  EXPECT_EQ(b[21], 0x11);
-  EXPECT_EQ(b[25], 0x7E);
-  EXPECT_EQ(b[26], 0xEF);
-  EXPECT_EQ(b[27], 0xBE);
+  const Dcb::Raw expected = {28, 0, 0, 0, 4, 3, 2, 1, 0, 0, 0, 0, 0, 0, 0x22, 0x11,
+                             0x44, 0x33, 7, 2, 1, 0x11, 0, 0, 0, 0x7E, 0xEF, 0xBE};
+  EXPECT_EQ(d.Bytes(), expected);
 }
 
 TEST(Dcb, ModeTextsBuildTheirSettings) {
@@ -95,6 +85,8 @@ TEST(Dcb, ModeTextsBuildTheirSettings) {
     EXPECT_EQ(d.RtsControl, 1);
     EXPECT_FALSE(d.OutxCtsFlow || d.OutxDsrFlow || d.OutX || d.InX);
     EXPECT_EQ(FlowOf(d), FlowChoice::None);
+    EXPECT_EQ(d.XonChar, 0x11);  // a zero block gets real flow characters
+    EXPECT_EQ(d.XoffChar, 0x13);
   }
 }
 
@@ -107,12 +99,6 @@ TEST(Dcb, ModeBuilderClearsFlowAndKeepsTheRest) {
   EXPECT_FALSE(d.OutX || d.InX || d.OutxCtsFlow || d.OutxDsrFlow);
   EXPECT_EQ(d.XonLim, 77);
   EXPECT_EQ(d.XonChar, 0x01);  // set characters are the user's
-}
-
-TEST(Dcb, ModeBuilderGivesAZeroBlockRealFlowCharacters) {
-  Dcb d = Mode("96,N,8,1");
-  EXPECT_EQ(d.XonChar, 0x11);
-  EXPECT_EQ(d.XoffChar, 0x13);
 }
 
 TEST(Dcb, UnparsableModeTextsFailAndChangeNothing) {
@@ -151,11 +137,6 @@ TEST(Dcb, SettingsText) {
   }
 }
 
-TEST(Dcb, EntryEditorPortLabel) {
-  EXPECT_EQ(PortLabelText(0), "COM1:");
-  EXPECT_EQ(PortLabelText(3), "COM4:");
-}
-
 TEST(Dcb, FlowControlText) {
   struct Case {
     bool cts, outx, inx;
@@ -181,6 +162,8 @@ TEST(Dcb, DialogChoicesFromBlock) {
   Dcb d = Mode("48,N,8,1");  // 4800 is not offered
   PortChoices c = ChoicesFromDcb(2, d);
   EXPECT_EQ(c.PortText, "COM3");
+  EXPECT_EQ(PortLabelText(0), "COM1:");  // the entry editor's label
+  EXPECT_EQ(PortLabelText(3), "COM4:");
   EXPECT_EQ(c.BaudRate, 38400u);
   EXPECT_EQ(c.ByteSize, 8);
   EXPECT_EQ(c.StopBits, 0);

@@ -145,11 +145,7 @@ TEST(MainConfig, SaveWritesExactlyTheRecordAndKeepsReservedBytes) {
   ASSERT_EQ(saved.size(), 3510u);
   EXPECT_EQ(saved[O::Reserved + 10], 0x5A);
   EXPECT_EQ(saved, std::vector<uint8_t>(b.begin(), b.end()));
-}
-
-TEST(MainConfig, SaveFailureIsReported) {
-  TempDir dir;
-  EXPECT_FALSE(SaveMainConfig(dir / "no-such-dir" / "MAIN.CFG", Main_Configuration_Struct::Defaults("/")));
+  EXPECT_FALSE(SaveMainConfig(dir / "no-such-dir" / "MAIN.CFG", c));  // failure is reported
 }
 
 TEST(MainConfig, DefaultPortAppliedOnlyWithoutAUsablePort) {

@@ -7,41 +7,20 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "keys/keytext.h"
+#include "support/temp_dir.h"
 #include "util/le.h"
 
 namespace parlane {
 namespace {
 
 namespace fs = std::filesystem;
-
-class TempDir {
- public:
-  TempDir() {
-    std::string tmpl = (fs::temp_directory_path() / "parlane-keys-XXXXXX").string();
-    path_ = ::mkdtemp(tmpl.data());
-  }
-  ~TempDir() { fs::remove_all(path_); }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
-std::vector<uint8_t> ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void WriteFile(const fs::path& p, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(p, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+using test::TempDir;
+using test::ReadBytes;
+using test::WriteBytes;
 
 KeyTable SampleTable() {
   KeyTable t;
@@ -86,10 +65,10 @@ TEST(KeyTableRecord, FieldWithoutTerminatorStaysInsideItsField) {
 
 TEST(KeymapFile, SaveWritesExactlyTheRecordAndLoadsBack) {
   TempDir dir;
-  const auto file = dir.path() / "KEYMAP.DAT";
-  WriteFile(file, std::vector<uint8_t>(9000, 'x'));  // an older, bigger file is replaced
+  const auto file = dir / "KEYMAP.DAT";
+  WriteBytes(file, std::vector<uint8_t>(9000, 'x'));  // an older, bigger file is replaced
   ASSERT_TRUE(SaveKeymap(file, SampleTable()));
-  const auto bytes = ReadFile(file);
+  const auto bytes = ReadBytes(file);
   ASSERT_EQ(bytes.size(), KeyTable::kSize);
   const auto expected = SampleTable().Encode();
   EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), expected.begin()));
@@ -98,47 +77,40 @@ TEST(KeymapFile, SaveWritesExactlyTheRecordAndLoadsBack) {
   EXPECT_EQ(loaded, SampleTable());
 }
 
-TEST(KeymapFile, MissingOrEmptyFileLeavesTheTable) {
+TEST(KeymapFile, LoadReadsOnlyWhatTheRecordHolds) {
   TempDir dir;
-  const auto file = dir.path() / "KEYMAP.DAT";
+  const auto file = dir / "KEYMAP.DAT";
   KeyTable t = SampleTable();
   EXPECT_FALSE(LoadKeymap(file, t));  // missing: not reported, nothing read
-  WriteFile(file, {});
-  EXPECT_TRUE(LoadKeymap(file, t));
+  WriteBytes(file, {});
+  EXPECT_TRUE(LoadKeymap(file, t));  // empty: the table is left
   EXPECT_EQ(t, SampleTable());
-}
 
-TEST(KeymapFile, ShortFileOverlaysOnlyLeadingBytes) {
-  TempDir dir;
-  const auto file = dir.path() / "KEYMAP.DAT";
+  // An oversize file reads only the record.
+  const auto rec = SampleTable().Encode();
+  std::vector<uint8_t> bytes(rec.begin(), rec.end());
+  bytes.resize(KeyTable::kSize + 500, 'x');
+  WriteBytes(file, bytes);
+  KeyTable fresh;
+  ASSERT_TRUE(LoadKeymap(file, fresh));
+  EXPECT_EQ(fresh, SampleTable());
+
+  // A short file overlays only its leading bytes: F1 and part of F2.
   KeyTable other;
   other.FunctionKeys[0] = "new F1";
   const auto full = other.Encode();
-  WriteFile(file, std::vector<uint8_t>(full.begin(), full.begin() + 100));  // F1 and part of F2
-  KeyTable t = SampleTable();
+  WriteBytes(file, std::vector<uint8_t>(full.begin(), full.begin() + 100));
   ASSERT_TRUE(LoadKeymap(file, t));
   EXPECT_EQ(t.FunctionKeys[0], "new F1");
   EXPECT_EQ(t.FunctionKeys[11], "F12 text");
   EXPECT_EQ(t.KeyMaps[3][25], std::string(40, 'q'));
 }
 
-TEST(KeymapFile, OversizeFileReadsOnlyTheRecord) {
-  TempDir dir;
-  const auto file = dir.path() / "KEYMAP.DAT";
-  const auto rec = SampleTable().Encode();
-  std::vector<uint8_t> bytes(rec.begin(), rec.end());
-  bytes.resize(KeyTable::kSize + 500, 'x');
-  WriteFile(file, bytes);
-  KeyTable t;
-  ASSERT_TRUE(LoadKeymap(file, t));
-  EXPECT_EQ(t, SampleTable());
-}
-
 TEST(KeymapFile, InstallWritesDefaultsOnlyWhenMissing) {
   TempDir dir;
-  const auto file = dir.path() / "KEYMAP.DAT";
+  const auto file = dir / "KEYMAP.DAT";
   ASSERT_TRUE(InstallDefaultKeymap(dir.path()));
-  EXPECT_EQ(ReadFile(file).size(), KeyTable::kSize);
+  EXPECT_EQ(ReadBytes(file).size(), KeyTable::kSize);
   KeyTable t;
   ASSERT_TRUE(LoadKeymap(file, t));
   EXPECT_EQ(t, DefaultKeyTable());
@@ -148,20 +120,16 @@ TEST(KeymapFile, InstallWritesDefaultsOnlyWhenMissing) {
   KeyTable kept;
   ASSERT_TRUE(LoadKeymap(file, kept));
   EXPECT_EQ(kept, SampleTable());
-}
-
-TEST(KeymapFile, InstallDoesNotReplaceEvenAnEmptyFile) {
-  TempDir dir;
-  WriteFile(dir.path() / "KEYMAP.DAT", {});
+  WriteBytes(file, {});  // not even an empty file
   EXPECT_FALSE(InstallDefaultKeymap(dir.path()));
-  EXPECT_EQ(ReadFile(dir.path() / "KEYMAP.DAT").size(), 0u);
+  EXPECT_EQ(ReadBytes(file).size(), 0u);
 }
 
 // A save that fails part way (here: the file size limit, as on a full disk)
 // must keep the previous table, not leave a truncated KEYMAP.DAT.
 TEST(KeymapFile, FailedSaveKeepsThePreviousTable) {
   TempDir dir;
-  const auto file = dir.path() / "KEYMAP.DAT";
+  const auto file = dir / "KEYMAP.DAT";
   ASSERT_TRUE(SaveKeymap(file, SampleTable()));
   KeyTable changed = SampleTable();
   changed.FunctionKeys[0] = "changed";
@@ -180,7 +148,7 @@ TEST(KeymapFile, FailedSaveKeepsThePreviousTable) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 1) << "the save must report the failure";
 
-  EXPECT_EQ(ReadFile(file).size(), KeyTable::kSize);
+  EXPECT_EQ(ReadBytes(file).size(), KeyTable::kSize);
   KeyTable loaded;
   ASSERT_TRUE(LoadKeymap(file, loaded));
   EXPECT_EQ(loaded, SampleTable());

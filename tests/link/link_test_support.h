@@ -86,7 +86,6 @@ class LoopbackListener {
   ~LoopbackListener() { close(fd_); }
   bool Ok() const { return ok_; }
   int Port() const { return port_; }
-  int Fd() const { return fd_; }
   // Accepts one client while running `loop` (the client connects on it).
   int Accept(PollEventLoop& loop, std::chrono::milliseconds limit = 5000ms) {
     int client = -1;
@@ -132,10 +131,6 @@ inline void SendAllTo(int fd, std::string_view bytes) {
     if (n <= 0) return;
     done += static_cast<size_t>(n);
   }
-}
-
-inline std::span<const uint8_t> AsBytes(std::string_view s) {
-  return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
 }
 
 }  // namespace parlane::test

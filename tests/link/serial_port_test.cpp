@@ -36,6 +36,10 @@ Dcb MakeDcb(uint32_t rate, uint8_t bits, ParityCode parity, StopBitsCode stop, F
   return d;
 }
 
+Dcb Hardware9600() {
+  return MakeDcb(9600, 8, ParityCode::None, StopBitsCode::One, FlowChoice::Hardware);
+}
+
 // OpenPort marks the block it is given; most tests do not look.
 bool OpenCopy(SerialPort& port, uint32_t index, const PortMap& ports, Dcb dcb, bool closeFirst,
               bool sendInit, std::string_view init = "") {
@@ -63,7 +67,7 @@ TEST(SerialSettings, EachBlockGivesItsTermios) {
     LineSettings expect;
   };
   const Case cases[] = {
-      {"9600,N,8,1 hardware", MakeDcb(9600, 8, ParityCode::None, StopBitsCode::One, FlowChoice::Hardware),
+      {"9600,N,8,1 hardware", Hardware9600(),
        {9600, 8, ParityCode::None, false, 1, true, false, false, 17, 19}},
       {"1200,E,7,2 xon/xoff", MakeDcb(1200, 7, ParityCode::Even, StopBitsCode::Two, FlowChoice::XonXoff),
        {1200, 7, ParityCode::Even, false, 2, false, true, true, 17, 19}},
@@ -116,7 +120,7 @@ TEST_F(PortOnPty, FailuresShowTheirTextWithThePortCaption) {
     Dcb dcb;
     const char* text;
   };
-  const Dcb good = MakeDcb(9600, 8, ParityCode::None, StopBitsCode::One, FlowChoice::Hardware);
+  const Dcb good = Hardware9600();
   Dcb nineBits = good;
   nineBits.ByteSize = 9;
   Dcb noRate = good;
@@ -145,7 +149,7 @@ TEST_F(PortOnPty, FailuresShowTheirTextWithThePortCaption) {
 }
 
 TEST_F(PortOnPty, OpenMarksTheBlockAsThePortTakesIt) {
-  Dcb dcb = MakeDcb(9600, 8, ParityCode::None, StopBitsCode::One, FlowChoice::Hardware);
+  Dcb dcb = Hardware9600();
   dcb.DCBlength = 0;
   dcb.Binary = false;
   dcb.AbortOnError = true;
@@ -157,7 +161,7 @@ TEST_F(PortOnPty, OpenMarksTheBlockAsThePortTakesIt) {
 }
 
 TEST_F(PortOnPty, SecondOpenerIsRefused) {
-  const Dcb dcb = MakeDcb(9600, 8, ParityCode::None, StopBitsCode::One, FlowChoice::Hardware);
+  const Dcb dcb = Hardware9600();
   auto first = MakePort();
   ASSERT_TRUE(OpenCopy(*first, 1, ports, dcb, true, false));
   auto second = MakePort();
@@ -170,17 +174,14 @@ TEST_F(PortOnPty, SecondOpenerIsRefused) {
 
 TEST_F(PortOnPty, OpenRaisesDtrAndSendsTheInitString) {
   auto port = MakePort();
-  ASSERT_TRUE(OpenCopy(*port, 1, ports, MakeDcb(9600, 8, ParityCode::None, StopBitsCode::One,
-                                               FlowChoice::Hardware),
-                             true, true, "ATE1 Q0 V1"));
+  ASSERT_TRUE(OpenCopy(*port, 1, ports, Hardware9600(), true, true, "ATE1 Q0 V1"));
   EXPECT_EQ(lines.dtr, std::vector<bool>{true});
   EXPECT_EQ(pty.Read(), "ATE1 Q0 V1\r");
 }
 
 TEST_F(PortOnPty, ReopenWithoutCloseFirstKeepsTheLine) {
   auto port = MakePort();
-  ASSERT_TRUE(OpenCopy(*port, 1, ports, MakeDcb(9600, 8, ParityCode::None, StopBitsCode::One,
-                                               FlowChoice::Hardware), true, false));
+  ASSERT_TRUE(OpenCopy(*port, 1, ports, Hardware9600(), true, false));
   const int fd = port->Fd();
   ASSERT_TRUE(OpenCopy(*port, 1, ports, MakeDcb(19200, 7, ParityCode::Even, StopBitsCode::One,
                                                FlowChoice::Hardware), false, true, "ATZ"));
@@ -212,8 +213,7 @@ TEST_F(PortOnPty, BytesBothWaysQueueCountsAndPurge) {
 
 TEST_F(PortOnPty, CarrierAndHangUpGoThroughTheModemLines) {
   auto port = MakePort();
-  ASSERT_TRUE(OpenCopy(*port, 1, ports, MakeDcb(9600, 8, ParityCode::None, StopBitsCode::One,
-                                               FlowChoice::Hardware), true, false));
+  ASSERT_TRUE(OpenCopy(*port, 1, ports, Hardware9600(), true, false));
   EXPECT_FALSE(port->Carrier());
   lines.carrier = true;
   EXPECT_TRUE(port->Carrier());

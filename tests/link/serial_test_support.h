@@ -33,7 +33,6 @@ class Pty {
   }
   bool Ok() const { return master_ >= 0 && !device_.empty(); }
   const std::string& Device() const { return device_; }
-  int Master() const { return master_; }
   void Write(std::string_view bytes) const {
     size_t done = 0;
     while (done < bytes.size()) {

@@ -53,14 +53,6 @@ TEST(Golden, Screens) {
   }
 }
 
-TEST(Golden, ScrolledPastTheStoreKeepsTheNewestRows) {
-  Term t(Emulation::Vt100);
-  FeedInBlocks(t, ReadFile(Golden("scroll_store.vt")), 1024);
-  EXPECT_EQ(t.screen.Cursor().row, t.screen.Capacity() - 1);
-  EXPECT_EQ(t.Line(24), "$ ");
-  EXPECT_EQ(t.screen.RowText(0).substr(0, 5), "0186 ");
-}
-
 TEST(Golden, ColoursOfTheMenu) {
   Term t(Emulation::PcAnsi);
   FeedInBlocks(t, ReadFile(Golden("ansi_menu.ans")), 1024);
@@ -116,8 +108,7 @@ ToolResult RunRender(const std::string& args, const std::string& input = "") {
 
 TEST(RenderTool, RejectsBadOptionsWithStatus2) {
   for (const char* args : {"--bogus", "--rows 30", "--cols 100", "--emulation vt52",
-                           "--format xml", "--block 0", "--height", "/no/such/file",
-                           "--telnet=1"}) {
+                           "--format xml", "--block 0", "--height", "--telnet=1"}) {
     SCOPED_TRACE(args);
     EXPECT_EQ(RunRender(args).status, 2);
   }

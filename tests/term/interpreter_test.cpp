@@ -82,14 +82,8 @@ TEST(Interpreter, Replies) {
       {"status report", kPc, "\033[5n", {}, {}, "\033[0n"},
       {"DSR needs two slots", kVt, "\033[n\033[6;1n", {}, {}, ""},
       {"TTY never replies", kTty, "\033[6n\033[c", {}, {}, ""},
-  };
-  for (const auto& c : cases) Check(c);
-}
-
-// Only ESC [ c and ESC [ 0 c (any number of zeros) ask for the attributes;
-// an intermediate or an empty parameter in slot 1 is another sequence.
-TEST(Interpreter, DeviceAttributesOnlyForTheTwoForms) {
-  const std::vector<SeqCase> cases = {
+      // Only ESC [ c and ESC [ 0 c (any number of zeros) ask for the attributes;
+      // an intermediate or an empty parameter in slot 1 is another sequence.
       {"ESC [ 00 c", kVt, "\033[00c", {}, {}, "\033[?1;0c"},
       {"ESC [ ? c is not a request", kVt, "\033[?c", {}, {}, ""},
       {"ESC [ ; c is not a request", kSco, "\033[;c", {}, {}, ""},
@@ -304,7 +298,6 @@ TEST(Interpreter, SequenceLimits) {
       {"unknown final bytes are lost", kVt, "\033[5xY", {{1, "Y"}}},
       {"a control byte is a final byte and is lost", kVt, "\033[5\nY", {{1, "Y"}, {2, ""}}},
       {"ESC and a digit", kVt, "\0333X", {{1, "X"}}},
-      {"PC ANSI ESC ( 0 is not a designation", kPc, "\033(0lq", {{1, "q"}}},
   };
   for (const auto& c : cases) Check(c);
 }

@@ -14,25 +14,19 @@ using namespace zm;
 
 std::vector<uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
 
-TEST(Crc, CheckValuesOfTheNineDigits) {
+// The check values of "123456789", and the residue a receiver finds after
+// running the CRC over the data and the sent CRC.
+TEST(Crc, CheckValuesAndReceiverResidues) {
   const auto digits = Bytes("123456789");
   Crc16 c16;
   c16.Update(digits);
   EXPECT_EQ(c16.Finish(), 0x31C3);
-  Crc32 c32;
-  c32.Update(digits);
-  EXPECT_EQ(c32.Finish(), 0xCBF43926u);
-}
-
-TEST(Crc, ReceiverResidues) {
-  const auto digits = Bytes("123456789");
-  Crc16 c16;
-  c16.Update(digits);
   c16.Update(0x31);
   c16.Update(0xC3);
   EXPECT_EQ(c16.Value(), 0);
   Crc32 c32;
   c32.Update(digits);
+  EXPECT_EQ(c32.Finish(), 0xCBF43926u);
   for (uint8_t b : {0x26, 0x39, 0xF4, 0xCB}) c32.Update(b);
   EXPECT_EQ(c32.Value(), Crc32::kResidue);
 }
@@ -70,26 +64,6 @@ TEST(Escape, EveryByteValue) {
         EXPECT_EQ(out[0], b);
       }
     }
-  }
-}
-
-TEST(Escape, NamedCases) {
-  struct Case {
-    uint8_t in;
-    bool escctl;
-    std::vector<uint8_t> out;
-  };
-  const Case cases[] = {
-      {24, false, {24, 'X'}}, {16, false, {16}},     {13, false, {13}},     {127, false, {127}},
-      {16, true, {24, 'P'}},  {13, true, {24, 'M'}}, {127, true, {127}},    {255, false, {255}},
-      {145, false, {24, 209}}, {147, true, {24, 211}}, {144, false, {144}},
-  };
-  for (const Case& c : cases) {
-    std::vector<uint8_t> out;
-    EncodeOptions opt;
-    opt.escapeControl = c.escctl;
-    Encoder(out, opt).Escaped(c.in);
-    EXPECT_EQ(out, c.out) << int(c.in) << " escctl " << c.escctl;
   }
 }
 
@@ -206,8 +180,6 @@ TEST(Names, FrameNamesAndCodes) {
   EXPECT_STREQ(FrameName(-3), "No Response");
   EXPECT_STREQ(FrameName(-2), "TIMEOUT");
   EXPECT_STREQ(FrameName(-1), "ZMODEM_ERROR");
-  EXPECT_STREQ(FrameName(0), "ZRQINIT");
-  EXPECT_STREQ(FrameName(9), "ZRPOS");
   EXPECT_STREQ(FrameName(19), "ZSTDERR");
   EXPECT_EQ(FrameName(20), nullptr);
   EXPECT_EQ(FrameName(-4), nullptr);

@@ -161,17 +161,8 @@ TEST_P(LrzszYmodem, SbSendsYmodemGToParlane) {
 }
 
 std::string TransportName(const testing::TestParamInfo<Transport>& i) {
-  switch (i.param) {
-    case Transport::SocketPair:
-      return "SocketPair";
-    case Transport::Pty:
-      return "Pty";
-    case Transport::PtySlave:
-      return "PtySlave";
-    case Transport::Tcp:
-      break;
-  }
-  return "Tcp";
+  static const char* const kNames[] = {"SocketPair", "Pty", "PtySlave", "Tcp"};
+  return kNames[static_cast<int>(i.param)];
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, Lrzsz,

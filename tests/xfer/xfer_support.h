@@ -21,7 +21,7 @@ namespace parlane::test {
 
 class RecordingDisplay : public TransferDisplay {
  public:
-  void SetCaption(std::string_view c) override { caption.assign(c); }
+  void SetCaption(std::string_view) override {}
   void SetField(TransferField f, std::string_view text) override {
     std::lock_guard lock(mutex);
     fields[f].assign(text);
@@ -36,7 +36,6 @@ class RecordingDisplay : public TransferDisplay {
   }
 
   std::mutex mutex;
-  std::string caption;
   std::map<TransferField, std::string> fields;
   std::vector<std::string> statuses;
   std::vector<int> gauges;
@@ -76,9 +75,6 @@ class PipeLink final : public TransferLink {
   int SendBreak(int) override { return 0; }
   int PurgeInput() override;
   int PurgeOutput() override { return 0; }
-
-  // Every byte written so far, before faults.
-  std::vector<uint8_t> written;
 
  private:
   std::shared_ptr<Channel> in_;
