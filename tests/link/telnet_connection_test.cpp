@@ -32,11 +32,15 @@ TEST(TelnetConnection, NumericAddressConnectsAndShowsTryingThenEstablished) {
     const char* host;
     std::string address;
   };
+  bool noIpv6 = false;
   for (const Case& tc : {Case{AF_INET, "127.0.0.1", "127.0.0.1"}, Case{AF_INET6, "::1", "::1"},
                          Case{AF_INET6, "[::1]", "::1"}}) {
     SCOPED_TRACE(tc.host);
     LoopbackListener server(tc.family);
-    if (!server.Ok() && tc.family == AF_INET6) continue;  // this machine has no IPv6 loopback
+    if (!server.Ok() && tc.family == AF_INET6) {
+      noIpv6 = true;
+      continue;
+    }
     ASSERT_TRUE(server.Ok());
     Client c;
     c.Open(tc.host, server.Port());
@@ -50,6 +54,7 @@ TEST(TelnetConnection, NumericAddressConnectsAndShowsTryingThenEstablished) {
     EXPECT_GT(c.conn->ConnectTime(), 0);
     close(peer);
   }
+  if (noIpv6) GTEST_SKIP() << "the IPv6 cases did not run: this machine has no IPv6 loopback";
 }
 
 TEST(TelnetConnection, NameIsLookedUpOffTheLoop) {

@@ -62,27 +62,17 @@ void Encoder::HexHeader(int type, const Header& h) {
 void Encoder::BinaryHeader(int type, const Header& h) {
   Raw(kZPAD);
   Raw(kZDLE);
-  const auto t = static_cast<uint8_t>(type);
+  Raw(opt_.crc32 ? kBin32 : kBin16);
+  const std::array<uint8_t, 5> body = {static_cast<uint8_t>(type), h.b[0], h.b[1], h.b[2], h.b[3]};
+  for (uint8_t b : body) Escaped(b);
   if (opt_.crc32) {
-    Raw(kBin32);
     Crc32 crc;
-    Escaped(t);
-    crc.Update(t);
-    for (uint8_t b : h.b) {
-      Escaped(b);
-      crc.Update(b);
-    }
+    crc.Update(body);
     const uint32_t v = crc.Finish();
     for (int i = 0; i < 4; ++i) Escaped(static_cast<uint8_t>(v >> (8 * i)));
   } else {
-    Raw(kBin16);
     Crc16 crc;
-    Escaped(t);
-    crc.Update(t);
-    for (uint8_t b : h.b) {
-      Escaped(b);
-      crc.Update(b);
-    }
+    crc.Update(body);
     const uint16_t v = crc.Finish();
     Escaped(static_cast<uint8_t>(v >> 8));
     Escaped(static_cast<uint8_t>(v));
