@@ -1,4 +1,4 @@
-// parlane [--home DIR] [HOST [PORT]]
+// parlane [--home DIR] [HOST [PORT] | telnet://HOST[:PORT]]
 #include <QApplication>
 #include <cstdio>
 #include <string>
@@ -28,7 +28,8 @@ int main(int argc, char** argv) {
   // --version and mistakes are answered without a display.
   const parlane::CommandLine line = parlane::ParseCommandLine(Arguments(argc, argv));
   if (!line.error.empty()) {
-    std::fprintf(stderr, "parlane: %s\n%s", line.error.c_str(), parlane::UsageText().c_str());
+    std::fprintf(stderr, "parlane: %s\n%s", line.error.c_str(),
+                 line.showUsage ? parlane::UsageText().c_str() : "");
     return kUsageError;
   }
   if (line.help) {

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "config/program_dir.h"
+#include "link/telnet_url.h"
 
 namespace parlane {
 
@@ -27,6 +28,15 @@ const std::set<std::string> kQtValueOptions = {
     "-cmap", "-im"};
 const std::set<std::string> kQtFlagOptions = {"-reverse", "-nograb", "-dograb", "-sync",
                                               "-widgetcount", "-testability"};
+
+// Control characters shown as "?", so that a complaint stays on one line.
+std::string Printable(std::string text) {
+  for (char& c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F) c = '?';
+  }
+  return text;
+}
 
 }  // namespace
 
@@ -71,6 +81,21 @@ CommandLine ParseCommandLine(std::vector<std::string> args) {
     return line;
   }
   if (words.empty()) return line;
+  // A telnet: URL (a link from a browser or the desktop) stands for HOST PORT.
+  if (LooksLikeTelnetUrl(words[0])) {
+    if (words.size() > 1) {
+      line.error = "too many arguments; expected one telnet: URL";
+      return line;
+    }
+    const TelnetUrl url = ParseTelnetUrl(words[0]);
+    if (!url.error.empty()) {
+      line.error = "invalid URL " + Printable(words[0]) + ": " + url.error;
+      line.showUsage = false;
+      return line;
+    }
+    line.host = StartupHost{url.host, url.port, url.portText};
+    return line;
+  }
   StartupHost host;
   host.host = words[0];
   if (words.size() == 2) {
@@ -88,11 +113,14 @@ CommandLine ParseCommandLine(std::vector<std::string> args) {
 
 std::string UsageText() {
   return "Usage: parlane [--home DIR] [HOST [PORT]]\n"
+         "       parlane [--home DIR] telnet://HOST[:PORT]\n"
          "\n"
          "Parlane: Telnet and dial-up terminal sessions side by side.\n"
          "\n"
          "  HOST [PORT]   open a Telnet session to HOST (port 23 by default) at\n"
          "                start-up; Parlane closes when that connection closes\n"
+         "  telnet://HOST[:PORT]\n"
+         "                the same as HOST PORT (an IPv6 address in brackets)\n"
          "  --home DIR    keep the settings files in DIR (default: $PARLANE_HOME,\n"
          "                else $XDG_CONFIG_HOME/parlane, else ~/.config/parlane)\n"
          "  --help        show this text and exit\n"

@@ -15,6 +15,7 @@ struct CommandLine {
   bool help = false;
   bool version = false;
   std::string error;  // not empty: a one-line complaint, exit status 2
+  bool showUsage = true;  // false: the complaint alone, without the usage text
 };
 
 // `args` without the program name. Qt's own options (-platform NAME,
