@@ -63,6 +63,8 @@ case "$cmd" in
     echo "== all tests"
     build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
     ctest --test-dir build -j "$jobs" --output-on-failure --timeout 300
+    echo "== desktop entry, manual pages and the Debian package"
+    bash scripts/check-package.sh build
     ;;
   bench)
     bash scripts/install-deps.sh

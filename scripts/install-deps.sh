@@ -21,6 +21,8 @@ packages=(
   xvfb xauth x11-apps xterm stterm x11-utils xdotool imagemagick
   # terminal engine benchmark peer
   libvterm-dev
+  # manual pages, desktop entry and AppStream checks, the Debian package
+  scdoc groff-base man-db desktop-file-utils appstream dpkg-dev file lintian
 )
 
 missing=()

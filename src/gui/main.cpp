@@ -55,6 +55,8 @@ int main(int argc, char** argv) {
   QApplication qapp(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Parlane"));
   QApplication::setApplicationVersion(QStringLiteral(PARLANE_VERSION));
+  // Ties the windows to the desktop entry (its icon and name on Wayland).
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.parlane.Parlane"));
   parlane::QtPlatform platform;
   // The last window to close is the main window: then the application ends,
   // and the records are saved as the application object goes.
