@@ -10,6 +10,7 @@
 
 #include "app/icons.h"
 #include "app/main_frame.h"
+#include "platform/accessible_names.h"
 #include "platform/qt_event_loop.h"
 
 namespace parlane {
@@ -69,6 +70,7 @@ void TMyApp::InitMainWindow() {
   if (firstRun_) InstallShippedData();
   RegisterFonts();
   QApplication::setWindowIcon(ProgramIcon());
+  NameControlsOfEveryDialog(QCoreApplication::instance());
   // Every file of the program is opened relative to its directory.
   std::error_code error;
   std::filesystem::current_path(programDir_, error);

@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <array>
 
 namespace parlane {
 
@@ -14,6 +15,11 @@ namespace {
 
 constexpr int kColumns = 4;        // a 4 x 4 grid
 constexpr QSize kSwatchSize{32, 20};
+// What a screen reader says for each of the sixteen radios.
+constexpr std::array<const char*, 16> kColorNames = {
+    "Black",     "Dark Red", "Dark Green", "Dark Yellow", "Dark Blue", "Dark Magenta",
+    "Dark Cyan", "Light Gray", "Dark Gray", "Red",        "Green",     "Yellow",
+    "Blue",      "Magenta",  "Cyan",       "White"};
 
 QLabel* Swatch(Rgb rgb, int id, QWidget* parent) {
   QPixmap pixmap(kSwatchSize);
@@ -38,6 +44,7 @@ ChColor::ChColor(QWidget* parent, const QString& caption, Rgb current) : QDialog
     auto* radio = new QRadioButton(this);
     radio->setObjectName(QString::number(kFirstRadioId + i));
     radio->setAutoExclusive(false);
+    radio->setAccessibleName(QString::fromLatin1(kColorNames[static_cast<size_t>(i)]));
     radios_[static_cast<size_t>(i)] = radio;
     group->addButton(radio, i);
     const int row = i / kColumns;

@@ -64,7 +64,9 @@ TerminalSettings::TerminalSettings(QWidget* parent, const TerminalOptions& optio
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
   auto* grid = new QGridLayout;
-  grid->addWidget(new QLabel(QStringLiteral("Emulation Type"), this), 0, 0);
+  auto* emulationLabel = new QLabel(QStringLiteral("Emulation Type"), this);
+  emulationLabel->setBuddy(emulation_);
+  grid->addWidget(emulationLabel, 0, 0);
   grid->addWidget(emulation_, 1, 0, 2, 1);
   grid->addWidget(crlf, 1, 1);
   grid->addWidget(backspace, 2, 1);

@@ -11,6 +11,7 @@
 #include <ctime>
 
 #include "session/cp437.h"
+#include "session/terminal_accessible.h"
 #include "session/terminal_bridge.h"
 
 namespace parlane {
@@ -116,6 +117,7 @@ void TelnetWindow::FlushDamage() {
   pendingScroll_ = 0;
   dirtyAll_ = false;
   caretDirty_ = false;
+  TerminalTextChanged(*this);
 }
 
 void TelnetWindow::BlinkCaret() {

@@ -18,6 +18,7 @@
 #include "platform/platform.h"
 #include "session/cp437.h"
 #include "session/session_dialogs.h"
+#include "session/terminal_accessible.h"
 #include "session/telnet_window.h"
 #include "session/window_prefs_store.h"
 
@@ -106,6 +107,7 @@ TelnetWindow::TelnetWindow(AppContext& app, const TelnetSessionParams& params,
   lastBell_.start();
 
   benchMarker_ = qgetenv("PARLANE_BENCH_MARKER");
+  InstallTerminalAccessibility();
 
   ApplyFont(prefs.Font());
   resize(sizeHint());
