@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/desktop_palette.h"
 #include "app/main_frame.h"
 #include "app/tmy_app.h"
 #include "config/program_dir.h"
@@ -57,6 +58,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(QStringLiteral(PARLANE_VERSION));
   // Ties the windows to the desktop entry (its icon and name on Wayland).
   QGuiApplication::setDesktopFileName(QStringLiteral("org.parlane.Parlane"));
+  parlane::FollowDesktopColorScheme(qapp);
   parlane::QtPlatform platform;
   // The last window to close is the main window: then the application ends,
   // and the records are saved as the application object goes.
