@@ -60,10 +60,12 @@ endif()
 # The package's copyright and changelog, where Debian keeps them.
 set(_docdir ${CMAKE_INSTALL_DATADIR}/doc/parlane)
 install(FILES ${_data}/debian/copyright DESTINATION ${_docdir})
-add_custom_command(
-  OUTPUT ${CMAKE_BINARY_DIR}/changelog.gz
-  COMMAND ${PARLANE_GZIP} -9nc ${_data}/debian/changelog > ${CMAKE_BINARY_DIR}/changelog.gz
-  DEPENDS ${_data}/debian/changelog
-  VERBATIM)
-add_custom_target(debian_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/changelog.gz)
-install(FILES ${CMAKE_BINARY_DIR}/changelog.gz DESTINATION ${_docdir})
+if(PARLANE_GZIP)
+  add_custom_command(
+    OUTPUT ${CMAKE_BINARY_DIR}/changelog.gz
+    COMMAND ${PARLANE_GZIP} -9nc ${_data}/debian/changelog > ${CMAKE_BINARY_DIR}/changelog.gz
+    DEPENDS ${_data}/debian/changelog
+    VERBATIM)
+  add_custom_target(parlane_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/changelog.gz)
+  install(FILES ${CMAKE_BINARY_DIR}/changelog.gz DESTINATION ${_docdir})
+endif()
