@@ -32,7 +32,6 @@ namespace {
 struct Event {
   QAccessible::Event type = QAccessible::InvalidEvent;
   int position = -1;
-  QString removed;
   QString inserted;
 };
 
@@ -68,15 +67,6 @@ class AccessibleSessionTest : public FrameTest {
         auto& t = static_cast<QAccessibleTextInsertEvent&>(e);
         r.position = t.changePosition();
         r.inserted = t.textInserted();
-      } else if (e.type() == QAccessible::TextUpdated) {
-        auto& t = static_cast<QAccessibleTextUpdateEvent&>(e);
-        r.position = t.changePosition();
-        r.removed = t.textRemoved();
-        r.inserted = t.textInserted();
-      } else if (e.type() == QAccessible::TextRemoved) {
-        auto& t = static_cast<QAccessibleTextRemoveEvent&>(e);
-        r.position = t.changePosition();
-        r.removed = t.textRemoved();
       } else if (e.type() == QAccessible::TextCaretMoved) {
         r.position = static_cast<QAccessibleTextCursorEvent&>(e).cursorPosition();
       }
