@@ -1,5 +1,6 @@
 // The frame and dialogs follow the desktop's dark preference; the terminal
 // keeps its own colours.
+#include <QAction>
 #include <QApplication>
 #include <QImage>
 
@@ -71,6 +72,12 @@ TEST_F(FrameTest, DarkDesktopDarkensTheFrameButNotTheTerminal) {
   EXPECT_TRUE(IsDarkPalette(dialog.palette()));
   EXPECT_EQ(CornerOf(w), terminal);
   EXPECT_EQ(w->BackgroundColor(), terminal);
+  // The tool buttons are drawn again on the new button face.
+  RunUntil([] { return false; }, 50);
+  auto* tool = Frame()->findChild<QAction*>(QStringLiteral("toolbar-340"));
+  ASSERT_NE(tool, nullptr);
+  EXPECT_EQ(tool->icon().pixmap(32, 32).toImage().pixelColor(0, 0),
+            QApplication::palette().color(QPalette::Button));
 
   ApplyColorScheme(ColorScheme::NoPreference);
   EXPECT_EQ(QApplication::palette().color(QPalette::Window), before.color(QPalette::Window));

@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QTimer>
+#include <QWidget>
 
 namespace parlane {
 
@@ -61,7 +63,33 @@ class PortalWatcher : public QObject {
   }
 };
 
+class PaletteFollower : public QObject {
+ public:
+  PaletteFollower(QWidget* widget, std::function<void()> redraw)
+      : QObject(widget), redraw_(std::move(redraw)) {
+    widget->installEventFilter(this);
+  }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::ApplicationPaletteChange && !pending_) {
+      pending_ = true;
+      QTimer::singleShot(0, this, [this] {
+        pending_ = false;
+        redraw_();
+      });
+    }
+    return false;
+  }
+
+ private:
+  std::function<void()> redraw_;
+  bool pending_ = false;
+};
+
 }  // namespace
+
+void RedrawOnPaletteChange(QWidget* widget, std::function<void()> redraw) {
+  new PaletteFollower(widget, std::move(redraw));
+}
 
 ColorScheme DesktopColorScheme() {
   QDBusConnection bus = QDBusConnection::sessionBus();

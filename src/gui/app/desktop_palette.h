@@ -7,9 +7,11 @@
 #pragma once
 
 #include <QPalette>
+#include <functional>
 #include <optional>
 
 class QApplication;
+class QWidget;
 
 namespace parlane {
 
@@ -33,5 +35,9 @@ void ApplyColorScheme(ColorScheme scheme);
 // Applies the desktop's preference now and whenever the portal reports a
 // change.
 void FollowDesktopColorScheme(QApplication& app);
+
+// Calls `redraw` (posted) whenever the application's palette changes, for
+// pictures drawn in the palette's colours, such as the tool bar's buttons.
+void RedrawOnPaletteChange(QWidget* widget, std::function<void()> redraw);
 
 }  // namespace parlane

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 
+#include "app/desktop_palette.h"
 #include "app/icons.h"
 #include "app/main_frame.h"
 #include "platform/accessible_names.h"
@@ -75,6 +76,7 @@ void TMyApp::InitMainWindow() {
   std::error_code error;
   std::filesystem::current_path(programDir_, error);
   frame_ = std::make_unique<TMainMDIDecoratedFrame>(*this);
+  RedrawOnPaletteChange(frame_.get(), [frame = frame_.get()] { frame->FillToolBar(); });
   frame_->Create();
 }
 
