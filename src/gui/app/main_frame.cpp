@@ -216,6 +216,9 @@ void TMainMDIDecoratedFrame::UpdateCommandStates() {
     const CommandState state = client_->State(it.key());
     for (QAction* action : it.value()) {
       action->setEnabled(state.enabled);
+      if (!state.text.isEmpty() && action->text() != state.text && toolActions_.indexOf(action) < 0) {
+        action->setText(state.text);
+      }
       action->setCheckable(state.checkable);
       if (state.checkable) action->setChecked(state.checked);
     }
