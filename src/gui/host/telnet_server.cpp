@@ -11,6 +11,8 @@
 #include <QTimer>
 
 #include "app/app_context.h"
+#include "app/commands.h"
+#include "app/icons.h"
 #include "config/main_config.h"
 #include "platform/platform.h"
 #include "script/script.h"
@@ -170,6 +172,7 @@ TelnetServerMDIChild::TelnetServerMDIChild(AppContext& app,
     : QMdiSubWindow(parent) {
   setObjectName(QStringLiteral("TelnetServerMDIChild"));
   setWindowTitle(QStringLiteral("Telnet Host Mode Server"));
+  setWindowIcon(CommandIcon(cmd::kOpenTelnet));  // the Telnet icon
   dialog_ = new TelnetServerDialog(app, std::move(openClient), this, portText);
   setWidget(dialog_);
 }
