@@ -262,6 +262,13 @@ TEST_F(HostModeTest, BindErrorThenUpdateOnAFreePort) {
   EXPECT_EQ(Config().HostPort, freePort);
   close(busy);
 
+  // Browse... keeps the chosen script at once.
+  platform_.openAnswers.push_back({QStringLiteral("/tmp/chosen.csc")});
+  server->findChild<QPushButton*>(QStringLiteral("103"))->click();
+  EXPECT_EQ(platform_.fileDialogs.back().title, QStringLiteral("Select Script File To Use"));
+  EXPECT_EQ(server->ScriptEdit()->text(), QStringLiteral("/tmp/chosen.csc"));
+  EXPECT_EQ(Config().HostScript, "/tmp/chosen.csc");
+
   // A script typed into its field reaches the settings when the window closes.
   server->ScriptEdit()->setText(QStringLiteral("/tmp/typed.csc"));
   EXPECT_NE(Config().HostScript, "/tmp/typed.csc");

@@ -1,7 +1,7 @@
 // Scripts in a session: a login against inetutils telnetd with a login
 // program that asks for a name and a password (the password prompt split
-// across blocks), Stop in the middle, bad script files; capture of the
-// session's blocks; the host requests a host-mode window refuses.
+// across blocks), Stop in the middle, bad script files; the host requests a
+// host-mode window refuses.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -189,26 +189,6 @@ TEST_F(ScriptSessionTest, RefusedHostRequestsAreShownAsText) {
   Receive("**\x18" "B00000000000000\r\nnot shown\r\n");
   EXPECT_EQ(view.downloads, 1);
   EXPECT_EQ(ScreenText(session->Screen()).find("not shown"), std::string::npos);
-}
-
-TEST_F(ScriptSessionTest, CaptureTakesEveryBlockUntilAWriteFails) {
-  Make();
-  const auto file = dir / "cap.txt";
-  auto capture = CaptureFile::Open(file, true);
-  ASSERT_NE(capture, nullptr);
-  int failures = 0;
-  session->StartCapture(std::move(capture), [&] { ++failures; });
-  Receive("\xff\xfb\x01" "one\r\n");
-  session->Show({reinterpret_cast<const uint8_t*>("local"), 5});
-  EXPECT_TRUE(session->Capturing());
-  std::ifstream in(file, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "\xff\xfb\x01one\r\nlocal");
-
-  session->StartCapture(CaptureFile::Open("/dev/full", false), [&] { ++failures; });
-  Receive("lost");
-  Receive("lost again");
-  EXPECT_EQ(failures, 1);
-  EXPECT_FALSE(session->Capturing());
 }
 
 // socat on a free loopback port running telnetd with a login program that
