@@ -4,7 +4,6 @@
 // window, owned by (a child of) its TelnetWindow.
 #pragma once
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
