@@ -17,6 +17,8 @@ packages=(
   clang libclang-rt-14-dev
   # protocol peers for interop tests and benchmarks
   lrzsz inetutils-telnetd socat
+  # host mode test callers
+  python3
   # visible check and GUI benchmark
   xvfb xauth x11-apps xterm stterm x11-utils xdotool imagemagick
   # terminal engine benchmark peer

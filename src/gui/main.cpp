@@ -1,4 +1,4 @@
-// parlane [--home DIR] [HOST [PORT] | telnet://HOST[:PORT]]
+// parlane [--home DIR] [--host-mode [PORT]] [HOST [PORT] | telnet://HOST[:PORT]]
 #include <QApplication>
 #include <cstdio>
 #include <string>
@@ -66,6 +66,7 @@ int main(int argc, char** argv) {
   // The title screen may outlive the main window's close; the program ends
   // with the main window.
   QApplication::setQuitOnLastWindowClosed(false);
+  if (line.hostMode) app.SetHostModeStart(parlane::TMyApp::HostModeStart{line.hostModePort});
   app.InitMainWindow();
   QObject::connect(app.Frame(), &parlane::TMainMDIDecoratedFrame::Closed, &qapp,
                    &QApplication::quit, Qt::QueuedConnection);

@@ -14,8 +14,10 @@ namespace parlane {
 
 namespace {
 
-// A backlog of one: the server takes its clients one notification at a time.
-constexpr int kListenBacklog = 1;
+// Clients that connect together wait in the kernel's queue until the next
+// accept notification; with a queue of one, the others would be refused and
+// have to retry.
+constexpr int kListenBacklog = 16;
 // The port text is read from its first nine characters.
 constexpr size_t kPortTextChars = 9;
 // gethostname's buffer.

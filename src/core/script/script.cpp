@@ -22,6 +22,34 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
 // only be sent as ^J.
 std::string DecodeArgument(std::string_view argument) { return TranslateKeyText(argument, false); }
 
+// A script line is a login text; a longer "line" (a binary or runaway file
+// without line ends) is skipped as a whole instead of being read into memory.
+constexpr size_t kMaxScriptLine = 4096;
+
+// Reads the next line without its line end. False at the end of the stream;
+// `tooLong` says the line was longer than kMaxScriptLine (and is not kept).
+bool ReadLine(std::istream& in, std::string& line, bool& tooLong) {
+  line.clear();
+  tooLong = false;
+  std::streambuf* buf = in.rdbuf();
+  if (buf == nullptr) return false;
+  bool any = false;
+  for (;;) {
+    const auto c = buf->sbumpc();
+    if (c == std::char_traits<char>::eof()) {
+      in.setstate(std::ios::eofbit);
+      return any;
+    }
+    any = true;
+    if (c == '\n') return true;
+    if (line.size() < kMaxScriptLine) {
+      line += static_cast<char>(c);
+    } else {
+      tooLong = true;
+    }
+  }
+}
+
 }  // namespace
 
 ScriptLine ParseScriptLine(std::string_view line) {
@@ -68,8 +96,10 @@ ScriptStatus Script::Start(std::unique_ptr<std::istream> stream, const std::stri
 ScriptStatus Script::ReadToNextWait() {
   waiting_ = false;
   std::string line;
+  bool tooLong = false;
   while (in_ && in_->good()) {
-    std::getline(*in_, line);
+    if (!ReadLine(*in_, line, tooLong)) break;
+    if (tooLong) continue;
     ScriptLine cmd = ParseScriptLine(line);
     if (cmd.Kind == ScriptLine::Command::Send) {
       ScriptSend(cmd.Argument);

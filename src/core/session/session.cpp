@@ -48,6 +48,10 @@ void Session::AttachTelnet(EventLoop& loop, const std::string& host, int port, b
   AttachLink(MakeTelnetLink(loop, *this, host, port, askOnClose));
 }
 
+void Session::AttachHostClient(EventLoop& loop, int acceptedFd, const std::string& peerAddress) {
+  AttachLink(MakeHostTelnetLink(loop, *this, acceptedFd, peerAddress));
+}
+
 void Session::Start() {
   if (link_) link_->Start();
 }
@@ -82,9 +86,34 @@ void Session::LinkFailed(std::string_view text, bool stop) {
 void Session::LinkClosed(bool closeWindow) { view_.ConnectionEnded(closeWindow); }
 
 void Session::StartLoginScript() {
-  if (loginScript_.empty() || script_) return;
+  if (!loginScript_.empty()) RunScript(loginScript_);
+}
+
+ScriptStatus Session::RunScript(const std::string& file) {
+  if (script_) return ScriptStatus::OpenFailed;
   script_ = std::make_unique<Script>(static_cast<ScriptHost&>(*this));
-  if (script_->Start(loginScript_) != ScriptStatus::Waiting) script_.reset();
+  const ScriptStatus status = script_->Start(file);
+  if (status != ScriptStatus::Waiting) script_.reset();
+  return status;
+}
+
+void Session::StartCapture(std::unique_ptr<CaptureFile> file, std::function<void()> failed) {
+  capture_ = std::move(file);
+  captureFailed_ = std::move(failed);
+}
+
+void Session::StopCapture() {
+  capture_.reset();
+  captureFailed_ = nullptr;
+}
+
+// A failed write (a full disk, a file gone bad) ends capture at once: the
+// session goes on, and the window is told once rather than for every block.
+void Session::CaptureWrite(std::span<const uint8_t> bytes) {
+  if (!capture_ || capture_->Write(bytes)) return;
+  auto failed = std::move(captureFailed_);
+  StopCapture();
+  if (failed) failed();
 }
 
 ScriptVerdict Session::OfferToScript(uint8_t byte) {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -19,6 +20,7 @@
 #include "keys/keyboard.h"
 #include "keys/keymap.h"
 #include "script/script.h"
+#include "session/capture.h"
 #include "session/scrollback.h"
 #include "session/selection.h"
 #include "session/session_link.h"
@@ -62,6 +64,9 @@ class SessionView {
   virtual void LinkActivity(bool receive, bool on) = 0;
   // The host asked for a Zmodem download.
   virtual void DownloadRequested() {}
+  // The host asks for a download or an attached print job: false refuses it
+  // (a host-mode window asks the user first).
+  virtual bool AllowHostRequest(HostRequest) { return true; }
   // The frame's title, read and changed by a running login script.
   virtual std::string FrameTitle() const = 0;
   virtual void SetFrameTitle(std::string_view title) = 0;
@@ -91,8 +96,33 @@ class Session final : private SessionHooks, private ScriptHost {
   // A Telnet client link to `host` and `port` on `loop`. With `askOnClose`
   // off a closed connection closes the window without asking.
   void AttachTelnet(EventLoop& loop, const std::string& host, int port, bool askOnClose);
+  // A host-mode link on a client socket accepted by the server (the session
+  // takes the descriptor over); `peerAddress` is the client's numeric address.
+  // The connection counts as up once started; the window closes itself
+  // without asking when the client leaves.
+  void AttachHostClient(EventLoop& loop, int acceptedFd, const std::string& peerAddress);
   // Starts the link (the window calls this once it is set up and shown).
   void Start();
+
+  // ---- scripts (Script Run and Stop, the login and host scripts) ----
+  // Starts `file` unless a script runs already. OpenFailed: nothing runs;
+  // Ended: the file held no WAIT, everything was sent and the script is gone.
+  ScriptStatus RunScript(const std::string& file);
+  // Stops the running script; its frame title comes back.
+  void StopScript() { script_.reset(); }
+
+  // ---- capture ----
+  // Every block interpreted from now on is appended to `file`. When a write
+  // fails, capture ends (the file is closed) and `failed` is called once.
+  void StartCapture(std::unique_ptr<CaptureFile> file, std::function<void()> failed);
+  void StopCapture();
+  bool Capturing() const { return capture_ != nullptr; }
+
+  // ---- raw transmission ----
+  // The raw send for Transmit File: the bytes unchanged, never echoed.
+  void SendRawBytes(std::span<const uint8_t> bytes) { SendRaw(bytes); }
+  // Bytes the link has taken but not yet sent.
+  size_t PendingOutput() const { return link_ ? link_->PendingOutput() : 0; }
 
   // ---- what the link reports ----
   // A received block: clears the selection, hides the caret, interprets.
@@ -166,6 +196,8 @@ class Session final : private SessionHooks, private ScriptHost {
   bool PrintByte(uint8_t) override { return false; }
   bool ScriptRunning() override { return script_ != nullptr; }
   ScriptVerdict OfferToScript(uint8_t byte) override;
+  void CaptureWrite(std::span<const uint8_t> bytes) override;
+  bool AllowHostRequest(HostRequest request) override { return view_.AllowHostRequest(request); }
 
   // ScriptHost (the login script's sends and title).
   void SendData(std::string_view bytes) override { SendText(bytes); }
@@ -187,6 +219,8 @@ class Session final : private SessionHooks, private ScriptHost {
   std::string loginScript_;
   std::unique_ptr<SessionLink> link_;
   std::unique_ptr<Script> script_;
+  std::unique_ptr<CaptureFile> capture_;
+  std::function<void()> captureFailed_;
   int outputDepth_ = 0;
   bool pasting_ = false;
   bool scriptEnded_ = false;

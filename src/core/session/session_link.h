@@ -4,6 +4,7 @@
 // the link receives comes back through the session's Received().
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -30,6 +31,10 @@ class SessionLink {
   virtual std::string StatusName() const = 0;
   // True for Telnet: byte 255 is a Telnet command in the received stream.
   virtual bool IsTelnet() const = 0;
+  // Bytes taken by the sends but not yet written to the line; raw file
+  // transmission waits while this is high, so it goes at the link's pace.
+  // A link whose sends block until written reports 0.
+  virtual size_t PendingOutput() const { return 0; }
 };
 
 }  // namespace parlane

@@ -14,6 +14,8 @@ class TelnetLink final : public SessionLink, private TelnetEvents {
       : session_(session), connection_(loop, *this, host, port) {
     connection_.SetAskOnClose(askOnClose);
   }
+  TelnetLink(EventLoop& loop, Session& session, int acceptedFd, const std::string& peerAddress)
+      : session_(session), connection_(loop, *this, acceptedFd, peerAddress) {}
 
   void Start() override { connection_.Start(); }
   void SendData(std::span<const uint8_t> bytes) override { connection_.SendData(bytes); }
@@ -25,6 +27,7 @@ class TelnetLink final : public SessionLink, private TelnetEvents {
   }
   std::string StatusName() const override { return "TELNET"; }
   bool IsTelnet() const override { return true; }
+  size_t PendingOutput() const override { return connection_.PendingOutput(); }
 
  private:
   void Received(std::span<const uint8_t> bytes) override { session_.Received(bytes); }
@@ -46,6 +49,11 @@ class TelnetLink final : public SessionLink, private TelnetEvents {
 };
 
 }  // namespace
+
+std::unique_ptr<SessionLink> MakeHostTelnetLink(EventLoop& loop, Session& session, int acceptedFd,
+                                                const std::string& peerAddress) {
+  return std::make_unique<TelnetLink>(loop, session, acceptedFd, peerAddress);
+}
 
 std::unique_ptr<SessionLink> MakeTelnetLink(EventLoop& loop, Session& session,
                                             const std::string& host, int port, bool askOnClose) {

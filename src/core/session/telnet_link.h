@@ -16,5 +16,9 @@ class Session;
 // With `askOnClose` off a closed connection closes the window without asking.
 std::unique_ptr<SessionLink> MakeTelnetLink(EventLoop& loop, Session& session,
                                             const std::string& host, int port, bool askOnClose);
+// A host-mode link on a client socket accepted by the server, which it takes
+// over; a close ends it without asking.
+std::unique_ptr<SessionLink> MakeHostTelnetLink(EventLoop& loop, Session& session, int acceptedFd,
+                                                const std::string& peerAddress);
 
 }  // namespace parlane

@@ -298,6 +298,8 @@ void Interpreter::StatusReport() {
 }
 
 void Interpreter::StartPrinting() {
+  // Refused: the job's bytes stay on the screen.
+  if (!hooks_.AllowHostRequest(HostRequest::AttachedPrint)) return;
   state_ = InterpreterState::PrinterPassThrough;
   hooks_.StartAttachedPrinting();
 }

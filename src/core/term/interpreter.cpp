@@ -228,6 +228,12 @@ bool Interpreter::TransferDetectByte(uint8_t b) {
   }
   if (++transfer_count_ < static_cast<int>(kPattern.size())) return false;
   state_ = InterpreterState::Ground;
+  if (!hooks_.AllowHostRequest(HostRequest::Download)) {
+    // Refused: the request is plain text, and the rest of the block follows it.
+    screen_.WriteRun(kPattern, {}, {});
+    screen_.PadToCursor();
+    return false;
+  }
   hooks_.RequestDownload();
   return true;
 }

@@ -10,6 +10,12 @@ namespace parlane {
 
 enum class ScriptVerdict { Continue, Ended };
 
+// Requests of the host that reach beyond the session's window.
+enum class HostRequest {
+  Download,       // a Zmodem request: files would be written to the receive directory
+  AttachedPrint,  // ESC [ 5 i: the host's bytes would go to the user's printer
+};
+
 class SessionHooks {
  public:
   virtual ~SessionHooks() = default;
@@ -42,6 +48,10 @@ class SessionHooks {
   // Each block passed to Process, unchanged, before it is interpreted (the
   // capture file when capture is on).
   virtual void CaptureWrite(std::span<const uint8_t>) {}
+  // Asked before a Zmodem request or ESC [ 5 i takes effect. False refuses
+  // it: the request's bytes are shown as text (Download), or the print
+  // job's bytes are shown instead of printed (AttachedPrint).
+  virtual bool AllowHostRequest(HostRequest) { return true; }
 };
 
 // Does nothing; attached printing never ends on its own.

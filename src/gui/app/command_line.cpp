@@ -64,8 +64,20 @@ CommandLine ParseCommandLine(std::vector<std::string> args) {
   }
   line.home = TakeHomeOption(args);
   std::vector<std::string> words;
-  for (const std::string& a : args) {
-    if (a == "--help" || a == "-h") {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--host-mode") {
+      line.hostMode = true;
+      // An optional port number follows; any other word is the HOST.
+      if (i + 1 < args.size() && !args[i + 1].empty() &&
+          args[i + 1].find_first_not_of("0123456789") == std::string::npos) {
+        if (!PortNumber(args[i + 1])) {
+          line.error = "invalid port " + args[i + 1] + " (1 to 65535)";
+          return line;
+        }
+        line.hostModePort = args[++i];
+      }
+    } else if (a == "--help" || a == "-h") {
       line.help = true;
     } else if (a == "--version") {
       line.version = true;
@@ -112,7 +124,7 @@ CommandLine ParseCommandLine(std::vector<std::string> args) {
 }
 
 std::string UsageText() {
-  return "Usage: parlane [--home DIR] [HOST [PORT]]\n"
+  return "Usage: parlane [--home DIR] [--host-mode [PORT]] [HOST [PORT]]\n"
          "       parlane [--home DIR] telnet://HOST[:PORT]\n"
          "\n"
          "Parlane: Telnet and dial-up terminal sessions side by side.\n"
@@ -121,6 +133,9 @@ std::string UsageText() {
          "                start-up; Parlane closes when that connection closes\n"
          "  telnet://HOST[:PORT]\n"
          "                the same as HOST PORT (an IPv6 address in brackets)\n"
+         "  --host-mode [PORT]\n"
+         "                open the Telnet host mode server window at start-up,\n"
+         "                listening on PORT (default: the port last used)\n"
          "  --home DIR    keep the settings files in DIR (default: $PARLANE_HOME,\n"
          "                else $XDG_CONFIG_HOME/parlane, else ~/.config/parlane)\n"
          "  --help        show this text and exit\n"

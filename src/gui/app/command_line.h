@@ -1,4 +1,5 @@
-// The command line: parlane [--home DIR] [HOST [PORT]], --help, --version.
+// The command line: parlane [--home DIR] [--host-mode [PORT]] [HOST [PORT]],
+// --help, --version.
 #pragma once
 
 #include <optional>
@@ -12,6 +13,9 @@ namespace parlane {
 struct CommandLine {
   std::optional<std::string> home;
   std::optional<StartupHost> host;
+  // --host-mode [PORT]: open the host mode server window at start-up.
+  bool hostMode = false;
+  std::optional<std::string> hostModePort;
   bool help = false;
   bool version = false;
   std::string error;  // not empty: a one-line complaint, exit status 2

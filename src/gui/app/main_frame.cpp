@@ -216,6 +216,7 @@ void TMainMDIDecoratedFrame::UpdateCommandStates() {
     const CommandState state = client_->State(it.key());
     for (QAction* action : it.value()) {
       action->setEnabled(state.enabled);
+      if (!state.text.isEmpty() && action->text() != state.text) action->setText(state.text);
       action->setCheckable(state.checkable);
       if (state.checkable) action->setChecked(state.checked);
     }

@@ -11,6 +11,8 @@
 #include "config/shell_text.h"
 #include "config/value_rules.h"
 #include "platform/qt_event_loop.h"
+#include "host/telnet_server.h"
+#include "host/telnet_window_host.h"
 #include "session/telnet_window.h"
 
 namespace parlane {
@@ -109,6 +111,14 @@ void TMyMDIClient::CompleteStartup() {
   if (app_.Config().ToolbarHidden == 1) frame_.DockToolBar(false);
   frame_.UpdateCommandStates();
   if (app_.CommandLineHost()) StartCommandLineSession();
+  if (const auto& hostMode = app_.HostModeAtStart()) {
+    if (hostMode->portText) {
+      const QString port = QString::fromStdString(*hostMode->portText);
+      OpenHostModeServer(&port);
+    } else {
+      OpenHostModeServer();
+    }
+  }
 }
 
 bool TMyMDIClient::CanClose() {
@@ -192,6 +202,22 @@ TelnetWindowMDIChild* TMyMDIClient::OpenTelnetSession(const TelnetSessionParams&
   connect(child, &QObject::destroyed, &frame_, &TMainMDIDecoratedFrame::UpdateCommandStates,
           Qt::QueuedConnection);
   PlaceChild(child, true);
+  return child;
+}
+
+TelnetServerMDIChild* TMyMDIClient::OpenHostModeServer(const QString* portText) {
+  // Each caller gets a session window of its own, titled with its address.
+  auto openClient = [this](HostListener::Client client) {
+    OpenTelnetSession(HostClientParams(app_.Config(), client.fd, client.address));
+  };
+  auto* child = new TelnetServerMDIChild(*context_, openClient, nullptr, portText);
+  child->setAttribute(Qt::WA_DeleteOnClose);
+  if (!child->Dialog()->SetupWindow()) {
+    delete child;
+    return nullptr;
+  }
+  PlaceChild(child, false);
+  child->adjustSize();
   return child;
 }
 

@@ -21,6 +21,7 @@ namespace parlane {
 class TMyApp;
 class TMainMDIDecoratedFrame;
 class TelnetWindowMDIChild;
+class TelnetServerMDIChild;
 class MessageSink;
 struct TelnetSessionParams;
 
@@ -29,6 +30,7 @@ struct CommandState {
   bool enabled = false;
   bool checked = false;
   bool checkable = false;
+  QString text;  // not empty: the item's text now ("Stop &Capture\tAlt+Q")
 };
 
 class TMyMDIClient final : public QMdiArea {
@@ -65,6 +67,9 @@ class TMyMDIClient final : public QMdiArea {
 
   // Opens a Telnet session window as Open Telnet Connection does.
   TelnetWindowMDIChild* OpenTelnetSession(const TelnetSessionParams& params);
+  // Start Telnet Host Mode Server: the server window, listening on
+  // `portText` when given, else on HostPort. Null when it could not listen.
+  TelnetServerMDIChild* OpenHostModeServer(const QString* portText = nullptr);
   // Places a new MDI child at CascadeOffset and shows it (maximized when
   // SessionsMaximized is set).
   void PlaceChild(QMdiSubWindow* child, bool session);
@@ -100,6 +105,8 @@ class TMyMDIClient final : public QMdiArea {
   void About();
   void ShowTitleScreen();
   void StartCommandLineSession();
+  void ScriptCreate();
+  void ScriptEdit();
   void SaveFiles();
 
   TMyApp& app_;

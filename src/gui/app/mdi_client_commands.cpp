@@ -40,8 +40,8 @@ const std::set<int> kSessionCommands = {
 // Commands whose work is not in the program yet: they stay in the menu,
 // greyed.
 const std::set<int> kNotYetAvailable = {
-    cmd::kPrinterSetup,  cmd::kPhonebook,     cmd::kOpenDialup,       cmd::kHostModeServer,
-    cmd::kScriptCreate,  cmd::kScriptEdit,    cmd::kModemHardware,    cmd::kModemCommands,
+    cmd::kPrinterSetup,  cmd::kPhonebook,     cmd::kOpenDialup,
+    cmd::kModemHardware,    cmd::kModemCommands,
     cmd::kSoundEffects,  cmd::kKeyboardMapping, cmd::kFunctionKeys,   cmd::kDosSession,
     cmd::kTool1Run,      cmd::kTool1Change,   cmd::kTool2Run,         cmd::kTool2Change,
     cmd::kTool3Run,      cmd::kTool3Change,   cmd::kTool4Run,         cmd::kTool4Change,
@@ -99,6 +99,11 @@ CommandState TMyMDIClient::State(int id) const {
   if (kSessionCommands.count(id) != 0) {
     const TelnetWindowMDIChild* session = ActiveSession();
     state.enabled = session != nullptr && session->CommandEnabled(id);
+    if (id == cmd::kBeginCapture) {
+      state.text = session != nullptr && session->Capturing()
+                       ? QStringLiteral("Stop &Capture\tAlt+Q")
+                       : QStringLiteral("Begin &Capture\tAlt+Q");
+    }
     return state;
   }
   if (kNotYetAvailable.count(id) != 0) return state;
@@ -158,6 +163,9 @@ void TMyMDIClient::ApplicationCommand(int id) {
       RebuildStatusBar();
       break;
     case cmd::kOpenTelnet: OpenTelnetCommand(); break;
+    case cmd::kHostModeServer: OpenHostModeServer(); break;
+    case cmd::kScriptCreate: ScriptCreate(); break;
+    case cmd::kScriptEdit: ScriptEdit(); break;
     case cmd::kHangup: Hangup(); break;
     case cmd::kYmodemG: cfg.Protocol = 0; break;
     case cmd::kZmodem: cfg.Protocol = 1; break;

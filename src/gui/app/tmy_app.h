@@ -50,6 +50,13 @@ class TMyApp {
   const std::filesystem::path& ProgramDir() const { return programDir_; }
   std::filesystem::path FileInDir(std::string_view name) const { return programDir_ / name; }
   const std::optional<StartupHost>& CommandLineHost() const { return host_; }
+  // `--host-mode [PORT]`: the server window opens at start-up, on the port
+  // text given (else HostPort). This is not a command-line host.
+  struct HostModeStart {
+    std::optional<std::string> portText;
+  };
+  void SetHostModeStart(std::optional<HostModeStart> start) { hostMode_ = std::move(start); }
+  const std::optional<HostModeStart>& HostModeAtStart() const { return hostMode_; }
 
   Main_Configuration_Struct& Config() { return *config_; }
   WindowPlacementRecord& Placement() { return *placement_; }
@@ -69,6 +76,7 @@ class TMyApp {
   std::filesystem::path programDir_;
   bool firstRun_;
   std::optional<StartupHost> host_;
+  std::optional<HostModeStart> hostMode_;
   std::unique_ptr<Main_Configuration_Struct> config_;
   std::unique_ptr<WindowPlacementRecord> placement_;
   std::unique_ptr<KeyTable> keys_;

@@ -15,7 +15,9 @@ class QWidget;
 namespace parlane {
 
 enum class MsgIcon { None, Stop, Exclamation, Information, Question };
-enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
+// YesNoDefaultNo: Yes and No with No as the default (Enter, and a test's
+// default answer).
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel, YesNoDefaultNo };
 enum class MsgResult { Ok, Cancel, Yes, No, Retry };
 
 // A file dialog as the program describes it: a title, a filter in the
@@ -29,6 +31,8 @@ struct FileDialogRequest {
   bool pathMustExist = true;
   bool fileMustExist = false;
   bool multiSelect = false;
+  // Save dialogs: ask before an existing file is replaced.
+  bool confirmOverwrite = true;
 };
 
 // Turns "All files (*.*)|*.*|Scripts (*.csc)|*.csc|" into Qt's filter list

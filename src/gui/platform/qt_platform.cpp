@@ -32,7 +32,8 @@ QMessageBox::StandardButtons ToQt(MsgButtons buttons) {
   switch (buttons) {
     case MsgButtons::Ok: return QMessageBox::Ok;
     case MsgButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-    case MsgButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+    case MsgButtons::YesNo:
+    case MsgButtons::YesNoDefaultNo: return QMessageBox::Yes | QMessageBox::No;
     case MsgButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     case MsgButtons::RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
   }
@@ -69,6 +70,10 @@ QString SoundPlayer() {
 MsgResult QtPlatform::Message(QWidget* parent, const QString& text, const QString& caption,
                               MsgIcon icon, MsgButtons buttons) {
   QMessageBox box(ToQt(icon), caption, text, ToQt(buttons), parent);
+  if (buttons == MsgButtons::YesNoDefaultNo) {
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+  }
   return FromQt(box.exec());
 }
 
@@ -95,6 +100,7 @@ std::optional<QString> QtPlatform::SaveFile(QWidget* parent, const FileDialogReq
   dialog.setNameFilters(QtFilters(request.filter));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
   if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().front();

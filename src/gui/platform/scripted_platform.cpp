@@ -21,6 +21,7 @@ MsgResult FirstButton(MsgButtons buttons) {
     case MsgButtons::YesNo:
     case MsgButtons::YesNoCancel: return MsgResult::Yes;
     case MsgButtons::RetryCancel: return MsgResult::Retry;
+    case MsgButtons::YesNoDefaultNo: return MsgResult::No;
   }
   return MsgResult::Ok;
 }

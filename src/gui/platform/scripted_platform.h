@@ -29,7 +29,7 @@ class ScriptedPlatform final : public Platform {
   using DialogResponder = std::function<int(QDialog&)>;
 
   // Answers, used in order; when a queue is empty the default applies:
-  // messages get their first button (Ok or Yes), choosers are cancelled,
+  // messages get their default button (Ok, Yes; No for YesNoDefaultNo), choosers are cancelled,
   // dialogs are cancelled.
   std::deque<MsgResult> messageAnswers;
   std::deque<QStringList> openAnswers;

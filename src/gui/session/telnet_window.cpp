@@ -9,6 +9,8 @@
 #include "app/app_context.h"
 #include "app/commands.h"
 #include "config/placement.h"
+#include "host/telnet_window_host.h"
+#include "session/session_files.h"
 #include "session/terminal_view.h"
 
 namespace parlane {
@@ -18,7 +20,12 @@ TelnetWindowMDIChild::TelnetWindowMDIChild(AppContext& app, const TelnetSessionP
     : QMdiSubWindow(parent), app_(app) {
   setObjectName(QStringLiteral("TelnetWindowMDIChild"));
   setWindowTitle(params.title.isEmpty() ? QString::fromStdString(params.host) : params.title);
-  window_ = new TelnetWindow(app, params, QString::fromLatin1(kClassName), this);
+  if (params.acceptedFd >= 0) {
+    window_ = new TelnetWindowHost(app, params, QString::fromLatin1(kClassName), this);
+  } else {
+    window_ = new TelnetWindow(app, params, QString::fromLatin1(kClassName), this);
+  }
+  files_ = new SessionFileCommands(app, *window_);
   setWidget(window_);
   setFocusProxy(window_);
 
@@ -36,6 +43,7 @@ TelnetWindowMDIChild::TelnetWindowMDIChild(AppContext& app, const TelnetSessionP
 TelnetWindowMDIChild::~TelnetWindowMDIChild() = default;
 
 bool TelnetWindowMDIChild::HandleCommand(int id) {
+  if (files_->HandleCommand(id)) return true;
   switch (id) {
     case cmd::kCopy: window_->Copy(); return true;
     case cmd::kPaste: window_->Paste(); return true;
@@ -51,6 +59,7 @@ bool TelnetWindowMDIChild::HandleCommand(int id) {
 }
 
 bool TelnetWindowMDIChild::CommandEnabled(int id) const {
+  if (const std::optional<bool> enabled = files_->CommandEnabled(id)) return *enabled;
   switch (id) {
     case cmd::kCopy: return window_->HasSelection();
     case cmd::kPaste: {
@@ -72,6 +81,7 @@ bool TelnetWindowMDIChild::CommandEnabled(int id) const {
 
 void TelnetWindowMDIChild::KeypadModeChanged() { window_->KeypadModeChanged(); }
 
+bool TelnetWindowMDIChild::Capturing() const { return files_->Capturing(); }
 bool TelnetWindowMDIChild::IsConnected() const { return window_->IsConnected(); }
 bool TelnetWindowMDIChild::HasSelection() const { return window_->HasSelection(); }
 
@@ -83,6 +93,7 @@ void TelnetWindowMDIChild::closeEvent(QCloseEvent* event) {
     QTimer::singleShot(50, this, &QMdiSubWindow::close);
     return;
   }
+  files_->WindowClosing();
   app_.placement.SessionsMaximized = isMaximized() ? 1 : 0;
   // A connected lamp and a running clock must not outlive their session.
   if (window_->hasFocus() || (mdiArea() && mdiArea()->activeSubWindow() == this)) {

@@ -30,6 +30,7 @@ namespace parlane {
 
 struct AppContext;   // gui/app/app_context.h: what the shell gives a session
 class TelnetWindow;  // gui/session/terminal_view.h: the terminal view widget
+class SessionFileCommands;  // gui/session/session_files.h: capture, save, transmit, scripts
 
 // What the shell hands a new Telnet session.
 struct TelnetSessionParams {
@@ -44,6 +45,10 @@ struct TelnetSessionParams {
   // Set when Parlane was started with a host on its command line: a closed
   // connection then closes the window without asking (and the shell quits).
   bool closeWithoutAsking = false;
+  // A host-mode caller's window (TelnetWindowHost): the socket the server
+  // accepted (the window takes it over) and the caller's numeric address.
+  int acceptedFd = -1;
+  std::string peerAddress;
 };
 
 class TelnetWindowMDIChild : public QMdiSubWindow {
@@ -67,6 +72,8 @@ class TelnetWindowMDIChild : public QMdiSubWindow {
   // KeypadNumeric changed: rebuild this window's keyboard now.
   void KeypadModeChanged();
 
+  // Capture is on (the File menu then offers "Stop &Capture").
+  bool Capturing() const;
   // Connection state for the shell's menu enabling and status bar.
   bool IsConnected() const;
   bool HasSelection() const;
@@ -89,6 +96,7 @@ class TelnetWindowMDIChild : public QMdiSubWindow {
  private:
   AppContext& app_;
   TelnetWindow* window_ = nullptr;
+  SessionFileCommands* files_ = nullptr;
   bool sized_ = false;
 };
 

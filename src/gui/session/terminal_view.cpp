@@ -80,7 +80,11 @@ TelnetWindow::TelnetWindow(AppContext& app, const TelnetSessionParams& params,
   setup.telnet = true;
   bridge_ = std::make_unique<ViewBridge>(*this);
   session_ = std::make_unique<Session>(setup, app_.keys, *bridge_, *bridge_);
-  session_->AttachTelnet(app_.loop, params.host, params.port, !params.closeWithoutAsking);
+  if (params.acceptedFd >= 0) {
+    session_->AttachHostClient(app_.loop, params.acceptedFd, params.peerAddress);
+  } else {
+    session_->AttachTelnet(app_.loop, params.host, params.port, !params.closeWithoutAsking);
+  }
 
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -236,7 +240,8 @@ void TelnetWindow::Bell() {
 }
 
 void TelnetWindow::Connected() {
-  if (app_.playSound) app_.playSound(sound::kConnect);
+  // A host-mode caller was announced by the server's own sound.
+  if (app_.playSound && !IsHostMode()) app_.playSound(sound::kConnect);
   connectTimer_.start();
   if (hasFocus()) {
     app_.status.SetConnectTime(QString::fromStdString(session_->ElapsedText()));
@@ -337,7 +342,7 @@ void TelnetWindow::focusOutEvent(QFocusEvent* event) {
 
 void TelnetWindow::UpdateStatusOnFocus() {
   StatusPanes& status = app_.status;
-  status.SetMessage(QString());  // capture comes with its own issue: never on here
+  status.SetMessage(session_->Capturing() ? FromView(kTextCaptureOn) : QString());
   const bool connected = session_->IsConnected();
   status.SetIndicator(StatusIndicator::Cd, connected);
   status.SetConnectTime(connected ? QString::fromStdString(session_->ElapsedText()) : QString());

@@ -24,6 +24,7 @@ namespace parlane {
 
 struct AppContext;
 struct TelnetSessionParams;
+enum class HostRequest;
 class Session;
 class ViewBridge;
 
@@ -84,6 +85,13 @@ class TelnetWindow : public QAbstractScrollArea {
   void PreferredSizeChanged(QSize oldSize, QSize newSize);
 
  protected:
+  // A host-mode caller's window (TelnetWindowHost) answers true: it gives no
+  // "Connect" sound and asks before the caller's downloads and print jobs.
+  virtual bool IsHostMode() const { return false; }
+  // The caller asks for a download or an attached print job; false refuses.
+  virtual bool AllowHostRequest(HostRequest) { return true; }
+  AppContext& App() const { return app_; }
+
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
