@@ -54,8 +54,15 @@ CommandLine ParseCommandLine(std::vector<std::string> args) {
   }
   line.home = TakeHomeOption(args);
   std::vector<std::string> words;
-  for (const std::string& a : args) {
-    if (a == "--help" || a == "-h") {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--dial" || a.rfind("--dial=", 0) == 0) {
+      if (a == "--dial" && i + 1 == args.size()) {
+        line.error = "option --dial needs a phonebook entry";
+        return line;
+      }
+      line.dial = a == "--dial" ? args[++i] : a.substr(7);
+    } else if (a == "--help" || a == "-h") {
       line.help = true;
     } else if (a == "--version") {
       line.version = true;
@@ -71,6 +78,10 @@ CommandLine ParseCommandLine(std::vector<std::string> args) {
     return line;
   }
   if (words.empty()) return line;
+  if (line.dial) {
+    line.error = "--dial cannot be combined with a host";
+    return line;
+  }
   StartupHost host;
   host.host = words[0];
   if (words.size() == 2) {
@@ -87,12 +98,14 @@ CommandLine ParseCommandLine(std::vector<std::string> args) {
 }
 
 std::string UsageText() {
-  return "Usage: parlane [--home DIR] [HOST [PORT]]\n"
+  return "Usage: parlane [--home DIR] [--dial ENTRY | HOST [PORT]]\n"
          "\n"
          "Parlane: Telnet and dial-up terminal sessions side by side.\n"
          "\n"
          "  HOST [PORT]   open a Telnet session to HOST (port 23 by default) at\n"
          "                start-up; Parlane closes when that connection closes\n"
+         "  --dial ENTRY  connect the phonebook entry ENTRY (its name, or its\n"
+         "                position in the phonebook list) at start-up\n"
          "  --home DIR    keep the settings files in DIR (default: $PARLANE_HOME,\n"
          "                else $XDG_CONFIG_HOME/parlane, else ~/.config/parlane)\n"
          "  --help        show this text and exit\n"

@@ -1,4 +1,5 @@
-// The command line: parlane [--home DIR] [HOST [PORT]], --help, --version.
+// The command line: parlane [--home DIR] [--dial ENTRY | HOST [PORT]], --help,
+// --version.
 #pragma once
 
 #include <optional>
@@ -12,6 +13,7 @@ namespace parlane {
 struct CommandLine {
   std::optional<std::string> home;
   std::optional<StartupHost> host;
+  std::optional<std::string> dial;  // --dial ENTRY: a phonebook entry's name or position
   bool help = false;
   bool version = false;
   std::string error;  // not empty: a one-line complaint, exit status 2

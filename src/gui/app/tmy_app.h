@@ -50,6 +50,9 @@ class TMyApp {
   const std::filesystem::path& ProgramDir() const { return programDir_; }
   std::filesystem::path FileInDir(std::string_view name) const { return programDir_ / name; }
   const std::optional<StartupHost>& CommandLineHost() const { return host_; }
+  // `parlane --dial ENTRY`: the phonebook entry connected at start-up.
+  void SetDialEntry(std::string entry) { dialEntry_ = std::move(entry); }
+  const std::optional<std::string>& DialEntry() const { return dialEntry_; }
 
   Main_Configuration_Struct& Config() { return *config_; }
   WindowPlacementRecord& Placement() { return *placement_; }
@@ -69,6 +72,7 @@ class TMyApp {
   std::filesystem::path programDir_;
   bool firstRun_;
   std::optional<StartupHost> host_;
+  std::optional<std::string> dialEntry_;
   std::unique_ptr<Main_Configuration_Struct> config_;
   std::unique_ptr<WindowPlacementRecord> placement_;
   std::unique_ptr<KeyTable> keys_;

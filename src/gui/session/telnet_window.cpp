@@ -15,10 +15,15 @@ namespace parlane {
 
 TelnetWindowMDIChild::TelnetWindowMDIChild(AppContext& app, const TelnetSessionParams& params,
                                            QWidget* parent)
-    : QMdiSubWindow(parent), app_(app) {
+    : TelnetWindowMDIChild(
+          app, params.title.isEmpty() ? QString::fromStdString(params.host) : params.title,
+          new TelnetWindow(app, params, QString::fromLatin1(kClassName)), parent) {}
+
+TelnetWindowMDIChild::TelnetWindowMDIChild(AppContext& app, const QString& title,
+                                           TelnetWindow* window, QWidget* parent)
+    : QMdiSubWindow(parent), app_(app), window_(window) {
   setObjectName(QStringLiteral("TelnetWindowMDIChild"));
-  setWindowTitle(params.title.isEmpty() ? QString::fromStdString(params.host) : params.title);
-  window_ = new TelnetWindow(app, params, QString::fromLatin1(kClassName), this);
+  setWindowTitle(title);
   setWidget(window_);
   setFocusProxy(window_);
 

@@ -76,10 +76,14 @@ TelnetWindow::TelnetWindow(AppContext& app, const TelnetSessionParams& params,
   setup.userName = params.userName;
   setup.password = params.password;
   setup.loginScript = params.loginScript;
-  setup.telnet = true;
+  setup.telnet = !params.makeLink;
   bridge_ = std::make_unique<ViewBridge>(*this);
   session_ = std::make_unique<Session>(setup, app_.keys, *bridge_, *bridge_);
-  session_->AttachTelnet(app_.loop, params.host, params.port, !params.closeWithoutAsking);
+  if (params.makeLink) {
+    session_->AttachLink(params.makeLink(*session_));
+  } else {
+    session_->AttachTelnet(app_.loop, params.host, params.port, !params.closeWithoutAsking);
+  }
 
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
