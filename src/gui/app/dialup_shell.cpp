@@ -58,8 +58,7 @@ class SerialMessages final : public MessageSink {
 
 DialupShell::DialupShell(TMyMDIClient& client, AppContext& context,
                          std::filesystem::path programDir)
-    : QObject(&client),
-      client_(client),
+    : client_(client),
       ctx_(context),
       dir_(std::move(programDir)),
       messages_(std::make_unique<SerialMessages>(context.platform, context.mainWindow)),
