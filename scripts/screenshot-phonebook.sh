@@ -58,9 +58,9 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   "$0" --home "$1" >/dev/null 2>&1 &
   pid=$!
   sleep 7   # the title screen closes itself after five seconds
-  main=$(xdotool search --name "^Parlane\$" | head -1)
-  xdotool windowfocus "$main" 2>/dev/null || true
-  xdotool key --window "$main" alt+p
+  # The first tool bar button is Phonebook; the main window fills the display
+  # from its top left corner (INITWIND.CFG).
+  xdotool mousemove 29 37 click 1
   sleep 2
   book=$(xdotool search --name "^Phonebook\$" | head -1)
   import -window "${book:-root}" "$2"

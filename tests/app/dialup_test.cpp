@@ -61,7 +61,8 @@ TEST_F(DialupTest, DialsAnEntryAndRunsTheSessionInTheDialupWindow) {
   EXPECT_TRUE(window->IsConnected());
   if (window->hasFocus()) {
     EXPECT_TRUE(Status()->IndicatorOn(StatusIndicator::Cd));
-    EXPECT_EQ(Status()->PaneText(QStringLiteral("connect")), QStringLiteral("00:00:00"));
+    EXPECT_EQ(Status()->PaneText(QStringLiteral("connect")).toStdString(),
+              window->GetSession().ElapsedText());
     EXPECT_EQ(Status()->PaneText(QStringLiteral("link")), QStringLiteral("9600,N,8,1"));
   }
 
@@ -76,10 +77,17 @@ TEST_F(DialupTest, DialsAnEntryAndRunsTheSessionInTheDialupWindow) {
   // Closing the window closes the port: a second window opens it again,
   // this time with the initialisation string.
   Dialup()->close();
-  ASSERT_TRUE(RunUntil([&] { return Dialup() == nullptr; }));
+  ASSERT_TRUE(RunUntil([&] {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return Dialup() == nullptr;
+  }));
   EXPECT_FALSE(Client()->Dialup().Port().IsOpen());
+  Frame()->UpdateCommandStates();
+  EXPECT_TRUE(Frame()->MenuAction(cmd::kOpenDialup)->isEnabled());
   Frame()->MenuAction(cmd::kOpenDialup)->trigger();
-  ASSERT_NE(Dialup(), nullptr);
+  ASSERT_NE(Dialup(), nullptr) << (platform_.messages.empty()
+                                       ? std::string()
+                                       : platform_.messages.back().text.toStdString());
   EXPECT_EQ(Dialup()->windowTitle(), QStringLiteral("Dial-up Terminal Window"));
   EXPECT_TRUE(RunUntil([&] { return modem_.commands.size() == 2; }));
   EXPECT_EQ(modem_.commands.back(), "ATE1 Q0 V1");

@@ -36,12 +36,13 @@ SerialLink::~SerialLink() {
 void SerialLink::Start() {
   if (started_) return;
   started_ = true;
+  // The login script starts first, so that it sees the host's first bytes.
+  session_.LinkReady();
   if (!initialInput_.empty()) {
     const std::string first = std::move(initialInput_);
     session_.Received(Bytes(first));
   }
   Resume();
-  session_.LinkReady();
 }
 
 void SerialLink::Pause() {
