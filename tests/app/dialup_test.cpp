@@ -55,6 +55,17 @@ TEST_F(DialupTest, DialsAnEntryAndRunsTheSessionInTheDialupWindow) {
   EXPECT_TRUE(RunUntil([&] { return modem_.hostReceived.find("ls\r") != std::string::npos; }));
   EXPECT_TRUE(ShowsText(window, "$ ls"));
 
+  // A transfer takes the port: while the window's reading is paused the
+  // host's bytes wait in the port, and show once it resumes.
+  window->PauseReading();
+  EXPECT_FALSE(window->Reading());
+  modem_.HostSends("for-the-transfer");
+  RunUntil([] { return false; }, 200);
+  EXPECT_EQ(ScreenText(window).find("for-the-transfer"), std::string::npos);
+  EXPECT_GT(window->Port().InputCount(), 0);
+  window->ResumeReading();
+  EXPECT_TRUE(ShowsText(window, "for-the-transfer"));
+
   // The carrier clock: on line from the first check, the link pane shows
   // the line summary.
   window->CheckCarrier();
@@ -122,6 +133,27 @@ TEST_F(DialupTest, RedialsAfterBusyCyclingOverTheSelectedEntries) {
   ASSERT_NE(Dialup(), nullptr);
   EXPECT_EQ(Dialup()->windowTitle(), QStringLiteral("C"));
   for (const auto& e : ReadBook()) EXPECT_EQ(e.Connects, e.Name == "C" ? 1u : 0u) << e.Name;
+}
+
+// An entry whose port cannot be opened: the port's message with its
+// cause, then "Check hardware settings for", and the dialling ends.
+TEST_F(DialupTest, AnEntryOnAMissingPortEndsTheDialling) {
+  std::ofstream(dir_ / "PORTS.CFG", std::ios::app) << "COM2=/dev/parlane-no-such-tty\n";
+  DialingDirectoryEntry e = DialupEntry("Elsewhere", "777");
+  e.ComPort = 1;
+  WriteBook({e});
+  StartDialup();
+  ConnectFromPhonebook({QStringLiteral("Elsewhere")});
+  AnswerDial();
+  Frame()->MenuAction(cmd::kPhonebook)->trigger();
+  ASSERT_EQ(platform_.messages.size(), 2u);
+  EXPECT_EQ(platform_.messages[0].caption, QStringLiteral("Error on COM2"));
+  EXPECT_TRUE(platform_.messages[0].text.contains(QStringLiteral("/dev/parlane-no-such-tty")));
+  EXPECT_EQ(platform_.messages[1].text, QStringLiteral("Check hardware settings for\nElsewhere"));
+  EXPECT_EQ(platform_.messages[1].icon, MsgIcon::Information);
+  EXPECT_EQ(platform_.messages[1].caption, QStringLiteral("Parlane"));
+  EXPECT_EQ(Dialup(), nullptr);
+  EXPECT_TRUE(modem_.dialed.empty());
 }
 
 // A modem that never answers: each attempt ends with the countdown, a

@@ -50,8 +50,17 @@ CommWindow::~CommWindow() {
   port_.Close();
 }
 
-void CommWindow::PauseReading() { link_->Pause(); }
-void CommWindow::ResumeReading() { link_->Resume(); }
+// A transfer reads the port itself: the window's reading and its timer 2
+// stop until it ends.
+void CommWindow::PauseReading() {
+  carrierTimer_.stop();
+  link_->Pause();
+}
+
+void CommWindow::ResumeReading() {
+  link_->Resume();
+  carrierTimer_.start();
+}
 bool CommWindow::Reading() const { return link_->Polling(); }
 
 void CommWindow::CheckCarrier() {

@@ -48,8 +48,8 @@ class CommWindow final : public TelnetWindow {
   ~CommWindow() override;
 
   // ---- for file transfers ----
-  // Clears the polling flag: the window stops reading the port until
-  // ResumeReading. Nesting is not counted.
+  // Clears the polling flag and stops timer 2: the window leaves the port
+  // alone until ResumeReading. Nesting is not counted.
   void PauseReading();
   void ResumeReading();
   bool Reading() const;
