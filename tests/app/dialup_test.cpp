@@ -1,6 +1,8 @@
 // Dial-up sessions end to end against the simulated Hayes modem: dialing
 // from the phonebook, the dial-up window, the carrier clock, Hangup and the
 // failures of the port.
+#include <QApplication>
+#include <QClipboard>
 #include <QTest>
 
 #include "app/commands.h"
@@ -54,6 +56,10 @@ TEST_F(DialupTest, DialsAnEntryAndRunsTheSessionInTheDialupWindow) {
   QTest::keyClick(window, Qt::Key_Return);
   EXPECT_TRUE(RunUntil([&] { return modem_.hostReceived.find("ls\r") != std::string::npos; }));
   EXPECT_TRUE(ShowsText(window, "$ ls"));
+  // A paste goes out character by character as the line takes it.
+  QApplication::clipboard()->setText(QStringLiteral("echo hi\r\n"));
+  EXPECT_TRUE(Dialup()->HandleCommand(cmd::kPaste));
+  EXPECT_TRUE(RunUntil([&] { return modem_.hostReceived.find("echo hi\r") != std::string::npos; }));
 
   // A transfer takes the port: while the window's reading is paused the
   // host's bytes wait in the port, and show once it resumes.

@@ -1,5 +1,10 @@
 #include "session/comm_window.h"
 
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
 #include "app/app_context.h"
 #include "link/serial_port.h"
 #include "session/serial_link.h"
@@ -8,6 +13,11 @@
 namespace parlane {
 
 namespace {
+
+// A paste waits this long at most for the output queue to empty (flow
+// control may hold it); then the next character goes anyway.
+constexpr int kPasteDrainLimitMs = 2000;
+constexpr int kPasteDrainSliceMs = 5;
 
 // The Telnet window's parameters with the serial link in place of Telnet.
 TelnetSessionParams SerialParams(AppContext& app, const CommSessionParams& p, SerialPort& port) {
@@ -62,6 +72,16 @@ void CommWindow::ResumeReading() {
   carrierTimer_.start();
 }
 bool CommWindow::Reading() const { return link_->Polling(); }
+
+void CommWindow::PastedCharacter(int) {
+  QElapsedTimer waited;
+  waited.start();
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  while (port_.IsOpen() && port_.OutputCount() > 0 && waited.elapsed() < kPasteDrainLimitMs) {
+    ::usleep(kPasteDrainSliceMs * 1000);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  }
+}
 
 void CommWindow::CheckCarrier() {
   const bool focused = hasFocus();

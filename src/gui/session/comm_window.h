@@ -62,6 +62,9 @@ class CommWindow final : public TelnetWindow {
 
  protected:
   void focusInEvent(QFocusEvent* event) override;
+  // Each pasted character waits until the port's output queue is empty,
+  // letting the host's echo and other windows run meanwhile.
+  void PastedCharacter(int sent) override;
 
  private:
   AppContext& ctx_;

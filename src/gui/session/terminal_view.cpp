@@ -381,13 +381,17 @@ void TelnetWindow::Paste() {
   if (text.isEmpty()) return;
   const std::string bytes = ClipboardToCp437(text.toStdU16String());
   int sent = 0;
-  session_->Paste(bytes, [&sent] {
-    // The window defers its close while a paste runs, so it outlives this.
-    if (++sent % kPasteEventStride == 0) {
-      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
+  // The window defers its close while a paste runs, so it outlives this.
+  session_->Paste(bytes, [this, &sent] {
+    PastedCharacter(++sent);
     return true;
   });
+}
+
+void TelnetWindow::PastedCharacter(int sent) {
+  if (sent % kPasteEventStride == 0) {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  }
 }
 
 void TelnetWindow::CopyAndPaste() {

@@ -84,6 +84,10 @@ class TelnetWindow : public QAbstractScrollArea {
   void PreferredSizeChanged(QSize oldSize, QSize newSize);
 
  protected:
+  // Runs after each pasted character (`sent` so far): waiting events run
+  // now and then. The dial-up window waits there for its output queue.
+  virtual void PastedCharacter(int sent);
+
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
