@@ -194,6 +194,24 @@ TEST_F(DialupTest, HardwareSettingsOpenTheChosenPortOnce) {
   EXPECT_EQ(Config().ComPort, 2u);
 }
 
+// With a dial-up window on line, the settings are kept for the next window
+// instead of a test open that would close the port under the call.
+TEST_F(DialupTest, HardwareSettingsLeaveALiveDialupLineAlone) {
+  StartDialup();
+  Frame()->MenuAction(cmd::kOpenDialup)->trigger();
+  ASSERT_NE(Dialup(), nullptr);
+  const int fd = Client()->Dialup().Port().Fd();
+  platform_.dialogResponders.push_back([](QDialog& d) {
+    dynamic_cast<CommSet&>(d).Radio(CommSet::kRateIds[5])->setChecked(true);
+    return int{QDialog::Accepted};
+  });
+  Frame()->MenuAction(cmd::kModemHardware)->trigger();
+  EXPECT_EQ(Client()->Dialup().Port().Fd(), fd);
+  EXPECT_TRUE(Client()->Dialup().Port().IsOpen());
+  EXPECT_EQ(Config().PortSettings.BaudRate, 57600u);
+  EXPECT_TRUE(platform_.messages.empty());
+}
+
 // "Devices..." maps the selected COM name to a device in PORTS.CFG; a path
 // that is no device is refused with a message.
 TEST_F(DialupTest, DevicesDialogWritesTheMapping) {
