@@ -308,3 +308,59 @@ TEST_F(DialupTest, ModemCommandsKeepTheirTextsOnOkOnly) {
 
 }  // namespace
 }  // namespace parlane::test
+
+namespace parlane::test {
+namespace {
+
+// A damaged PHONBOOK.DAT: what could be read is listed, the damage is said
+// once, and a phonebook that cannot be written says so on every change.
+TEST_F(DialupTest, DamagedPhonebookFilesEndInTheirMessages) {
+  struct Case {
+    const char* name;
+    std::function<void(const std::filesystem::path&)> make;
+    int listed;
+    const char* startMessage;  // "" for none
+    bool saveFails;
+  };
+  const Case cases[] = {
+      {"TrailingPiece",
+       [](const std::filesystem::path& f) {
+         auto bytes = DialupEntry("Whole", "1").Bytes();
+         std::vector<uint8_t> data(bytes.begin(), bytes.end());
+         data.resize(1000, 0xAB);
+         WriteAll(f, data);
+       },
+       1, "", false},
+      {"Directory", [](const std::filesystem::path& f) { std::filesystem::create_directory(f); }, 0,
+       "PHONBOOK.DAT", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(File("PHONBOOK.DAT"));
+    c.make(File("PHONBOOK.DAT"));
+    platform_.messages.clear();
+    StartDialup(false);
+    ASSERT_EQ(platform_.messages.size(), *c.startMessage ? 1u : 0u);
+    if (*c.startMessage) {
+      EXPECT_TRUE(platform_.messages[0].text.contains(QLatin1String(c.startMessage)));
+    }
+    int listed = -1;
+    platform_.dialogResponders.push_back([&](QDialog& d) {
+      auto& book = dynamic_cast<DialingDirectory&>(d);
+      listed = book.List()->topLevelItemCount();
+      platform_.dialogResponders.push_back(
+          FillEditor({{EntryEditorBase::kNameId, "New"}, {EntryEditorBase::kAddressId, "h"}}));
+      book.AddTelnetEntry();
+      return int{QDialog::Rejected};
+    });
+    Frame()->MenuAction(cmd::kPhonebook)->trigger();
+    EXPECT_EQ(listed, c.listed);
+    EXPECT_EQ(!platform_.messages.empty() &&
+                  platform_.messages.back().text == QStringLiteral("Error saving Phonebook file"),
+              c.saveFails);
+    Shutdown();
+  }
+}
+
+}  // namespace
+}  // namespace parlane::test

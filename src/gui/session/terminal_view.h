@@ -34,7 +34,7 @@ class TelnetWindow : public QAbstractScrollArea {
   Q_OBJECT
  public:
   // `className` names the window class whose preferences (font, colours) the
-  // window uses: "TelnetWindow_Class" here.
+  // window uses: "TelnetWindow_Class", or "CommWindow_Class" for dial-up.
   TelnetWindow(AppContext& app, const TelnetSessionParams& params, const QString& className,
                QWidget* parent = nullptr);
   ~TelnetWindow() override;
