@@ -1,4 +1,4 @@
-// parlane [--home DIR] [--host-mode [PORT]] [HOST [PORT] | telnet://HOST[:PORT]]
+// parlane [--home DIR] [--host-mode [PORT]] [--dial ENTRY | HOST [PORT] | telnet://HOST[:PORT]]
 #include <QApplication>
 #include <cstdio>
 #include <string>
@@ -8,6 +8,7 @@
 #include "app/desktop_palette.h"
 #include "app/main_frame.h"
 #include "app/tmy_app.h"
+#include "book/entry_order.h"
 #include "config/program_dir.h"
 #include "platform/qt_platform.h"
 #include "platform/quit_signals.h"
@@ -53,6 +54,17 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  if (line.dial) {
+    // An unknown entry is refused before any window opens.
+    parlane::Phonebook book;
+    parlane::RecordingMessageSink quiet;
+    book.Load(prepared->Path / parlane::kPhonebookFile, quiet);
+    if (parlane::FindStartupEntry(book, *line.dial) == nullptr) {
+      std::fprintf(stderr, "parlane: no phonebook entry \"%s\"\n", line.dial->c_str());
+      return kUsageError;
+    }
+  }
+
   QApplication qapp(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Parlane"));
   QApplication::setApplicationVersion(QStringLiteral(PARLANE_VERSION));
@@ -63,6 +75,7 @@ int main(int argc, char** argv) {
   // The last window to close is the main window: then the application ends,
   // and the records are saved as the application object goes.
   parlane::TMyApp app(platform, prepared->Path, prepared->Created, line.host);
+  if (line.dial) app.SetDialEntry(*line.dial);
   // The title screen may outlive the main window's close; the program ends
   // with the main window.
   QApplication::setQuitOnLastWindowClosed(false);

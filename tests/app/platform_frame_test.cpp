@@ -60,7 +60,8 @@ TEST(CommandLine, Forms) {
   }
   EXPECT_TRUE(ParseCommandLine({"--help"}).help);
   EXPECT_TRUE(ParseCommandLine({"--version"}).version);
-  EXPECT_NE(UsageText().find("parlane [--home DIR] [--host-mode [PORT]] [HOST [PORT]]"), std::string::npos);
+  EXPECT_NE(UsageText().find("parlane [--home DIR] [--host-mode [PORT]] [--dial ENTRY | HOST [PORT]]"),
+            std::string::npos);
 }
 
 struct Pipe {

@@ -131,6 +131,9 @@ class Session final : private SessionHooks, private ScriptHost {
   // without clearing the selection.
   void Show(std::span<const uint8_t> bytes);
   void LinkConnected();
+  // A link that is up from the start (the dial-up line): the login script
+  // starts now, without the connect report.
+  void LinkReady() { StartLoginScript(); }
   void LinkFailed(std::string_view text, bool stop);
   bool LinkAskClose(std::string_view question) { return view_.AskCloseWindow(question); }
   void LinkClosed(bool closeWindow);

@@ -77,6 +77,12 @@ CommandLine ParseCommandLine(std::vector<std::string> args) {
         }
         line.hostModePort = args[++i];
       }
+    } else if (a == "--dial" || a.rfind("--dial=", 0) == 0) {
+      if (a == "--dial" && i + 1 == args.size()) {
+        line.error = "option --dial needs a phonebook entry";
+        return line;
+      }
+      line.dial = a == "--dial" ? args[++i] : a.substr(7);
     } else if (a == "--help" || a == "-h") {
       line.help = true;
     } else if (a == "--version") {
@@ -93,6 +99,10 @@ CommandLine ParseCommandLine(std::vector<std::string> args) {
     return line;
   }
   if (words.empty()) return line;
+  if (line.dial) {
+    line.error = "--dial cannot be combined with a host";
+    return line;
+  }
   // A telnet: URL (a link from a browser or the desktop) stands for HOST PORT.
   if (LooksLikeTelnetUrl(words[0])) {
     if (words.size() > 1) {
@@ -124,7 +134,7 @@ CommandLine ParseCommandLine(std::vector<std::string> args) {
 }
 
 std::string UsageText() {
-  return "Usage: parlane [--home DIR] [--host-mode [PORT]] [HOST [PORT]]\n"
+  return "Usage: parlane [--home DIR] [--host-mode [PORT]] [--dial ENTRY | HOST [PORT]]\n"
          "       parlane [--home DIR] telnet://HOST[:PORT]\n"
          "\n"
          "Parlane: Telnet and dial-up terminal sessions side by side.\n"
@@ -136,6 +146,8 @@ std::string UsageText() {
          "  --host-mode [PORT]\n"
          "                open the Telnet host mode server window at start-up,\n"
          "                listening on PORT (default: the port last used)\n"
+         "  --dial ENTRY  connect the phonebook entry ENTRY (its name, or its\n"
+         "                position in the phonebook list) at start-up\n"
          "  --home DIR    keep the settings files in DIR (default: $PARLANE_HOME,\n"
          "                else $XDG_CONFIG_HOME/parlane, else ~/.config/parlane)\n"
          "  --help        show this text and exit\n"

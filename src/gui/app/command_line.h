@@ -1,5 +1,5 @@
-// The command line: parlane [--home DIR] [--host-mode [PORT]] [HOST [PORT]],
-// --help, --version.
+// The command line: parlane [--home DIR] [--host-mode [PORT]] [--dial ENTRY |
+// HOST [PORT] | telnet://HOST[:PORT]], --help, --version.
 #pragma once
 
 #include <optional>
@@ -16,6 +16,7 @@ struct CommandLine {
   // --host-mode [PORT]: open the host mode server window at start-up.
   bool hostMode = false;
   std::optional<std::string> hostModePort;
+  std::optional<std::string> dial;  // --dial ENTRY: a phonebook entry's name or position
   bool help = false;
   bool version = false;
   std::string error;  // not empty: a one-line complaint, exit status 2

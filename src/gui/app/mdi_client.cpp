@@ -4,6 +4,7 @@
 #include <QStyle>
 
 #include "app/commands.h"
+#include "app/dialup_shell.h"
 #include "app/main_frame.h"
 #include "app/splash.h"
 #include "app/status_bar.h"
@@ -87,6 +88,7 @@ void TMyMDIClient::SetupWindow() {
       app_.Config(), app_.Placement(), app_.Keys(), app_.Book(), app_.Services(),
       *frame_.Status(), app_.Loop(), QString::fromStdString(app_.ProgramDir().string()), &frame_,
       frame_.EditMenu(), [this](SoundEvent e) { PlaySound(e); }});
+  dialupShell_ = std::make_unique<DialupShell>(*this, *context_, app_.ProgramDir());
   const char* home = std::getenv("HOME");
   app_.Config() = LoadMainConfig(app_.FileInDir(kMainConfigFile),
                                  DefaultTransferDir(home ? home : "/"));
@@ -118,6 +120,10 @@ void TMyMDIClient::CompleteStartup() {
     } else {
       OpenHostModeServer();
     }
+  }
+  if (app_.DialEntry()) {
+    QMetaObject::invokeMethod(
+        this, [this] { dialupShell_->DialAtStartup(*app_.DialEntry()); }, Qt::QueuedConnection);
   }
 }
 
@@ -197,12 +203,16 @@ void TMyMDIClient::PlaceChild(QMdiSubWindow* child, bool session) {
 TelnetWindowMDIChild* TMyMDIClient::OpenTelnetSession(const TelnetSessionParams& params) {
   auto* child = new TelnetWindowMDIChild(*context_, params);
   child->setAttribute(Qt::WA_DeleteOnClose);
+  AdoptSession(child);
+  return child;
+}
+
+void TMyMDIClient::AdoptSession(TelnetWindowMDIChild* child) {
   connect(child, &TelnetWindowMDIChild::ConnectionStateChanged, &frame_,
           &TMainMDIDecoratedFrame::UpdateCommandStates);
   connect(child, &QObject::destroyed, &frame_, &TMainMDIDecoratedFrame::UpdateCommandStates,
           Qt::QueuedConnection);
   PlaceChild(child, true);
-  return child;
 }
 
 TelnetServerMDIChild* TMyMDIClient::OpenHostModeServer(const QString* portText) {

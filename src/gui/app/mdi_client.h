@@ -19,6 +19,7 @@
 namespace parlane {
 
 class TMyApp;
+class DialupShell;
 class TMainMDIDecoratedFrame;
 class TelnetWindowMDIChild;
 class TelnetServerMDIChild;
@@ -70,6 +71,10 @@ class TMyMDIClient final : public QMdiArea {
   // Start Telnet Host Mode Server: the server window, listening on
   // `portText` when given, else on HostPort. Null when it could not listen.
   TelnetServerMDIChild* OpenHostModeServer(const QString* portText = nullptr);
+  // Places a new session window (Telnet or dial-up) and tracks its state.
+  void AdoptSession(TelnetWindowMDIChild* child);
+  // The dial-up side: serial port, phonebook and modem commands.
+  DialupShell& Dialup() { return *dialupShell_; }
   // Places a new MDI child at CascadeOffset and shows it (maximized when
   // SessionsMaximized is set).
   void PlaceChild(QMdiSubWindow* child, bool session);
@@ -121,6 +126,7 @@ class TMyMDIClient final : public QMdiArea {
   QPointer<QMdiSubWindow> dialup_;
   bool startupCompleted_ = false;
   bool saved_ = false;
+  std::unique_ptr<DialupShell> dialupShell_;
 };
 
 }  // namespace parlane

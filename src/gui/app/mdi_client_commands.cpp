@@ -13,6 +13,7 @@
 #include "app/about.h"
 #include "app/splash.h"
 #include "app/commands.h"
+#include "app/dialup_shell.h"
 #include "app/main_frame.h"
 #include "app/mdi_client.h"
 #include "app/menu_table.h"
@@ -40,17 +41,12 @@ const std::set<int> kSessionCommands = {
 // Commands whose work is not in the program yet: they stay in the menu,
 // greyed.
 const std::set<int> kNotYetAvailable = {
-    cmd::kPrinterSetup,  cmd::kPhonebook,     cmd::kOpenDialup,
-    cmd::kModemHardware,    cmd::kModemCommands,
+    cmd::kPrinterSetup,
     cmd::kSoundEffects,  cmd::kKeyboardMapping, cmd::kFunctionKeys,   cmd::kDosSession,
     cmd::kTool1Run,      cmd::kTool1Change,   cmd::kTool2Run,         cmd::kTool2Change,
     cmd::kTool3Run,      cmd::kTool3Change,   cmd::kTool4Run,         cmd::kTool4Change,
     cmd::kHelpContents,  cmd::kHelpUsing,
 };
-
-// How long Hangup Modem holds DTR down, in seconds of the clock.
-constexpr long long kHangupSeconds = 2;
-constexpr int kHangupPollMs = 50;
 
 // Font chooser data of the printer font: the flags it is prepared with and
 // the fields cleared before each use.
@@ -167,6 +163,10 @@ void TMyMDIClient::ApplicationCommand(int id) {
     case cmd::kScriptCreate: ScriptCreate(); break;
     case cmd::kScriptEdit: ScriptEdit(); break;
     case cmd::kHangup: Hangup(); break;
+    case cmd::kPhonebook: dialupShell_->PhonebookCommand(); break;
+    case cmd::kOpenDialup: dialupShell_->OpenDialupWindow(); break;
+    case cmd::kModemHardware: dialupShell_->ModemHardware(); break;
+    case cmd::kModemCommands: dialupShell_->ModemCommandsCommand(); break;
     case cmd::kYmodemG: cfg.Protocol = 0; break;
     case cmd::kZmodem: cfg.Protocol = 1; break;
     case cmd::kReceiveDirectory: SetReceiveDirectory(); break;
@@ -257,16 +257,7 @@ void TMyMDIClient::ChoosePrinterFont() {
 
 // Hangup Modem: DTR goes down for two seconds of the clock while the other
 // windows keep running. Without an open serial port only the wait remains.
-void TMyMDIClient::Hangup() {
-  const long long start = QDateTime::currentSecsSinceEpoch();
-  QEventLoop wait;
-  QTimer poll;
-  connect(&poll, &QTimer::timeout, &wait, [&] {
-    if (QDateTime::currentSecsSinceEpoch() >= start + kHangupSeconds) wait.quit();
-  });
-  poll.start(kHangupPollMs);
-  wait.exec();
-}
+void TMyMDIClient::Hangup() { dialupShell_->Hangup(); }
 
 // Minimized windows in a row along the bottom of the client area.
 void TMyMDIClient::ArrangeIcons() {

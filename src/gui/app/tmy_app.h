@@ -57,6 +57,9 @@ class TMyApp {
   };
   void SetHostModeStart(std::optional<HostModeStart> start) { hostMode_ = std::move(start); }
   const std::optional<HostModeStart>& HostModeAtStart() const { return hostMode_; }
+  // `parlane --dial ENTRY`: the phonebook entry connected at start-up.
+  void SetDialEntry(std::string entry) { dialEntry_ = std::move(entry); }
+  const std::optional<std::string>& DialEntry() const { return dialEntry_; }
 
   Main_Configuration_Struct& Config() { return *config_; }
   WindowPlacementRecord& Placement() { return *placement_; }
@@ -77,6 +80,7 @@ class TMyApp {
   bool firstRun_;
   std::optional<StartupHost> host_;
   std::optional<HostModeStart> hostMode_;
+  std::optional<std::string> dialEntry_;
   std::unique_ptr<Main_Configuration_Struct> config_;
   std::unique_ptr<WindowPlacementRecord> placement_;
   std::unique_ptr<KeyTable> keys_;

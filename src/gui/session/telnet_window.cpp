@@ -17,14 +17,18 @@ namespace parlane {
 
 TelnetWindowMDIChild::TelnetWindowMDIChild(AppContext& app, const TelnetSessionParams& params,
                                            QWidget* parent)
-    : QMdiSubWindow(parent), app_(app) {
+    : TelnetWindowMDIChild(
+          app, params.title.isEmpty() ? QString::fromStdString(params.host) : params.title,
+          params.acceptedFd >= 0
+              ? new TelnetWindowHost(app, params, QString::fromLatin1(kClassName))
+              : new TelnetWindow(app, params, QString::fromLatin1(kClassName)),
+          parent) {}
+
+TelnetWindowMDIChild::TelnetWindowMDIChild(AppContext& app, const QString& title,
+                                           TelnetWindow* window, QWidget* parent)
+    : QMdiSubWindow(parent), app_(app), window_(window) {
   setObjectName(QStringLiteral("TelnetWindowMDIChild"));
-  setWindowTitle(params.title.isEmpty() ? QString::fromStdString(params.host) : params.title);
-  if (params.acceptedFd >= 0) {
-    window_ = new TelnetWindowHost(app, params, QString::fromLatin1(kClassName), this);
-  } else {
-    window_ = new TelnetWindow(app, params, QString::fromLatin1(kClassName), this);
-  }
+  setWindowTitle(title);
   files_ = new SessionFileCommands(app, *window_);
   setWidget(window_);
   setFocusProxy(window_);

@@ -14,13 +14,14 @@
 // asks CommandEnabled() for their enabling; the keypad-mode items call
 // KeypadModeChanged() on the active child after changing KeypadNumeric.
 //
-// The same window serves the dial-up session later: only the link differs
-// (see core/session/session.h); the class names stay those of Telnet here.
+// The dial-up window (comm_window.h) is the same window over the serial
+// port: only the link differs (see core/session/session.h).
 #pragma once
 
 #include <QMdiSubWindow>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -31,6 +32,8 @@ namespace parlane {
 struct AppContext;   // gui/app/app_context.h: what the shell gives a session
 class TelnetWindow;  // gui/session/terminal_view.h: the terminal view widget
 class SessionFileCommands;  // gui/session/session_files.h: capture, save, transmit, scripts
+class Session;
+class SessionLink;
 
 // What the shell hands a new Telnet session.
 struct TelnetSessionParams {
@@ -49,6 +52,10 @@ struct TelnetSessionParams {
   // accepted (the window takes it over) and the caller's numeric address.
   int acceptedFd = -1;
   std::string peerAddress;
+  // A link of another kind (the dial-up window's serial port): when set, the
+  // session runs over the link it makes instead of a Telnet connection to
+  // `host`, and byte 255 is an ordinary character.
+  std::function<std::unique_ptr<SessionLink>(Session&)> makeLink;
 };
 
 class TelnetWindowMDIChild : public QMdiSubWindow {
@@ -92,6 +99,11 @@ class TelnetWindowMDIChild : public QMdiSubWindow {
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
+
+  // For session frames around another kind of window (CommWindowMDIChild):
+  // `window` becomes this frame's widget.
+  TelnetWindowMDIChild(AppContext& app, const QString& title, TelnetWindow* window,
+                       QWidget* parent);
 
  private:
   AppContext& app_;

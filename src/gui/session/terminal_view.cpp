@@ -77,10 +77,12 @@ TelnetWindow::TelnetWindow(AppContext& app, const TelnetSessionParams& params,
   setup.userName = params.userName;
   setup.password = params.password;
   setup.loginScript = params.loginScript;
-  setup.telnet = true;
+  setup.telnet = !params.makeLink;
   bridge_ = std::make_unique<ViewBridge>(*this);
   session_ = std::make_unique<Session>(setup, app_.keys, *bridge_, *bridge_);
-  if (params.acceptedFd >= 0) {
+  if (params.makeLink) {
+    session_->AttachLink(params.makeLink(*session_));
+  } else if (params.acceptedFd >= 0) {
     session_->AttachHostClient(app_.loop, params.acceptedFd, params.peerAddress);
   } else {
     session_->AttachTelnet(app_.loop, params.host, params.port, !params.closeWithoutAsking);
@@ -384,13 +386,17 @@ void TelnetWindow::Paste() {
   if (text.isEmpty()) return;
   const std::string bytes = ClipboardToCp437(text.toStdU16String());
   int sent = 0;
-  session_->Paste(bytes, [&sent] {
-    // The window defers its close while a paste runs, so it outlives this.
-    if (++sent % kPasteEventStride == 0) {
-      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
+  // The window defers its close while a paste runs, so it outlives this.
+  session_->Paste(bytes, [this, &sent] {
+    PastedCharacter(++sent);
     return true;
   });
+}
+
+void TelnetWindow::PastedCharacter(int sent) {
+  if (sent % kPasteEventStride == 0) {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  }
 }
 
 void TelnetWindow::CopyAndPaste() {

@@ -35,7 +35,7 @@ class TelnetWindow : public QAbstractScrollArea {
   Q_OBJECT
  public:
   // `className` names the window class whose preferences (font, colours) the
-  // window uses: "TelnetWindow_Class" here.
+  // window uses: "TelnetWindow_Class", or "CommWindow_Class" for dial-up.
   TelnetWindow(AppContext& app, const TelnetSessionParams& params, const QString& className,
                QWidget* parent = nullptr);
   ~TelnetWindow() override;
@@ -91,6 +91,9 @@ class TelnetWindow : public QAbstractScrollArea {
   // The caller asks for a download or an attached print job; false refuses.
   virtual bool AllowHostRequest(HostRequest) { return true; }
   AppContext& App() const { return app_; }
+  // Runs after each pasted character (`sent` so far): waiting events run
+  // now and then. The dial-up window waits there for its output queue.
+  virtual void PastedCharacter(int sent);
 
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
