@@ -3,8 +3,10 @@
 #include <poll.h>
 
 #include <array>
+#include <chrono>
 #include <ctime>
 
+#include "link/event_loop.h"
 #include "link/serial_port.h"
 #include "session/session.h"
 
@@ -15,6 +17,9 @@ namespace {
 std::span<const uint8_t> Bytes(std::string_view text) {
   return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
 }
+
+// How often waiting output is offered to the driver again.
+constexpr int kFlushMs = 10;
 
 long long WallSeconds() { return static_cast<long long>(std::time(nullptr)); }
 
@@ -30,6 +35,7 @@ SerialLink::SerialLink(SerialPort& port, Session& session, EventLoop& loop,
       clock_(clock ? std::move(clock) : Clock(WallSeconds)) {}
 
 SerialLink::~SerialLink() {
+  StopFlushing();
   if (polling_) port_.StopWatching();
 }
 
@@ -46,6 +52,11 @@ void SerialLink::Start() {
 }
 
 void SerialLink::Pause() {
+  // A transfer takes the line over: what is still waiting would land in the
+  // middle of its stream.
+  StopFlushing();
+  pending_.clear();
+  pendingFrom_ = 0;
   polling_ = false;
   port_.StopWatching();
 }
@@ -68,9 +79,49 @@ void SerialLink::ReadPort() {
 void SerialLink::Write(std::span<const uint8_t> bytes, bool echo) {
   if (bytes.empty()) return;
   session_.LinkActivity(false, true);
-  port_.Write(bytes);  // a short write is not retried
+  if (pendingFrom_ < pending_.size()) {
+    pending_.insert(pending_.end(), bytes.begin(), bytes.end());  // keep the order
+  } else {
+    const int n = port_.WriteSome(bytes);
+    const size_t done = n > 0 ? static_cast<size_t>(n) : 0;
+    if (n >= 0 && done < bytes.size()) {
+      pending_.assign(bytes.begin() + static_cast<std::ptrdiff_t>(done), bytes.end());
+      pendingFrom_ = 0;
+    }
+    // A write error (the line is gone) drops the bytes, as a failed send does.
+  }
+  if (pendingFrom_ < pending_.size() && flushTimer_ == 0) {
+    flushTimer_ = loop_.StartTimer(std::chrono::milliseconds(kFlushMs), true, [this] { Flush(); });
+  }
   session_.LinkActivity(false, false);
   if (echo && localEcho_) session_.Show(bytes);
+}
+
+void SerialLink::Flush() {
+  if (pendingFrom_ < pending_.size() && port_.IsOpen()) {
+    const int n = port_.WriteSome(std::span(pending_).subspan(pendingFrom_));
+    if (n < 0) {
+      pending_.clear();  // the line is gone
+      pendingFrom_ = 0;
+    } else {
+      pendingFrom_ += static_cast<size_t>(n);
+    }
+  }
+  if (pendingFrom_ >= pending_.size()) {
+    pending_.clear();
+    pendingFrom_ = 0;
+    StopFlushing();
+  }
+}
+
+void SerialLink::StopFlushing() {
+  if (flushTimer_ != 0) loop_.StopTimer(flushTimer_);
+  flushTimer_ = 0;
+}
+
+size_t SerialLink::PendingOutput() const {
+  const int queued = port_.IsOpen() ? port_.OutputCount() : 0;
+  return (pending_.size() - pendingFrom_) + static_cast<size_t>(queued > 0 ? queued : 0);
 }
 
 void SerialLink::SendData(std::span<const uint8_t> bytes) { Write(bytes, true); }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "link/carrier_watch.h"
 #include "session/session_link.h"
@@ -39,6 +40,9 @@ class SerialLink final : public SessionLink {
   long long ElapsedSeconds() const override { return watch_.Elapsed(clock_()); }
   std::string StatusName() const override { return statusName_; }
   bool IsTelnet() const override { return false; }
+  // Bytes not yet on the line: those waiting here for room in the driver's
+  // output queue, and those in that queue.
+  size_t PendingOutput() const override;
 
   // The polling flag: cleared while a transfer reads the port.
   void Pause();
@@ -60,6 +64,11 @@ class SerialLink final : public SessionLink {
   bool DeviceHungUp() const;
   void Write(std::span<const uint8_t> bytes, bool echo);
   void NoteGone();
+  // Writes what the driver takes now; the rest waits in `pending_` and goes
+  // out from a timer as the line drains, so a large raw send never blocks
+  // the window and never drops bytes at low line speeds.
+  void Flush();
+  void StopFlushing();
 
   SerialPort& port_;
   Session& session_;
@@ -72,6 +81,9 @@ class SerialLink final : public SessionLink {
   bool started_ = false;
   bool localEcho_ = false;
   bool gone_ = false;
+  std::vector<uint8_t> pending_;
+  size_t pendingFrom_ = 0;
+  uint64_t flushTimer_ = 0;
 };
 
 }  // namespace parlane

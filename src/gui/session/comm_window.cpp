@@ -77,7 +77,7 @@ void CommWindow::PastedCharacter(int) {
   QElapsedTimer waited;
   waited.start();
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  while (port_.IsOpen() && port_.OutputCount() > 0 && waited.elapsed() < kPasteDrainLimitMs) {
+  while (port_.IsOpen() && link_->PendingOutput() > 0 && waited.elapsed() < kPasteDrainLimitMs) {
     ::usleep(kPasteDrainSliceMs * 1000);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   }
