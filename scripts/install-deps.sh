@@ -19,6 +19,8 @@ packages=(
   lrzsz inetutils-telnetd socat
   # visible check and GUI benchmark
   xvfb xauth x11-apps xterm stterm x11-utils xdotool imagemagick
+  # JSON reader of the settings tool
+  nlohmann-json3-dev
   # terminal engine benchmark peer
   libvterm-dev
 )
