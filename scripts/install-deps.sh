@@ -19,8 +19,8 @@ packages=(
   lrzsz inetutils-telnetd socat
   # visible check and GUI benchmark
   xvfb xauth x11-apps xterm stterm x11-utils xdotool imagemagick
-  # JSON reader of the settings tool
-  nlohmann-json3-dev
+  # JSON reader of the settings tool, and a JSON tool its tests pipe through
+  nlohmann-json3-dev jq
   # terminal engine benchmark peer
   libvterm-dev
 )

@@ -65,7 +65,7 @@ TerminalSettings::TerminalSettings(QWidget* parent, const TerminalOptions& optio
 
   auto* grid = new QGridLayout;
   grid->addWidget(new QLabel(QStringLiteral("Emulation Type"), this), 0, 0);
-  grid->addWidget(emulation_, 1, 0, 2, 1);
+  grid->addWidget(emulation_, 1, 0, 2, 1, Qt::AlignTop);
   grid->addWidget(crlf, 1, 1);
   grid->addWidget(backspace, 2, 1);
   grid->addWidget(localEcho_, 3, 0);

@@ -85,11 +85,13 @@ class TelnetWindowMDIChild : public QMdiSubWindow {
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   AppContext& app_;
   TelnetWindow* window_ = nullptr;
   bool sized_ = false;
+  bool forwarding_ = false;  // a key is being handed to the view
 };
 
 }  // namespace parlane
