@@ -180,6 +180,12 @@ TEST_F(MdiFrameTest, HintsOfGreyedItemsAndToolButtons) {
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(button, &leave);
     EXPECT_EQ(Status()->PaneText(QStringLiteral("message")), QStringLiteral("session text"));
+    // A greyed button is drawn greyed.
+    if (!action->isEnabled()) {
+      const QSize size = button->iconSize();
+      EXPECT_NE(button->icon().pixmap(size, QIcon::Disabled).toImage(),
+                button->icon().pixmap(size, QIcon::Normal).toImage());
+    }
   }
   EXPECT_EQ(buttons, 13);  // nine commands and four tools
 }

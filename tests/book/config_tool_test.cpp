@@ -195,7 +195,9 @@ TEST_F(ConfigTool, JsonToolPipeKeepsEveryByte) {
     const auto after = LoadMainConfig(out, "/");
     EXPECT_EQ(after.CaptureDir, cfg.CaptureDir);
     EXPECT_EQ(after.CaptureFile, c.captureFile);
-    if (std::string(c.filter) == ".") EXPECT_EQ(ReadBytes(out), before);
+    if (std::string(c.filter) == ".") {
+      EXPECT_EQ(ReadBytes(out), before);
+    }
   }
   ToolRun r = Tool(tmp, "dump " + Q(dir / "MAIN.CFG") + " | jq '.HostHistory[2].Host = \"h\u20ac\"' | '" +
                             kTool + "' load - " + Q(out) + " --type main");
