@@ -21,6 +21,8 @@ packages=(
   python3
   # visible check and GUI benchmark
   xvfb xauth x11-apps xterm stterm x11-utils xdotool imagemagick
+  # JSON reader of the settings tool, and a JSON tool its tests pipe through
+  nlohmann-json3-dev jq
   # terminal engine benchmark peer
   libvterm-dev
   # manual pages, desktop entry and AppStream checks, the Debian package

@@ -11,7 +11,7 @@
 
 #include "book/phonebook.h"
 #include "book/record_json.h"
-#include "config/json.h"
+#include "util/json.h"
 #include "config/main_config.h"
 #include "config/placement.h"
 #include "config/program_dir.h"

@@ -3,7 +3,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
+#include <QFontInfo>
+#include <QTimer>
 #include <QTest>
 #include <thread>
 
@@ -11,6 +15,7 @@
 #include "frame_fixture.h"
 #include "platform/platform.h"
 #include "platform/qt_event_loop.h"
+#include "platform/qt_platform.h"
 
 namespace parlane::test {
 namespace {
@@ -72,6 +77,25 @@ struct Pipe {
     ::close(fd[1]);
   }
 };
+
+// The real font dialog opens on the font's own style: OK at once gives the
+// plain face back, not its oblique style.
+TEST(QtPlatformFont, OkWithoutChangeKeepsTheStyle) {
+  QFont initial(QStringLiteral("DejaVu Sans Mono"));
+  if (QFontInfo(initial).family() != QLatin1String("DejaVu Sans Mono")) GTEST_SKIP() << "DejaVu Sans Mono is not installed";
+  initial.setPixelSize(15);
+  QTimer ok;
+  QObject::connect(&ok, &QTimer::timeout, [] {
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->accept();
+  });
+  ok.start(20);
+  QtPlatform platform;
+  const auto chosen = platform.ChooseFont(nullptr, initial, true);
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(chosen->style(), QFont::StyleNormal);
+  EXPECT_FALSE(chosen->bold());
+  EXPECT_EQ(QFontInfo(*chosen).family(), QStringLiteral("DejaVu Sans Mono"));
+}
 
 TEST(QtEventLoop, ReadableDescriptorCallsBackUntilUnwatched) {
   QtEventLoop loop;

@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QRadioButton>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -236,6 +237,11 @@ TEST_F(SessionWindowTest, TypedKeysAndPasteAreSent) {
   EXPECT_TRUE(child->HandleCommand(cmd::kPaste));
   ASSERT_TRUE(Received("echo one\recho two\r"));
   EXPECT_EQ(server.received.find('\n'), std::string::npos);
+  // Text from Linux programs has LF line ends: each still runs a command.
+  server.received.clear();
+  QApplication::clipboard()->setText("cd /\nls\n");
+  EXPECT_TRUE(child->HandleCommand(cmd::kPaste));
+  ASSERT_TRUE(Received("cd /\rls\r"));
 
   // Copy and Paste without a selection: nothing is copied, the clipboard's
   // text is pasted.
@@ -326,8 +332,19 @@ TEST_F(SessionWindowTest, MouseSelectionIsCopiedAsDescribed) {
   send(QEvent::MouseButtonRelease, QPoint(3 * cw + 1, 2 * lh + lh / 2), Qt::NoButton);
   EXPECT_TRUE(child->HasSelection());
   EXPECT_TRUE(child->CommandEnabled(cmd::kCopy));
+  // The selection is the primary selection at once; Copy puts it on the
+  // clipboard, both with LF line ends.
+  EXPECT_EQ(platform.primary, "beta\ngamma\ndel");
   child->HandleCommand(cmd::kCopy);
-  EXPECT_EQ(QApplication::clipboard()->text(), "beta\r\ngamma\r\ndel");
+  EXPECT_EQ(QApplication::clipboard()->text(), "beta\ngamma\ndel");
+  // The middle button types the primary selection.
+  server.received.clear();
+  platform.primary = "uname\n";
+  QMouseEvent middle(QEvent::MouseButtonPress, QPoint(1, 1), vp->mapToGlobal(QPoint(1, 1)),
+                     Qt::MiddleButton, Qt::MiddleButton, Qt::NoModifier);
+  QApplication::sendEvent(vp, &middle);
+  ASSERT_TRUE(Received("uname\r"));
+  EXPECT_TRUE(child->HasSelection());  // the middle button leaves the selection
 
   // Right to left on one row copies the same as left to right.
   send(QEvent::MouseButtonPress, QPoint(5 * cw + 1, lh / 2), Qt::LeftButton);
@@ -475,6 +492,37 @@ TEST_F(SessionWindowTest, FontChangeResizesThisWindowAndIsKeptForNewOnes) {
   TelnetWindowMDIChild* third = Open();
   EXPECT_EQ(third->Window()->LineHeight(), w->LineHeight());
   EXPECT_TRUE(platform.messages.empty());
+}
+
+// The font dialog opens on the window's font as it is; OK without a change
+// leaves the preferences file byte for byte as it was.
+TEST_F(SessionWindowTest, FontDialogOpensOnTheCurrentFontAndOkWithoutChangeKeepsTheFile) {
+  TelnetWindowMDIChild* child = Open();
+  QFont chosen(QStringLiteral("DejaVu Sans Mono"));
+  chosen.setPixelSize(15);
+  platform.fontAnswers.push_back(chosen);
+  child->HandleCommand(cmd::kFont);
+  const QString file = dir.filePath("WINDPREF.CFG");
+  QFile f(file);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  const QByteArray before = f.readAll();
+  f.close();
+  for (int i = 0; i < 2; ++i) {
+    platform.unchangedFontAnswers = 1;
+    child->HandleCommand(cmd::kFont);
+    const QFont& opened = platform.fontDialogsOpenedOn.back();
+    EXPECT_FALSE(opened.italic());
+    EXPECT_FALSE(opened.bold());
+    EXPECT_EQ(QFontInfo(opened).pixelSize(), 15);
+    EXPECT_EQ(opened.letterSpacingType(), QFont::PercentageSpacing);
+    const QString style = MatchingStyleName(opened);
+    EXPECT_FALSE(style.contains(QStringLiteral("Oblique")) || style.contains(QStringLiteral("Italic")))
+        << style.toStdString();
+  }
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), before);
+  // A new window is not italic either.
+  EXPECT_FALSE(Open()->Window()->TerminalFont().italic());
 }
 
 TEST_F(SessionWindowTest, DamagedPreferencesFileGivesTheMessageAndDefaults) {

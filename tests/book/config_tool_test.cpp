@@ -164,5 +164,76 @@ TEST_F(ConfigTool, BadInputIsOneLineExitTwoAndNothingWritten) {
   EXPECT_FALSE(std::filesystem::exists(tmp / "PHONBOOK.DAT"));
 }
 
+// JSON tools write UTF-8: each character U+0000..U+00FF comes back as its
+// byte, and a character no byte can hold is refused by name.
+TEST_F(ConfigTool, JsonToolPipeKeepsEveryByte) {
+  if (std::system("jq --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "jq is not installed";
+  auto dir = tmp / "parlane";
+  ASSERT_EQ(Tool(tmp, "defaults " + Q(dir)).status, 0);
+  // Every byte from 0x80 up in a path, written back unchanged and edited.
+  auto cfg = LoadMainConfig(dir / "MAIN.CFG", "/");
+  std::string high;
+  for (int c = 0x80; c <= 0xFF; ++c) high += static_cast<char>(c);
+  cfg.CaptureDir = high.substr(0, 128);
+  cfg.CaptureFile = high.substr(64);
+  ASSERT_TRUE(SaveMainConfig(dir / "MAIN.CFG", cfg));
+  const auto before = ReadBytes(dir / "MAIN.CFG");
+  const auto out = tmp / "OUT.CFG";
+  struct Case {
+    const char* filter;
+    std::string captureFile;  // expected after the pipe
+  } cases[] = {
+      {".", cfg.CaptureFile},
+      {".CaptureFile = \"caf\u00e9 \u00c3\"", "caf\xe9 \xc3"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.filter);
+    // jq writes non-ASCII characters as UTF-8.
+    ToolRun r = Tool(tmp, "dump " + Q(dir / "MAIN.CFG") + " | jq '" + c.filter + "' | '" + kTool +
+                              "' load - " + Q(out) + " --type main");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto after = LoadMainConfig(out, "/");
+    EXPECT_EQ(after.CaptureDir, cfg.CaptureDir);
+    EXPECT_EQ(after.CaptureFile, c.captureFile);
+    if (std::string(c.filter) == ".") {
+      EXPECT_EQ(ReadBytes(out), before);
+    }
+  }
+  ToolRun r = Tool(tmp, "dump " + Q(dir / "MAIN.CFG") + " | jq '.HostHistory[2].Host = \"h\u20ac\"' | '" +
+                            kTool + "' load - " + Q(out) + " --type main");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("HostHistory[2].Host"), std::string::npos) << r.err;
+}
+
+// Font records show every field of the logical font, and load takes them.
+TEST_F(ConfigTool, FontRecordsShowEveryLogicalFontField) {
+  auto dir = tmp / "parlane";
+  ASSERT_EQ(Tool(tmp, "defaults " + Q(dir)).status, 0);
+  ToolRun dump = Tool(tmp, "dump " + Q(dir / "MAIN.CFG"));
+  ASSERT_EQ(dump.status, 0);
+  for (const char* name : {"raw", "FaceName", "Height", "Width", "Escapement", "Orientation", "Weight",
+                           "Italic", "Underline", "StrikeOut", "CharSet", "OutPrecision", "ClipPrecision",
+                           "Quality", "PitchAndFamily", "PointSize"}) {
+    EXPECT_NE(dump.out.find(std::string("\"") + name + "\": "), std::string::npos) << name;
+  }
+  const auto json = tmp / "font.json";
+  std::ofstream(json) << R"({"Type": "windpref", "Font": {"FaceName": "Mono", "Italic": 1, "CharSet": 255,
+    "PitchAndFamily": 49, "Escapement": -900, "Quality": 5}})";
+  const auto out = tmp / "WINDPREF.CFG";
+  ToolRun load = Tool(tmp, "load " + Q(json) + " " + Q(out));
+  ASSERT_EQ(load.status, 0) << load.err;
+  const auto b = ReadBytes(out);
+  ASSERT_EQ(b.size(), 102u);
+  constexpr size_t kLogFont = 12;
+  EXPECT_EQ(b[kLogFont + 20], 1);    // italic
+  EXPECT_EQ(b[kLogFont + 23], 255);  // character set
+  EXPECT_EQ(b[kLogFont + 26], 5);    // quality
+  EXPECT_EQ(b[kLogFont + 27], 49);   // pitch and family
+  EXPECT_EQ(static_cast<int32_t>(b[kLogFont + 8] | b[kLogFont + 9] << 8 | b[kLogFont + 10] << 16 |
+                                 b[kLogFont + 11] << 24),
+            -900);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&b[kLogFont + 28]), 4), "Mono");
+}
+
 }  // namespace
 }  // namespace parlane

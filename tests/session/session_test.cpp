@@ -133,7 +133,9 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, PasteTest,
     ::testing::Values(PasteCase{"CrLfSendsCr", "one\r\ntwo\r\n", 0, "one\rtwo\r"},
                       PasteCase{"CrLfWithOutboundOption", "a\r\nb", 1, "a\r\nb"},
-                      PasteCase{"BareLfDropped", "a\nb\n", 0, "ab"},
+                      PasteCase{"LfLineEndsSendCr", "a\nb\n", 0, "a\rb\r"},
+                      PasteCase{"LfWithOutboundOption", "a\nb", 1, "a\r\nb"},
+                      PasteCase{"CrAloneAndMixed", "a\rb\n\nc\r\r\n", 0, "a\rb\r\rc\r\r"},
                       PasteCase{"TabAndControls", "x\ty\x1b", 0, "x\ty\x1b"}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -146,6 +146,66 @@ TEST(RenderTool, JsonHasEveryKey) {
   }
 }
 
+std::string Lines(int count, const std::string& prefix = "line") {
+  std::string s;
+  for (int i = 0; i < count; ++i) s += prefix + std::to_string(i) + "\r\n";
+  return s;
+}
+
+// A window shorter than the configured rows still shows the newest output
+// and the cursor once the store has filled.
+TEST(RenderTool, ShortWindowShowsTheNewestOutput) {
+  for (const char* size : {"--rows 24 --height 10", "--rows 50 --height 20", "--rows 24 --height 1"}) {
+    SCOPED_TRACE(size);
+    const ToolResult r = RunRender(std::string("--emulation vt100 ") + size, Lines(400) + "END");
+    ASSERT_EQ(r.status, 0);
+    ASSERT_GE(r.out.size(), 4u);
+    EXPECT_EQ(r.out.substr(r.out.size() - 4), "END\n");
+    if (std::string(size).find("--height 1") == std::string::npos) {
+      EXPECT_NE(r.out.find("line399\nEND\n"), std::string::npos);
+    }
+  }
+}
+
+// The attributes of the first `cells` cells of store row `index` in the
+// json output.
+std::string JsonAttrs(const std::string& json, int index, size_t cells) {
+  size_t at = json.find("\"lines\": [\n");
+  for (int i = 0; i <= index && at != std::string::npos; ++i) at = json.find("{\"used\"", at + 1);
+  if (at == std::string::npos || (at = json.find("\"attrs\": \"", at)) == std::string::npos) return "";
+  return json.substr(at + 10, 2 * cells);
+}
+
+// Padding over a row taken back from the store, or emptied by a scroll,
+// looks as it does on a fresh screen, not in the colours of its earlier use.
+TEST(RenderTool, PaddingOverReusedRowsHasTheFreshAttribute) {
+  const std::string row(70, '#');
+  // A whole 24-line screen printed on blue, the cursor on its last line.
+  const std::string screen = "\033[44m" + Lines(23, row) + row + "\033[0m";
+  struct Case {
+    const char* name;
+    const char* emulation;
+    std::string stream;
+    int row;  // store index of the row padded
+  };
+  const Case cases[] = {
+      {"store reuse", "pcansi", "\033[44m" + Lines(400, row) + "\033[0m\033[20CX", 359},
+      {"region scroll", "scoansi", screen + "\033[1;23r\033[23H\n\033[20CX", 22},
+      {"reverse index", "scoansi", screen + "\033[1;23r\033M\033[20CX", 0},
+      {"SCO insert line", "scoansi", screen + "\033[5H\033[L\033[20CX", 4},
+      {"SCO delete line", "scoansi", screen + "\033[5H\033[M\033[24H\033[20CX", 23},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string emu = std::string("--emulation ") + c.emulation + " --format json";
+    const std::string fresh = JsonAttrs(RunRender(emu, "\033[20CX").out, 0, 20);
+    ASSERT_EQ(fresh.size(), 40u);
+    const ToolResult r = RunRender(emu, c.stream);
+    ASSERT_EQ(r.status, 0);
+    EXPECT_EQ(JsonAttrs(r.out, c.row, 20), fresh);
+  }
+}
+
 TEST(RenderTool, HtmlPaintsTheCellColours) {
   const ToolResult r = RunRender("--emulation pcansi --format html", "\033[1;31;44m\033[2JA<");
   ASSERT_EQ(r.status, 0);

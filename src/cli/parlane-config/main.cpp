@@ -20,7 +20,7 @@
 #include "book/phonebook.h"
 #include "book/record_json.h"
 #include "config/binary_file.h"
-#include "config/json.h"
+#include "util/json.h"
 #include "config/main_config.h"
 #include "config/program_dir.h"
 #include "keys/keymap.h"

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "config/binary_file.h"
+#include "config/record_layout.h"
 #include "util/le.h"
 
 namespace parlane {
@@ -36,46 +37,37 @@ std::string Format(const char* pattern, const std::tm& t) {
 
 }  // namespace
 
+const RecordField& E::Layout() {
+  using namespace layout;
+  static const RecordField layout = Group(
+      "", 0, kSize,
+      {Flag(Int("Type", O::Type, &E::Type)), Str("Name", O::Name, kNameSize, &E::Name),
+       Str("Address", O::Address, kAddressSize, &E::Address), Str("Port", O::Port, kPortSize, &E::Port),
+       Str("UserName", O::UserName, kUserNameSize, &E::UserName),
+       Str("Password", O::Password, kPasswordSize, &E::Password),
+       Int("Connects", O::Connects, &E::Connects),
+       Str("LastConnectDate", O::LastConnectDate, kDateSize, &E::LastConnectDate),
+       Str("LastConnectTime", O::LastConnectTime, kTimeSize, &E::LastConnectTime),
+       Ranged(Int("ComPort", O::ComPort, &E::ComPort), {{0, 3}}),
+       DcbField("PortSettings", O::PortSettings, &E::PortSettings),
+       TerminalOptionsField("Terminal", O::Terminal, Bind(&E::Terminal)),
+       Flag(Int("Protocol", O::Protocol, &E::Protocol)),
+       Str("LoginScript", O::LoginScript, kScriptSize, &E::LoginScript),
+       // Never read; always written as zeros.
+       Unkept("Reserved", O::Reserved, kReservedSize)});
+  return layout;
+}
+
 E E::Decode(std::span<const uint8_t> in, size_t off) {
   // A record cut short by the end of the span reads as zero-padded.
   std::array<uint8_t, kSize> b{};
   if (off < in.size()) std::copy_n(in.begin() + static_cast<long>(off), std::min(in.size() - off, kSize), b.begin());
-  off = 0;
   E e;
-  e.Type = le::u32(b, off + O::Type);
-  e.Name = le::str(b, off + O::Name, kNameSize);
-  e.Address = le::str(b, off + O::Address, kAddressSize);
-  e.Port = le::str(b, off + O::Port, kPortSize);
-  e.UserName = le::str(b, off + O::UserName, kUserNameSize);
-  e.Password = le::str(b, off + O::Password, kPasswordSize);
-  e.Connects = le::u32(b, off + O::Connects);
-  e.LastConnectDate = le::str(b, off + O::LastConnectDate, kDateSize);
-  e.LastConnectTime = le::str(b, off + O::LastConnectTime, kTimeSize);
-  e.ComPort = le::u32(b, off + O::ComPort);
-  e.PortSettings = Dcb::Decode(b, off + O::PortSettings);
-  e.Terminal = TerminalOptions::Decode(b, off + O::Terminal);
-  e.Protocol = le::u32(b, off + O::Protocol);
-  e.LoginScript = le::str(b, off + O::LoginScript, kScriptSize);
+  DecodeFields(Layout(), b, &e);
   return e;
 }
 
-void E::Encode(std::span<uint8_t> b, size_t off) const {
-  le::put32(b, off + O::Type, Type);
-  le::putstr(b, off + O::Name, kNameSize, Name);
-  le::putstr(b, off + O::Address, kAddressSize, Address);
-  le::putstr(b, off + O::Port, kPortSize, Port);
-  le::putstr(b, off + O::UserName, kUserNameSize, UserName);
-  le::putstr(b, off + O::Password, kPasswordSize, Password);
-  le::put32(b, off + O::Connects, Connects);
-  le::putstr(b, off + O::LastConnectDate, kDateSize, LastConnectDate);
-  le::putstr(b, off + O::LastConnectTime, kTimeSize, LastConnectTime);
-  le::put32(b, off + O::ComPort, ComPort);
-  PortSettings.Encode(b, off + O::PortSettings);
-  Terminal.Encode(b, off + O::Terminal);
-  le::put32(b, off + O::Protocol, Protocol);
-  le::putstr(b, off + O::LoginScript, kScriptSize, LoginScript);
-  std::fill_n(b.begin() + static_cast<long>(off + O::Reserved), kReservedSize, uint8_t{0});
-}
+void E::Encode(std::span<uint8_t> b, size_t off) const { EncodeFields(Layout(), this, b, off); }
 
 std::array<uint8_t, E::kSize> E::Bytes() const {
   std::array<uint8_t, kSize> b{};

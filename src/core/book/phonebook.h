@@ -19,6 +19,8 @@
 
 namespace parlane {
 
+struct RecordField;
+
 inline constexpr std::string_view kPhonebookFile = "PHONBOOK.DAT";
 
 enum class EntryType : uint32_t { Telnet = 0, Dialup = 1 };
@@ -62,6 +64,8 @@ struct DialingDirectoryEntry {
 
   // A record cut short by the end of `b` reads as zero-padded.
   static DialingDirectoryEntry Decode(std::span<const uint8_t> b, size_t off = 0);
+  // The entry's fields, for its codec and its JSON form.
+  static const RecordField& Layout();
   void Encode(std::span<uint8_t> b, size_t off = 0) const;
   std::array<uint8_t, kSize> Bytes() const;
   bool operator==(const DialingDirectoryEntry&) const = default;

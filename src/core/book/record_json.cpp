@@ -10,8 +10,10 @@
 #include "config/dcb.h"
 #include "config/main_config.h"
 #include "config/placement.h"
+#include "config/record_layout.h"
 #include "config/window_prefs.h"
 #include "keys/keymap.h"
+#include "util/hex.h"
 #include "util/le.h"
 
 namespace parlane {
@@ -20,186 +22,8 @@ namespace {
 using json::Object;
 using json::Value;
 
-enum class Kind { U8, U16, I16, U32, I32, Str, Hex, Dcb, Group, Array };
-
-// One field of a record. Offsets are relative to the enclosing group or
-// array element.
-struct Field {
-  std::string name;
-  Kind kind = Kind::U32;
-  size_t offset = 0;
-  size_t size = 0;             // bytes of the field (a string's size includes its terminator)
-  std::vector<Field> members;  // Group: its fields; Array: the one element field
-  size_t count = 0;            // Array: number of elements
-  bool withRaw = false;        // Group: dumps and accepts "raw", the hex of its bytes
-  // Integers: the values the program itself uses. A changed value must lie
-  // in one of these ranges; an unchanged one is kept whatever it is, so a
-  // file round-trips even when it holds something odd.
-  std::vector<std::pair<int64_t, int64_t>> allowed;
-};
-
-// A flag the program keeps as 0 or 1.
-Field Flag(std::string name, Kind kind, size_t off);
-Field Ranged(Field f, std::vector<std::pair<int64_t, int64_t>> allowed) {
-  f.allowed = std::move(allowed);
-  return f;
-}
-
-Field Leaf(std::string name, Kind kind, size_t off, size_t size = 0) {
-  static constexpr std::array<size_t, 5> kIntSizes = {1, 2, 2, 4, 4};
-  if (kind <= Kind::I32) size = kIntSizes[static_cast<size_t>(kind)];
-  return Field{std::move(name), kind, off, size, {}, 0, false, {}};
-}
-Field Flag(std::string name, Kind kind, size_t off) { return Ranged(Leaf(std::move(name), kind, off), {{0, 1}}); }
-Field Str(std::string name, size_t off, size_t size) { return Leaf(std::move(name), Kind::Str, off, size); }
-Field Hex(std::string name, size_t off, size_t size) { return Leaf(std::move(name), Kind::Hex, off, size); }
-Field Group(std::string name, size_t off, size_t size, std::vector<Field> members, bool raw = false) {
-  return Field{std::move(name), Kind::Group, off, size, std::move(members), 0, raw, {}};
-}
-Field ArrayOf(std::string name, size_t off, size_t count, Field element) {
-  size_t stride = element.size;
-  return Field{std::move(name), Kind::Array, off, stride * count, {std::move(element)}, count, false, {}};
-}
-
-// ---- Schemas ---------------------------------------------------------------
-
-Field TerminalField(size_t off) {
-  return Group("Terminal", off, TerminalOptions::kSize,
-               {Ranged(Leaf("Emulation", Kind::U32, 0), {{0, 3}}), Flag("InboundCrLf", Kind::U32, 4),
-                Flag("OutboundCrLf", Kind::U32, 8), Flag("LocalEcho", Kind::U32, 12),
-                Flag("WordWrap", Kind::U32, 16), Flag("BackspaceSendsDelete", Kind::U32, 20)});
-}
-
-Field FontChoiceField(std::string name, size_t off) {
-  constexpr size_t kLogFont = 12;  // the logical font inside the chooser's data
-  return Group(std::move(name), off, FontChoice::kSize,
-               {Str("FaceName", kLogFont + 28, LogFont::kFaceSize), Leaf("Height", Kind::I32, kLogFont),
-                Leaf("Weight", Kind::I32, kLogFont + 16), Leaf("PointSize", Kind::I32, 72)},
-               true);
-}
-
-Field DcbField(size_t off) { return Leaf("PortSettings", Kind::Dcb, off, Dcb::kSize); }
-
-// Session sizes a terminal can have.
-constexpr int64_t kMinRows = 24;
-constexpr int64_t kMaxRows = 50;
-
-Field MainSchema() {
-  using M = Main_Configuration_Struct;
-  using O = M::Off;
-  return Group("", 0, M::kSize,
-               {Ranged(Leaf("ComPort", Kind::U32, O::ComPort), {{0, 3}, {kNoUsablePort, kNoUsablePort}}),
-                DcbField(O::PortSettings),
-                FontChoiceField("PrinterFont", O::PrinterFont),
-                Str("ModemInit", O::ModemInit, M::kCommandSize),
-                Str("DialPrefix", O::DialPrefix, M::kCommandSize), TerminalField(O::Terminal),
-                Flag("Protocol", Kind::U32, O::Protocol),
-                ArrayOf("HostHistory", O::HostHistory, M::kHistoryCount,
-                        Group("", 0, HostHistoryEntry::kSize,
-                              {Str("Host", 0, HostHistoryEntry::kHostSize),
-                               Str("Port", HostHistoryEntry::kHostSize, HostHistoryEntry::kPortSize)})),
-                ArrayOf("SoundFiles", O::SoundFiles, M::kSoundCount, Str("", 0, M::kSoundFileSize)),
-                Flag("UseSpeakerBeep", Kind::U32, O::UseSpeakerBeep),
-                Flag("SoundsOff", Kind::U32, O::SoundsOff),
-                Str("ReceiveDir", O::ReceiveDir, M::kPathSize), Str("UploadDir", O::UploadDir, M::kPathSize),
-                Str("CaptureDir", O::CaptureDir, M::kPathSize),
-                Str("CaptureFile", O::CaptureFile, M::kPathSize),
-                Hex("Reserved", O::Reserved, M::kReservedSize),
-                ArrayOf("Tools", O::Tools, M::kToolCount, Str("", 0, M::kPathSize)),
-                Str("HostPort", O::HostPort, M::kHostPortSize),
-                Str("HostScript", O::HostScript, M::kPathSize),
-                Ranged(Leaf("Rows", Kind::U16, O::Rows), {{kMinRows, kMaxRows}}),
-                Ranged(Leaf("Columns", Kind::U16, O::Columns), {{80, 80}, {132, 132}}),
-                Flag("KeypadNumeric", Kind::U16, O::KeypadNumeric),
-                Flag("ToolbarHidden", Kind::U16, O::ToolbarHidden),
-                Flag("ConnectTimeHidden", Kind::U16, O::ConnectTimeHidden),
-                Flag("ClockHidden", Kind::U16, O::ClockHidden)});
-}
-
-Field PlacementSchema() {
-  return Group("", 0, WindowPlacementRecord::kSize,
-               {Leaf("X", Kind::I16, 0), Leaf("Y", Kind::I16, 2), Leaf("Width", Kind::I16, 4),
-                Leaf("Height", Kind::I16, 6), Flag("FrameMaximized", Kind::I16, 8),
-                Flag("SessionsMaximized", Kind::I16, 10)});
-}
-
-Field ColorField(std::string name, size_t off) {
-  return Group(std::move(name), off, 4,
-               {Leaf("Red", Kind::U8, 0), Leaf("Green", Kind::U8, 1), Leaf("Blue", Kind::U8, 2),
-                Leaf("Zero", Kind::U8, 3)});
-}
-
-Field WindowPrefsSchema() {
-  return Group("", 0, WindowPreferences::kSize,
-               {FontChoiceField("Font", 0),
-                ColorField("Background", WindowPreferences::kBackgroundOffset),
-                ColorField("Text", WindowPreferences::kTextOffset)});
-}
-
-Field KeymapSchema() {
-  using K = KeyTable;
-  std::vector<Field> maps;
-  for (size_t e = 0; e < kKeyMapCount; ++e) {
-    std::vector<Field> slots;
-    for (size_t s = 0; s < kKeySlotCount; ++s)
-      slots.push_back(Str(std::string(kKeySlots[s].Label), s * K::kKeyTextSize, K::kKeyTextSize));
-    maps.push_back(Group(std::string(kEmulationNames[e]), e * K::kKeyMapSize, K::kKeyMapSize, slots));
-  }
-  return Group("", 0, K::kSize,
-               {ArrayOf("FunctionKeys", K::kFunctionKeysOffset, kFunctionKeyCount,
-                        Str("", 0, K::kFunctionTextSize)),
-                ArrayOf("ShiftFunctionKeys", K::kShiftFunctionKeysOffset, kFunctionKeyCount,
-                        Str("", 0, K::kFunctionTextSize)),
-                Group("KeyMaps", K::kKeyMapsOffset, kKeyMapCount * K::kKeyMapSize, maps)});
-}
-
-Field EntrySchema() {
-  using E = DialingDirectoryEntry;
-  using O = E::Off;
-  return Group("", 0, E::kSize,
-               {Flag("Type", Kind::U32, O::Type), Str("Name", O::Name, E::kNameSize),
-                Str("Address", O::Address, E::kAddressSize), Str("Port", O::Port, E::kPortSize),
-                Str("UserName", O::UserName, E::kUserNameSize),
-                Str("Password", O::Password, E::kPasswordSize),
-                Leaf("Connects", Kind::U32, O::Connects),
-                Str("LastConnectDate", O::LastConnectDate, E::kDateSize),
-                Str("LastConnectTime", O::LastConnectTime, E::kTimeSize),
-                Ranged(Leaf("ComPort", Kind::U32, O::ComPort), {{0, 3}}), DcbField(O::PortSettings),
-                TerminalField(O::Terminal), Flag("Protocol", Kind::U32, O::Protocol),
-                Str("LoginScript", O::LoginScript, E::kScriptSize),
-                Hex("Reserved", O::Reserved, E::kReservedSize)});
-}
-
-// ---- Hex -------------------------------------------------------------------
-
-std::string ToHex(std::span<const uint8_t> b) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string s;
-  s.reserve(b.size() * 2);
-  for (uint8_t c : b) {
-    s += kDigits[c >> 4];
-    s += kDigits[c & 15];
-  }
-  return s;
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-bool FromHex(std::string_view s, std::vector<uint8_t>& out) {
-  if (s.size() % 2) return false;
-  out.clear();
-  for (size_t i = 0; i < s.size(); i += 2) {
-    int hi = HexValue(s[i]), lo = HexValue(s[i + 1]);
-    if (hi < 0 || lo < 0) return false;
-    out.push_back(static_cast<uint8_t>(hi * 16 + lo));
-  }
-  return true;
-}
+using Field = RecordField;
+using Kind = FieldKind;
 
 // ---- Dump ------------------------------------------------------------------
 
@@ -222,6 +46,8 @@ Value DumpDcb(std::span<const uint8_t> b, size_t off) {
                       {"Settings", Value(FormatPortSettings(d))}});
 }
 
+void DumpMembers(const Field& f, std::span<const uint8_t> b, size_t off, Object& o);
+
 Value DumpField(const Field& f, std::span<const uint8_t> b, size_t base) {
   const size_t off = base + f.offset;
   switch (f.kind) {
@@ -231,7 +57,7 @@ Value DumpField(const Field& f, std::span<const uint8_t> b, size_t base) {
     case Kind::U32: return Value(le::u32(b, off));
     case Kind::I32: return Value(int64_t{le::i32(b, off)});
     case Kind::Str: return Value(le::str(b, off, f.size));
-    case Kind::Hex: return Value(ToHex(b.subspan(off, f.size)));
+    case Kind::Bytes: return Value(ToHex(b.subspan(off, f.size)));
     case Kind::Dcb: return DumpDcb(b, off);
     case Kind::Array: {
       json::Array a;
@@ -242,8 +68,38 @@ Value DumpField(const Field& f, std::span<const uint8_t> b, size_t base) {
   }
   Object o;
   if (f.withRaw) o.emplace_back("raw", Value(ToHex(b.subspan(off, f.size))));
-  for (const auto& m : f.members) o.emplace_back(m.name, DumpField(m, b, off));
+  DumpMembers(f, b, off, o);
   return Value(std::move(o));
+}
+
+// A group's shown fields, those of an inlined group among them.
+void DumpMembers(const Field& f, std::span<const uint8_t> b, size_t off, Object& o) {
+  for (const auto& m : f.members) {
+    if (m.hidden) continue;
+    if (m.inlined) {
+      DumpMembers(m, b, off + m.offset, o);
+    } else {
+      o.emplace_back(m.name, DumpField(m, b, off));
+    }
+  }
+}
+
+// The shown field `key` of a group, looked up through inlined groups; `off`
+// becomes the offset its own offset is relative to.
+const Field* FindMember(const Field& f, std::string_view key, size_t& off) {
+  for (const auto& m : f.members) {
+    if (m.hidden) continue;
+    if (m.inlined) {
+      size_t inner = off + m.offset;
+      if (const Field* found = FindMember(m, key, inner)) {
+        off = inner;
+        return found;
+      }
+    } else if (m.name == key) {
+      return &m;
+    }
+  }
+  return nullptr;
 }
 
 // ---- Load ------------------------------------------------------------------
@@ -264,7 +120,7 @@ class Loader {
         return Int(f, v, b, off, std::numeric_limits<int32_t>::min(),
                    std::numeric_limits<int32_t>::max(), path);
       case Kind::Str: return String(v, b, off, f.size, path);
-      case Kind::Hex: return HexBytes(v, b, off, f.size, path);
+      case Kind::Bytes: return HexBytes(v, b, off, f.size, path);
       case Kind::Dcb: return DcbObject(v, b, off, path);
       case Kind::Array: return ArrayValue(f, v, b, off, path);
       case Kind::Group: return GroupValue(f, v, b, off, path, {});
@@ -284,10 +140,10 @@ class Loader {
       const std::string& key = kv.first;
       const Value& member = kv.second;
       if ((f.withRaw && key == "raw") || std::find(skip.begin(), skip.end(), key) != skip.end()) continue;
-      auto it = std::find_if(f.members.begin(), f.members.end(),
-                             [&](const parlane::Field& m) { return m.name == key; });
-      if (it == f.members.end()) return Fail(Join(path, key), "unknown field");
-      if (!Field(*it, member, b, off, Join(path, key))) return false;
+      size_t memberBase = off;
+      const parlane::Field* m = FindMember(f, key, memberBase);
+      if (m == nullptr) return Fail(Join(path, key), "unknown field");
+      if (!Field(*m, member, b, memberBase, Join(path, key))) return false;
     }
     return true;
   }
@@ -450,7 +306,7 @@ class Loader {
 // ---- Files -----------------------------------------------------------------
 
 struct FileSchema {
-  parlane::Field record;
+  const Field& record;
   std::vector<uint8_t> base;  // the record a JSON without "raw" starts from
 };
 
@@ -463,21 +319,21 @@ FileSchema SchemaFor(RecordFileType t) {
     case RecordFileType::Main: {
       const char* home = std::getenv("HOME");
       auto cfg = Main_Configuration_Struct::Defaults(DefaultTransferDir(home ? home : ""));
-      return {MainSchema(), ToVector(cfg.Bytes())};
+      return {Main_Configuration_Struct::Layout(), ToVector(cfg.Bytes())};
     }
     case RecordFileType::Placement:
-      return {PlacementSchema(), std::vector<uint8_t>(WindowPlacementRecord::kSize)};
-    case RecordFileType::Keymap: return {KeymapSchema(), std::vector<uint8_t>(KeyTable::kSize)};
+      return {WindowPlacementRecord::Layout(), std::vector<uint8_t>(WindowPlacementRecord::kSize)};
+    case RecordFileType::Keymap: return {KeyTable::Layout(), std::vector<uint8_t>(KeyTable::kSize)};
     case RecordFileType::WindowPrefs: {
       // The screen resolution the default font height is worked out for.
       constexpr int kDefaultDpi = 96;
       std::vector<uint8_t> b(WindowPreferences::kSize);
       DefaultWindowPreferences(kDefaultDpi).Encode(b);
-      return {WindowPrefsSchema(), b};
+      return {WindowPreferences::Layout(), b};
     }
     case RecordFileType::Phonebook: break;
   }
-  return {EntrySchema(), ToVector(BaseEntry().Bytes())};
+  return {DialingDirectoryEntry::Layout(), ToVector(BaseEntry().Bytes())};
 }
 
 constexpr std::array<std::string_view, 3> kTopKeys = {"Type", "raw", "Trailing"};

@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "config/json.h"
+#include "util/json.h"
 
 namespace parlane {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "config/binary_file.h"
-#include "util/le.h"
+#include "config/record_layout.h"
 
 namespace parlane {
 namespace {
@@ -14,21 +14,42 @@ using M = Main_Configuration_Struct;
 constexpr std::array<std::string_view, M::kToolCount> kDefaultTools = {"winfile.exe", "notepad.exe",
                                                                       "write.exe", ""};
 
-void DecodeHistory(M& c, std::span<const uint8_t> b) {
-  for (size_t i = 0; i < M::kHistoryCount; ++i) {
-    size_t off = O::HostHistory + i * HostHistoryEntry::kSize;
-    c.HostHistory[i].Host = le::str(b, off, HostHistoryEntry::kHostSize);
-    c.HostHistory[i].Port = le::str(b, off + HostHistoryEntry::kHostSize, HostHistoryEntry::kPortSize);
-  }
-}
+// Session sizes a terminal can have.
+constexpr int64_t kMinRows = 24;
+constexpr int64_t kMaxRows = 50;
 
-void EncodeHistory(const M& c, std::span<uint8_t> b) {
-  for (size_t i = 0; i < M::kHistoryCount; ++i) {
-    size_t off = O::HostHistory + i * HostHistoryEntry::kSize;
-    le::putstr(b, off, HostHistoryEntry::kHostSize, c.HostHistory[i].Host);
-    le::putstr(b, off + HostHistoryEntry::kHostSize, HostHistoryEntry::kPortSize,
-               c.HostHistory[i].Port);
-  }
+RecordField MakeLayout() {
+  using namespace layout;
+  using H = HostHistoryEntry;
+  return Group(
+      "", 0, M::kSize,
+      {Ranged(Int("ComPort", O::ComPort, &M::ComPort), {{0, 3}, {kNoUsablePort, kNoUsablePort}}),
+       DcbField("PortSettings", O::PortSettings, &M::PortSettings),
+       FontChoiceField("PrinterFont", O::PrinterFont, Bind(&M::PrinterFont)),
+       Str("ModemInit", O::ModemInit, M::kCommandSize, &M::ModemInit),
+       Str("DialPrefix", O::DialPrefix, M::kCommandSize, &M::DialPrefix),
+       TerminalOptionsField("Terminal", O::Terminal, Bind(&M::Terminal)),
+       Flag(Int("Protocol", O::Protocol, &M::Protocol)),
+       ArrayOf("HostHistory", O::HostHistory, &M::HostHistory,
+               Group("", 0, H::kSize,
+                     {Str("Host", 0, H::kHostSize, &H::Host), Str("Port", H::kHostSize, H::kPortSize, &H::Port)})),
+       ArrayOf("SoundFiles", O::SoundFiles, &M::SoundFiles, StrElement(M::kSoundFileSize)),
+       Flag(Int("UseSpeakerBeep", O::UseSpeakerBeep, &M::UseSpeakerBeep)),
+       Flag(Int("SoundsOff", O::SoundsOff, &M::SoundsOff)),
+       Str("ReceiveDir", O::ReceiveDir, M::kPathSize, &M::ReceiveDir),
+       Str("UploadDir", O::UploadDir, M::kPathSize, &M::UploadDir),
+       Str("CaptureDir", O::CaptureDir, M::kPathSize, &M::CaptureDir),
+       Str("CaptureFile", O::CaptureFile, M::kPathSize, &M::CaptureFile),
+       Bytes("Reserved", O::Reserved, &M::Reserved),
+       ArrayOf("Tools", O::Tools, &M::Tools, StrElement(M::kPathSize)),
+       Str("HostPort", O::HostPort, M::kHostPortSize, &M::HostPort),
+       Str("HostScript", O::HostScript, M::kPathSize, &M::HostScript),
+       Ranged(Int("Rows", O::Rows, &M::Rows), {{kMinRows, kMaxRows}}),
+       Ranged(Int("Columns", O::Columns, &M::Columns), {{80, 80}, {132, 132}}),
+       Flag(Int("KeypadNumeric", O::KeypadNumeric, &M::KeypadNumeric)),
+       Flag(Int("ToolbarHidden", O::ToolbarHidden, &M::ToolbarHidden)),
+       Flag(Int("ConnectTimeHidden", O::ConnectTimeHidden, &M::ConnectTimeHidden)),
+       Flag(Int("ClockHidden", O::ClockHidden, &M::ClockHidden))});
 }
 
 }  // namespace
@@ -51,68 +72,21 @@ M M::Defaults(std::string_view transferDir) {
   return c;
 }
 
+const RecordField& M::Layout() {
+  static const RecordField layout = MakeLayout();
+  return layout;
+}
+
 M M::Decode(std::span<const uint8_t> in) {
   // A shorter span reads as if padded with zeros.
   std::array<uint8_t, kSize> b{};
   std::copy_n(in.begin(), std::min(in.size(), kSize), b.begin());
   M c;
-  c.ComPort = le::u32(b, O::ComPort);
-  c.PortSettings = Dcb::Decode(b, O::PortSettings);
-  c.PrinterFont = FontChoice::Decode(b, O::PrinterFont);
-  c.ModemInit = le::str(b, O::ModemInit, kCommandSize);
-  c.DialPrefix = le::str(b, O::DialPrefix, kCommandSize);
-  c.Terminal = TerminalOptions::Decode(b, O::Terminal);
-  c.Protocol = le::u32(b, O::Protocol);
-  DecodeHistory(c, b);
-  for (size_t i = 0; i < kSoundCount; ++i)
-    c.SoundFiles[i] = le::str(b, O::SoundFiles + i * kSoundFileSize, kSoundFileSize);
-  c.UseSpeakerBeep = le::u32(b, O::UseSpeakerBeep);
-  c.SoundsOff = le::u32(b, O::SoundsOff);
-  c.ReceiveDir = le::str(b, O::ReceiveDir, kPathSize);
-  c.UploadDir = le::str(b, O::UploadDir, kPathSize);
-  c.CaptureDir = le::str(b, O::CaptureDir, kPathSize);
-  c.CaptureFile = le::str(b, O::CaptureFile, kPathSize);
-  std::copy_n(b.begin() + O::Reserved, kReservedSize, c.Reserved.begin());
-  for (size_t i = 0; i < kToolCount; ++i) c.Tools[i] = le::str(b, O::Tools + i * kPathSize, kPathSize);
-  c.HostPort = le::str(b, O::HostPort, kHostPortSize);
-  c.HostScript = le::str(b, O::HostScript, kPathSize);
-  c.Rows = le::u16(b, O::Rows);
-  c.Columns = le::u16(b, O::Columns);
-  c.KeypadNumeric = le::u16(b, O::KeypadNumeric);
-  c.ToolbarHidden = le::u16(b, O::ToolbarHidden);
-  c.ConnectTimeHidden = le::u16(b, O::ConnectTimeHidden);
-  c.ClockHidden = le::u16(b, O::ClockHidden);
+  DecodeFields(Layout(), b, &c);
   return c;
 }
 
-void M::Encode(std::span<uint8_t> b) const {
-  le::put32(b, O::ComPort, ComPort);
-  PortSettings.Encode(b, O::PortSettings);
-  PrinterFont.Encode(b, O::PrinterFont);
-  le::putstr(b, O::ModemInit, kCommandSize, ModemInit);
-  le::putstr(b, O::DialPrefix, kCommandSize, DialPrefix);
-  Terminal.Encode(b, O::Terminal);
-  le::put32(b, O::Protocol, Protocol);
-  EncodeHistory(*this, b);
-  for (size_t i = 0; i < kSoundCount; ++i)
-    le::putstr(b, O::SoundFiles + i * kSoundFileSize, kSoundFileSize, SoundFiles[i]);
-  le::put32(b, O::UseSpeakerBeep, UseSpeakerBeep);
-  le::put32(b, O::SoundsOff, SoundsOff);
-  le::putstr(b, O::ReceiveDir, kPathSize, ReceiveDir);
-  le::putstr(b, O::UploadDir, kPathSize, UploadDir);
-  le::putstr(b, O::CaptureDir, kPathSize, CaptureDir);
-  le::putstr(b, O::CaptureFile, kPathSize, CaptureFile);
-  std::copy(Reserved.begin(), Reserved.end(), b.begin() + O::Reserved);
-  for (size_t i = 0; i < kToolCount; ++i) le::putstr(b, O::Tools + i * kPathSize, kPathSize, Tools[i]);
-  le::putstr(b, O::HostPort, kHostPortSize, HostPort);
-  le::putstr(b, O::HostScript, kPathSize, HostScript);
-  le::put16(b, O::Rows, Rows);
-  le::put16(b, O::Columns, Columns);
-  le::put16(b, O::KeypadNumeric, KeypadNumeric);
-  le::put16(b, O::ToolbarHidden, ToolbarHidden);
-  le::put16(b, O::ConnectTimeHidden, ConnectTimeHidden);
-  le::put16(b, O::ClockHidden, ClockHidden);
-}
+void M::Encode(std::span<uint8_t> b) const { EncodeFields(Layout(), this, b); }
 
 std::array<uint8_t, M::kSize> M::Bytes() const {
   std::array<uint8_t, kSize> b{};
@@ -128,16 +102,21 @@ std::string DefaultTransferDir(const std::filesystem::path& home) {
   return home.string();
 }
 
-M LoadMainConfig(const std::filesystem::path& file, std::string_view transferDir) {
+M LoadMainConfig(const std::filesystem::path& file, std::string_view transferDir,
+                 std::array<uint8_t, M::kSize>* read) {
   auto bytes = M::Defaults(transferDir).Bytes();
   // Whatever part of the file could be read lies over the defaults; the rest
   // of the record keeps them.
   ReadPrefix(file, bytes);
+  if (read) *read = bytes;
   return M::Decode(bytes);
 }
 
-bool SaveMainConfig(const std::filesystem::path& file, const M& cfg) {
-  auto bytes = cfg.Bytes();
+bool SaveMainConfig(const std::filesystem::path& file, const M& cfg,
+                    const std::array<uint8_t, M::kSize>* read) {
+  auto bytes = read ? *read : cfg.Bytes();
+  // Only what changed is written over the bytes that were read.
+  if (read) EncodeChangedFields(M::Layout(), &cfg, bytes);
   return WriteWhole(file, bytes);
 }
 

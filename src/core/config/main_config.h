@@ -18,6 +18,8 @@
 
 namespace parlane {
 
+struct RecordField;
+
 inline constexpr std::string_view kMainConfigFile = "MAIN.CFG";
 
 // One Open Telnet history slot: host [40] then port [7]. An empty host is a
@@ -87,6 +89,8 @@ struct Main_Configuration_Struct {
   // ApplyDefaultPortSettings runs.
   static Main_Configuration_Struct Defaults(std::string_view transferDir);
 
+  // The record's fields, for its codec and its JSON form.
+  static const RecordField& Layout();
   static Main_Configuration_Struct Decode(std::span<const uint8_t> b);  // short spans read as zero-padded
   void Encode(std::span<uint8_t> b) const;  // b.size() >= kSize
   std::array<uint8_t, kSize> Bytes() const;
@@ -101,12 +105,19 @@ std::string DefaultTransferDir(const std::filesystem::path& home);
 // start: a short file replaces only the leading fields, a missing or
 // unreadable one leaves the defaults, silently. (The caller also clears the
 // key table's function-key texts, which the same start-up step resets.)
+// `read`, when given, receives the record's bytes as read (over the
+// defaults), for SaveMainConfig.
 Main_Configuration_Struct LoadMainConfig(const std::filesystem::path& file,
-                                         std::string_view transferDir);
+                                         std::string_view transferDir,
+                                         std::array<uint8_t, Main_Configuration_Struct::kSize>* read = nullptr);
 
-// Writes the whole 3510-byte record. Returns false when it could not be
-// written; the shell ignores that at shut-down.
-bool SaveMainConfig(const std::filesystem::path& file, const Main_Configuration_Struct& cfg);
+// Writes the 3510-byte record. With `read` (the bytes LoadMainConfig read),
+// those bytes are kept and only the fields that changed are written over
+// them (a changed string, then zeros to its field's end); without it the
+// whole record is encoded. Returns false when it could not be written; the
+// shell ignores that at shut-down.
+bool SaveMainConfig(const std::filesystem::path& file, const Main_Configuration_Struct& cfg,
+                    const std::array<uint8_t, Main_Configuration_Struct::kSize>* read = nullptr);
 
 inline constexpr std::string_view kMsgCouldNotBuildDcb = "Could not build DCB";
 inline constexpr std::string_view kDefaultPortMode = "96,N,8,1";

@@ -4,35 +4,30 @@
 #include <array>
 
 #include "config/binary_file.h"
-#include "util/le.h"
+#include "config/record_layout.h"
 
 namespace parlane {
-namespace {
-int16_t I16(std::span<const uint8_t> b, size_t off) { return static_cast<int16_t>(le::u16(b, off)); }
-void PutI16(std::span<uint8_t> b, size_t off, int16_t v) { le::put16(b, off, static_cast<uint16_t>(v)); }
-}  // namespace
+
+const RecordField& WindowPlacementRecord::Layout() {
+  using namespace layout;
+  using P = WindowPlacementRecord;
+  static const RecordField layout =
+      Group("", 0, kSize,
+            {Int("X", 0, &P::X), Int("Y", 2, &P::Y), Int("Width", 4, &P::Width), Int("Height", 6, &P::Height),
+             Flag(Int("FrameMaximized", 8, &P::FrameMaximized)),
+             Flag(Int("SessionsMaximized", 10, &P::SessionsMaximized))});
+  return layout;
+}
 
 WindowPlacementRecord WindowPlacementRecord::Decode(std::span<const uint8_t> in) {
   std::array<uint8_t, kSize> b{};  // a shorter span reads as zero-padded
   std::copy_n(in.begin(), std::min(in.size(), kSize), b.begin());
   WindowPlacementRecord r;
-  r.X = I16(b, 0);
-  r.Y = I16(b, 2);
-  r.Width = I16(b, 4);
-  r.Height = I16(b, 6);
-  r.FrameMaximized = I16(b, 8);
-  r.SessionsMaximized = I16(b, 10);
+  DecodeFields(Layout(), b, &r);
   return r;
 }
 
-void WindowPlacementRecord::Encode(std::span<uint8_t> b) const {
-  PutI16(b, 0, X);
-  PutI16(b, 2, Y);
-  PutI16(b, 4, Width);
-  PutI16(b, 6, Height);
-  PutI16(b, 8, FrameMaximized);
-  PutI16(b, 10, SessionsMaximized);
-}
+void WindowPlacementRecord::Encode(std::span<uint8_t> b) const { EncodeFields(Layout(), this, b); }
 
 std::optional<WindowPlacementRecord> LoadPlacement(const std::filesystem::path& file) {
   std::array<uint8_t, WindowPlacementRecord::kSize> b{};

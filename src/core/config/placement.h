@@ -10,6 +10,8 @@
 
 namespace parlane {
 
+struct RecordField;
+
 inline constexpr std::string_view kPlacementFile = "INITWIND.CFG";
 
 struct WindowPlacementRecord {
@@ -22,6 +24,8 @@ struct WindowPlacementRecord {
   int16_t FrameMaximized = 0;     // 8: main window was maximized at the last close
   int16_t SessionsMaximized = 0;  // 10: new session windows open maximized
 
+  // The record's fields, for its codec and its JSON form.
+  static const RecordField& Layout();
   static WindowPlacementRecord Decode(std::span<const uint8_t> b);  // short spans: zero-padded
   void Encode(std::span<uint8_t> b) const;
   bool operator==(const WindowPlacementRecord&) const = default;

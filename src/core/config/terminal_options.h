@@ -28,24 +28,8 @@ struct TerminalOptions {
   uint32_t WordWrap = 1;              // lines wrap at the right margin
   uint32_t BackspaceSendsDelete = 1;  // Backspace sends DEL, else Control-H
 
-  static TerminalOptions Decode(std::span<const uint8_t> b, size_t off = 0) {
-    TerminalOptions t;
-    t.Emulation = le::u32(b, off + 0);
-    t.InboundCrLf = le::u32(b, off + 4);
-    t.OutboundCrLf = le::u32(b, off + 8);
-    t.LocalEcho = le::u32(b, off + 12);
-    t.WordWrap = le::u32(b, off + 16);
-    t.BackspaceSendsDelete = le::u32(b, off + 20);
-    return t;
-  }
-  void Encode(std::span<uint8_t> b, size_t off = 0) const {
-    le::put32(b, off + 0, Emulation);
-    le::put32(b, off + 4, InboundCrLf);
-    le::put32(b, off + 8, OutboundCrLf);
-    le::put32(b, off + 12, LocalEcho);
-    le::put32(b, off + 16, WordWrap);
-    le::put32(b, off + 20, BackspaceSendsDelete);
-  }
+  static TerminalOptions Decode(std::span<const uint8_t> b, size_t off = 0);
+  void Encode(std::span<uint8_t> b, size_t off = 0) const;
   bool operator==(const TerminalOptions&) const = default;
 };
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "config/binary_file.h"
+#include "config/record_layout.h"
 #include "util/le.h"
 
 namespace parlane {
@@ -29,29 +30,41 @@ std::string Format(std::string_view pattern, std::string_view arg) {
 
 }  // namespace
 
+namespace {
+
+// A colour as red, green, blue and the zero byte after them.
+RecordField ColorField(std::string name, size_t offset, Rgb WindowPreferences::*color,
+                       uint8_t WindowPreferences::*pad) {
+  using namespace layout;
+  using W = WindowPreferences;
+  return Group(std::move(name), offset, 4,
+               {Int<W, uint8_t>("Red", 0, [color](W& w) -> uint8_t& { return (w.*color).r; }),
+                Int<W, uint8_t>("Green", 1, [color](W& w) -> uint8_t& { return (w.*color).g; }),
+                Int<W, uint8_t>("Blue", 2, [color](W& w) -> uint8_t& { return (w.*color).b; }),
+                Int("Zero", 3, pad)});
+}
+
+}  // namespace
+
+const RecordField& WindowPreferences::Layout() {
+  using W = WindowPreferences;
+  static const RecordField layout = layout::Group(
+      "", 0, kSize,
+      {FontChoiceField("Font", 0, layout::Bind(&W::Font)),
+       ColorField("Background", kBackgroundOffset, &W::Background, &W::BackgroundPad),
+       ColorField("Text", kTextOffset, &W::Text, &W::TextPad)});
+  return layout;
+}
+
 WindowPreferences WindowPreferences::Decode(std::span<const uint8_t> in) {
   std::array<uint8_t, kSize> b{};  // a shorter span reads as zero-padded
   std::copy_n(in.begin(), std::min(in.size(), kSize), b.begin());
   WindowPreferences p;
-  p.Font = FontChoice::Decode(b, 0);
-  p.Background = {b[kBackgroundOffset], b[kBackgroundOffset + 1], b[kBackgroundOffset + 2]};
-  p.BackgroundPad = b[kBackgroundOffset + 3];
-  p.Text = {b[kTextOffset], b[kTextOffset + 1], b[kTextOffset + 2]};
-  p.TextPad = b[kTextOffset + 3];
+  DecodeFields(Layout(), b, &p);
   return p;
 }
 
-void WindowPreferences::Encode(std::span<uint8_t> b) const {
-  Font.Encode(b, 0);
-  b[kBackgroundOffset] = Background.r;
-  b[kBackgroundOffset + 1] = Background.g;
-  b[kBackgroundOffset + 2] = Background.b;
-  b[kBackgroundOffset + 3] = BackgroundPad;
-  b[kTextOffset] = Text.r;
-  b[kTextOffset + 1] = Text.g;
-  b[kTextOffset + 2] = Text.b;
-  b[kTextOffset + 3] = TextPad;
-}
+void WindowPreferences::Encode(std::span<uint8_t> b) const { EncodeFields(Layout(), this, b); }
 
 WindowPreferences DefaultWindowPreferences(int dpiY) {
   WindowPreferences p;

@@ -14,6 +14,8 @@
 
 namespace parlane {
 
+struct RecordField;
+
 inline constexpr std::string_view kWindowPrefsFile = "WINDPREF.CFG";
 
 struct WindowPreferences {
@@ -27,6 +29,8 @@ struct WindowPreferences {
   uint8_t BackgroundPad = 0;  // the fourth colour byte, kept as read
   uint8_t TextPad = 0;
 
+  // The record's fields, for its codec and its JSON form.
+  static const RecordField& Layout();
   static WindowPreferences Decode(std::span<const uint8_t> b);  // short spans: zero-padded
   void Encode(std::span<uint8_t> b) const;
   bool operator==(const WindowPreferences&) const = default;

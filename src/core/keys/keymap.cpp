@@ -7,20 +7,35 @@
 #include <fstream>
 
 #include "config/binary_file.h"
+#include "config/record_layout.h"
+#include "config/terminal_options.h"
 #include "util/le.h"
 
 namespace parlane {
 namespace {
 
-// A text field read up to its NUL, at most size-1 characters.
-std::string ReadText(std::span<const uint8_t> b, size_t off, size_t size) {
-  return le::str(b, off, size - 1);
-}
-
-size_t FunctionKeyOffset(size_t base, size_t index) { return base + index * KeyTable::kFunctionTextSize; }
-
-size_t KeyTextOffset(size_t map, size_t slot) {
-  return KeyTable::kKeyMapsOffset + map * KeyTable::kKeyMapSize + slot * KeyTable::kKeyTextSize;
+RecordField MakeLayout() {
+  using namespace layout;
+  using K = KeyTable;
+  std::vector<RecordField> maps;
+  for (size_t e = 0; e < kKeyMapCount; ++e) {
+    std::vector<RecordField> slots;
+    for (size_t s = 0; s < kKeySlotCount; ++s) {
+      // A text is read up to its NUL and at most size-1 characters, so it
+      // always fits its field again.
+      slots.push_back(FitsField(Str<K::KeyMap>(std::string(kKeySlots[s].Label), s * K::kKeyTextSize,
+                                               K::kKeyTextSize,
+                                               [s](K::KeyMap& m) -> std::string& { return m[s]; })));
+    }
+    maps.push_back(Sub<K, K::KeyMap>(std::string(kEmulationNames[e]), e * K::kKeyMapSize, K::kKeyMapSize,
+                                     [e](K& k) -> K::KeyMap& { return k.KeyMaps[e]; }, std::move(slots)));
+  }
+  return Group("", 0, K::kSize,
+               {ArrayOf("FunctionKeys", K::kFunctionKeysOffset, &K::FunctionKeys,
+                        FitsField(StrElement(K::kFunctionTextSize))),
+                ArrayOf("ShiftFunctionKeys", K::kShiftFunctionKeysOffset, &K::ShiftFunctionKeys,
+                        FitsField(StrElement(K::kFunctionTextSize))),
+                Group("KeyMaps", K::kKeyMapsOffset, kKeyMapCount * K::kKeyMapSize, std::move(maps))});
 }
 
 // Writes the whole buffer to a descriptor, retrying short writes.
@@ -36,25 +51,18 @@ bool WriteAll(int fd, std::span<const uint8_t> bytes) {
 
 }  // namespace
 
+const RecordField& KeyTable::Layout() {
+  static const RecordField layout = MakeLayout();
+  return layout;
+}
+
 KeyTable KeyTable::Decode(std::span<const uint8_t> b) {
   KeyTable t;
-  for (size_t i = 0; i < kFunctionKeyCount; ++i) {
-    t.FunctionKeys[i] = ReadText(b, FunctionKeyOffset(kFunctionKeysOffset, i), kFunctionTextSize);
-    t.ShiftFunctionKeys[i] = ReadText(b, FunctionKeyOffset(kShiftFunctionKeysOffset, i), kFunctionTextSize);
-  }
-  for (size_t m = 0; m < kKeyMapCount; ++m)
-    for (size_t s = 0; s < kKeySlotCount; ++s) t.KeyMaps[m][s] = ReadText(b, KeyTextOffset(m, s), kKeyTextSize);
+  DecodeFields(Layout(), b, &t);
   return t;
 }
 
-void KeyTable::Encode(std::span<uint8_t> b) const {
-  for (size_t i = 0; i < kFunctionKeyCount; ++i) {
-    le::putstr(b, FunctionKeyOffset(kFunctionKeysOffset, i), kFunctionTextSize, FunctionKeys[i]);
-    le::putstr(b, FunctionKeyOffset(kShiftFunctionKeysOffset, i), kFunctionTextSize, ShiftFunctionKeys[i]);
-  }
-  for (size_t m = 0; m < kKeyMapCount; ++m)
-    for (size_t s = 0; s < kKeySlotCount; ++s) le::putstr(b, KeyTextOffset(m, s), kKeyTextSize, KeyMaps[m][s]);
-}
+void KeyTable::Encode(std::span<uint8_t> b) const { EncodeFields(Layout(), this, b); }
 
 std::array<uint8_t, KeyTable::kSize> KeyTable::Encode() const {
   std::array<uint8_t, kSize> bytes{};
@@ -67,20 +75,28 @@ void KeyTable::ClearFunctionKeys() {
   for (auto& t : ShiftFunctionKeys) t.clear();
 }
 
-bool LoadKeymap(const std::filesystem::path& file, KeyTable& table) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return false;
+bool LoadKeymap(const std::filesystem::path& file, KeyTable& table,
+                std::array<uint8_t, KeyTable::kSize>* read) {
   auto bytes = table.Encode();
-  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (in.gcount() > 0) table = KeyTable::Decode(bytes);
-  return true;
+  std::ifstream in(file, std::ios::binary);
+  const bool opened = static_cast<bool>(in);
+  if (opened) {
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (in.gcount() > 0) table = KeyTable::Decode(bytes);
+  }
+  if (read) *read = bytes;
+  return opened;
 }
 
-bool SaveKeymap(const std::filesystem::path& file, const KeyTable& table) {
+bool SaveKeymap(const std::filesystem::path& file, const KeyTable& table,
+                const std::array<uint8_t, KeyTable::kSize>* read) {
+  auto bytes = read ? *read : table.Encode();
+  // Only the texts that changed are written over the bytes that were read.
+  if (read) EncodeChangedFields(KeyTable::Layout(), &table, bytes);
   // Written beside the old file and renamed over it: a write that fails part
   // way (disk full, file size limit) keeps the previous table instead of
   // leaving a truncated one.
-  return WriteWhole(file, table.Encode());
+  return WriteWhole(file, bytes);
 }
 
 bool InstallDefaultKeymap(const std::filesystem::path& dir) {

@@ -20,6 +20,8 @@
 
 namespace parlane {
 
+struct RecordField;
+
 // One mapped key: its virtual-key code and its label in the key-map dialog.
 struct KeySlot {
   uint8_t VirtualKey;
@@ -65,6 +67,8 @@ struct KeyTable {
   // its NUL and never past its field; a field without a NUL gives its first
   // size-1 characters, so every text fits its field again when encoded.
   static KeyTable Decode(std::span<const uint8_t> b);
+  // The table's fields, for its codec and its JSON form.
+  static const RecordField& Layout();
   // Writes all kSize bytes; bytes after each text's NUL are zero. Texts longer
   // than their field are cut to fit.
   void Encode(std::span<uint8_t> b) const;
@@ -85,12 +89,18 @@ inline constexpr std::string_view kKeymapFileName = "KEYMAP.DAT";
 // the leading bytes, a longer one is read only as far as the table goes, and
 // a missing or unreadable file leaves the table as it was. Returns whether
 // the file could be opened.
-bool LoadKeymap(const std::filesystem::path& file, KeyTable& table);
+// `read`, when given, receives the table's bytes as read (over the table's
+// own encoding where the file is short), for SaveKeymap.
+bool LoadKeymap(const std::filesystem::path& file, KeyTable& table,
+                std::array<uint8_t, KeyTable::kSize>* read = nullptr);
 
 // Writes the whole table (always exactly 6208 bytes), replacing the file
 // through a temporary file, so a failed write keeps the previous table.
 // Returns false when the file could not be written completely.
-bool SaveKeymap(const std::filesystem::path& file, const KeyTable& table);
+// With `read` (the bytes LoadKeymap read) those bytes are kept and only the
+// texts that changed are written over them.
+bool SaveKeymap(const std::filesystem::path& file, const KeyTable& table,
+                const std::array<uint8_t, KeyTable::kSize>* read = nullptr);
 
 // The key table of a new installation: for each emulation the editing, cursor
 // and keypad keys send what hosts of that emulation expect; F1 to F12 send

@@ -47,7 +47,7 @@ void AppendCells(std::string& out, const TerminalScreen& screen, int row, int fr
 
 }  // namespace
 
-std::string Selection::CopyText(const TerminalScreen& screen) const {
+std::string Selection::CopyText(const TerminalScreen& screen, std::string_view lineEnd) const {
   std::string out;
   if (!Active()) return out;
   const SelectionPoint a = First();
@@ -59,10 +59,10 @@ std::string Selection::CopyText(const TerminalScreen& screen) const {
     return out;
   }
   AppendCells(out, screen, a.row, a.col, screen.Columns());
-  out += "\r\n";
+  out += lineEnd;
   for (int row = a.row + 1; row < last; ++row) {
     AppendCells(out, screen, row, 0, screen.Columns());
-    out += "\r\n";
+    out += lineEnd;
   }
   AppendCells(out, screen, last, 0, b.col);
   return out;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "term/screen.h"
 
@@ -40,8 +41,8 @@ class Selection {
   bool Empty() const { return !Active() || First() == Last(); }
 
   // The Copy text: the selected characters of each row up to its used
-  // length, rows joined by "\r\n". Empty when nothing would be copied.
-  std::string CopyText(const TerminalScreen& screen) const;
+  // length, rows joined by `lineEnd`. Empty when nothing would be copied.
+  std::string CopyText(const TerminalScreen& screen, std::string_view lineEnd = "\r\n") const;
 
  private:
   SelectionPoint anchor_;

@@ -13,6 +13,7 @@ std::span<const uint8_t> Bytes(std::string_view text) {
 
 // A line feed in pasted text is skipped: the CR before it is the line end.
 constexpr uint8_t kLineFeed = 10;
+constexpr uint8_t kCarriageReturn = 13;
 
 }  // namespace
 
@@ -162,9 +163,16 @@ void Session::Paste(std::string_view bytes, const std::function<bool()>& between
   // A key sent by the last key press must not swallow the first pasted
   // character: clear the keyboard's key-handled flag as a fresh key does.
   keyboard_.KeyDown(VirtualKey::Other, {});
+  bool afterCr = false;
   for (const char c : bytes) {
-    const auto byte = static_cast<uint8_t>(c);
-    if (byte == kLineFeed) continue;
+    auto byte = static_cast<uint8_t>(c);
+    // Every line end (CR LF, LF alone or CR alone) is one Enter: the LF of
+    // a CR LF pair is dropped, a lone LF is sent as CR.
+    const bool lf = byte == kLineFeed;
+    const bool pairedLf = lf && afterCr;
+    afterCr = byte == kCarriageReturn;
+    if (pairedLf) continue;
+    if (lf) byte = kCarriageReturn;
     keyboard_.Char(byte, {});
     if (between && !between()) break;
   }

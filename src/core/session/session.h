@@ -155,7 +155,8 @@ class Session final : private SessionHooks, private ScriptHost {
   bool ReturnViewOnKey();
   void Char(uint8_t ch, KeyModifiers mods);
   bool SysKeyDown(VirtualKey vk, KeyModifiers mods);
-  // Paste: every byte but line feeds goes through Char() as if typed. A paste
+  // Paste: every byte goes through Char() as if typed, each line end (CR LF,
+  // LF or CR) as one CR (CR LF with the outbound CR-LF option). A paste
   // that starts while one runs does nothing. `between` runs after each
   // character (the window lets waiting events run there); it may return
   // false to stop the paste (the window is closing).

@@ -1,30 +1,17 @@
 #include "term/render.h"
 
 #include <cstdio>
+#include <limits>
 
 #include "term/cp437.h"
+#include "util/hex.h"
+#include "util/json.h"
 
 namespace parlane {
 
 namespace {
 
-void AppendHex(std::string& out, std::span<const uint8_t> bytes) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  for (uint8_t b : bytes) {
-    out.push_back(kDigits[b >> 4]);
-    out.push_back(kDigits[b & 0x0F]);
-  }
-}
-
-std::string Hex(std::span<const uint8_t> bytes) {
-  std::string s;
-  AppendHex(s, bytes);
-  return s;
-}
-
-std::string Pos(int row, int col) {
-  return "{\"row\": " + std::to_string(row) + ", \"col\": " + std::to_string(col) + "}";
-}
+json::Value Pos(int row, int col) { return json::Object{{"row", row}, {"col", col}}; }
 
 int FirstShownRow(const TerminalScreen& screen, bool scrollback) {
   return scrollback ? 0 : screen.ScreenTop();
@@ -86,40 +73,36 @@ std::string RenderText(const TerminalScreen& screen, bool scrollback) {
 std::string RenderJson(const Interpreter& interpreter, const RecordingSession& session) {
   const TerminalScreen& s = interpreter.Screen();
   const auto emu = static_cast<size_t>(s.Emu());
-  std::string out = "{\n";
-  out += "  \"emulation\": \"" +
-         std::string(emu < 4 ? kEmulationNames[emu] : std::string_view("VT100")) + "\",\n";
-  out += "  \"rows\": " + std::to_string(s.Rows()) + ",\n";
-  out += "  \"cols\": " + std::to_string(s.Columns()) + ",\n";
-  out += "  \"height\": " + std::to_string(s.Height()) + ",\n";
-  out += "  \"capacity\": " + std::to_string(s.Capacity()) + ",\n";
-  out += "  \"screenTop\": " + std::to_string(s.ScreenTop()) + ",\n";
-  out += "  \"cursor\": " + Pos(s.Cursor().row, s.Cursor().col) + ",\n";
-  out += "  \"savedCursor\": " + Pos(s.SavedCursor().row, s.SavedCursor().col) + ",\n";
-  out += "  \"scrollRegion\": {\"top\": " + std::to_string(s.RegionTop()) +
-         ", \"bottom\": " + std::to_string(s.RegionBottom()) + "},\n";
-  out += "  \"attribute\": " + std::to_string(s.Attribute()) + ",\n";
-  out += "  \"state\": \"" + std::string(StateName(interpreter.State())) + "\",\n";
-  out += "  \"lines\": [\n";
+  json::Array lines;
+  lines.reserve(static_cast<size_t>(s.Capacity()));
   for (int r = 0; r < s.Capacity(); ++r) {
     const RowView row = s.Row(r);
-    out += "    {\"used\": " + std::to_string(row.Used()) + ", \"text\": \"" +
-           Hex(row.UsedChars()) + "\", \"attrs\": \"" + Hex(row.UsedAttrs()) + "\"}";
-    out += r + 1 < s.Capacity() ? ",\n" : "\n";
+    lines.emplace_back(json::Object{
+        {"used", row.Used()}, {"text", ToHex(row.UsedChars())}, {"attrs", ToHex(row.UsedAttrs())}});
   }
-  out += "  ],\n  \"sent\": [";
-  for (size_t i = 0; i < session.sent.size(); ++i) {
-    const RecordedSend& send = session.sent[i];
-    out += i == 0 ? "\n" : ",\n";
-    out += std::string("    {\"raw\": ") + (send.raw ? "true" : "false") + ", \"hex\": \"" +
-           Hex(send.bytes) + "\"}";
-  }
-  out += session.sent.empty() ? "],\n" : "\n  ],\n";
-  out += "  \"bells\": " + std::to_string(session.bells) + ",\n";
-  out += "  \"downloadRequests\": " + std::to_string(session.downloadRequests) + ",\n";
-  out += "  \"printed\": \"" + Hex(session.printed) + "\"\n";
-  out += "}\n";
-  return out;
+  json::Array sent;
+  for (const RecordedSend& send : session.sent)
+    sent.emplace_back(json::Object{{"raw", send.raw}, {"hex", ToHex(send.bytes)}});
+  const json::Value doc(json::Object{
+      {"emulation", emu < 4 ? kEmulationNames[emu] : std::string_view("VT100")},
+      {"rows", s.Rows()},
+      {"cols", s.Columns()},
+      {"height", s.Height()},
+      {"capacity", s.Capacity()},
+      {"screenTop", s.ScreenTop()},
+      {"cursor", Pos(s.Cursor().row, s.Cursor().col)},
+      {"savedCursor", Pos(s.SavedCursor().row, s.SavedCursor().col)},
+      {"scrollRegion", json::Object{{"top", s.RegionTop()}, {"bottom", s.RegionBottom()}}},
+      {"attribute", int{s.Attribute()}},
+      {"state", StateName(interpreter.State())},
+      {"lines", std::move(lines)},
+      {"sent", std::move(sent)},
+      {"bells", session.bells},
+      {"downloadRequests", session.downloadRequests},
+      {"printed", ToHex(session.printed)},
+  });
+  // Every row and every send on a line of its own, however long.
+  return json::Write(doc, {.inlineStringLimit = std::numeric_limits<size_t>::max()});
 }
 
 std::string RenderHtml(const TerminalScreen& screen, bool scrollback) {

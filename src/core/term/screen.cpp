@@ -67,7 +67,22 @@ TerminalScreen::TerminalScreen(ScreenGeometry geometry, const TerminalOptions& o
   }
 }
 
-int TerminalScreen::VerticalRange() const { return std::max(0, capacity_ - ClearHeight()); }
+// The screen top may go down to N - H, so that the store's last row (where
+// the cursor ends up once the store has filled) is always visible, also in
+// a window shorter than the configured rows.
+int TerminalScreen::VerticalRange() const { return std::max(0, capacity_ - height_); }
+
+int TerminalScreen::RegionBottomRow() const {
+  return std::min(top_ + region_bottom_ - 1, capacity_ - 1);
+}
+
+void TerminalScreen::BlankRow(int index) {
+  uint8_t* row = RowPtr(index);
+  // A row taken back keeps nothing of its earlier use: padding over it must
+  // look as it does on a fresh screen.
+  std::memset(row + cols_, kAttrNormal, static_cast<size_t>(cols_));
+  row[2 * cols_] = 0;
+}
 
 void TerminalScreen::SetHeight(int height) {
   height_ = std::clamp(height, 1, capacity_);
@@ -251,7 +266,7 @@ void TerminalScreen::ScrollScreen(int n) {
 }
 
 void TerminalScreen::ReuseOldest(int n) {
-  for (int i = 0; i < n; ++i) UsedOf(i) = 0;
+  for (int i = 0; i < n; ++i) BlankRow(i);
   std::rotate(rows_ptr_.begin(), rows_ptr_.begin() + n, rows_ptr_.end());
   cursor_.row = capacity_ - n;
   painter_.Scrolled(n);
@@ -274,7 +289,7 @@ void TerminalScreen::LineFeed(std::span<const uint8_t> rest) {
 }
 
 void TerminalScreen::Index() {
-  const int bottomRow = top_ + region_bottom_ - 1;
+  const int bottomRow = RegionBottomRow();
   if (cursor_.row != bottomRow) {
     cursor_.row = std::min(cursor_.row + 1, bottomRow);
     return;
@@ -287,7 +302,7 @@ void TerminalScreen::ReverseIndex() {
   const int topRow = top_ + region_top_ - 1;
   if (cursor_.row == topRow) {
     ScrollRegionDown();
-    RedrawRows(cursor_.row, top_ + region_bottom_ - 1);
+    RedrawRows(cursor_.row, RegionBottomRow());
     return;
   }
   cursor_.row = std::max(cursor_.row - 1, topRow);
@@ -299,7 +314,7 @@ void TerminalScreen::RotateUp(int first, int last) {
   if (first > last) return;
   auto begin = rows_ptr_.begin();
   std::rotate(begin + first, begin + first + 1, begin + last + 1);
-  UsedOf(last) = 0;
+  BlankRow(last);
 }
 
 void TerminalScreen::RotateDown(int first, int last) {
@@ -308,12 +323,12 @@ void TerminalScreen::RotateDown(int first, int last) {
   if (first > last) return;
   auto begin = rows_ptr_.begin();
   std::rotate(begin + first, begin + last, begin + last + 1);
-  UsedOf(first) = 0;
+  BlankRow(first);
 }
 
 void TerminalScreen::ScrollRegionUp() { RotateUp(top_ + region_top_ - 1, cursor_.row); }
 
-void TerminalScreen::ScrollRegionDown() { RotateDown(cursor_.row, top_ + region_bottom_ - 1); }
+void TerminalScreen::ScrollRegionDown() { RotateDown(cursor_.row, RegionBottomRow()); }
 
 void TerminalScreen::RedrawRows(int first, int last) {
   first = std::max(first, 0);

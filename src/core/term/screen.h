@@ -83,7 +83,7 @@ class TerminalScreen {
   int ScreenTop() const { return top_; }
   // max(H, R): the rows that whole-screen clears cover.
   int ClearHeight() const { return height_ > rows_ ? height_ : rows_; }
-  // The scroller's vertical range: N - max(R, H), at least 0.
+  // The scroller's vertical range: N - H, at least 0.
   int VerticalRange() const;
   // Sets H (the whole text rows the client area holds), kept within 1..N.
   // Clamps the screen top to the new range and the scroll region to
@@ -213,6 +213,10 @@ class TerminalScreen {
   uint8_t* RowPtr(int index) { return rows_ptr_[static_cast<size_t>(index)]; }
   uint8_t& UsedOf(int index) { return RowPtr(index)[2 * cols_]; }
   int ClampRow(int row) const;
+  // The store row of the region's last line, never past the store's end.
+  int RegionBottomRow() const;
+  // Used length 0 and the never-used attribute in every cell.
+  void BlankRow(int index);
   int LookAhead(std::span<const uint8_t> rest) const;
   void ScrollScreen(int n);
   void ReuseOldest(int n);

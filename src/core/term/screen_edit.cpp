@@ -84,7 +84,7 @@ void TerminalScreen::CursorUp(int n) {
 }
 
 void TerminalScreen::CursorDown(int n) {
-  cursor_.row = std::min(cursor_.row + n, top_ + region_bottom_ - 1);
+  cursor_.row = std::min(cursor_.row + n, RegionBottomRow());
   cursor_.col = std::min(cursor_.col, cols_ - 1);
   PadToCursor();
 }
@@ -237,13 +237,13 @@ void TerminalScreen::DeleteLine() {
 }
 
 void TerminalScreen::ScrollUpOne() {
-  RotateUp(top_ + region_top_ - 1, top_ + region_bottom_ - 1);
-  RedrawRows(top_ + region_top_ - 1, top_ + region_bottom_ - 1);
+  RotateUp(top_ + region_top_ - 1, RegionBottomRow());
+  RedrawRows(top_ + region_top_ - 1, RegionBottomRow());
 }
 
 void TerminalScreen::ScrollDownOne() {
-  RotateDown(top_ + region_top_ - 1, top_ + region_bottom_ - 1);
-  RedrawRows(top_ + region_top_ - 1, top_ + region_bottom_ - 1);
+  RotateDown(top_ + region_top_ - 1, RegionBottomRow());
+  RedrawRows(top_ + region_top_ - 1, RegionBottomRow());
 }
 
 }  // namespace parlane

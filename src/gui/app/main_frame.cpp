@@ -1,3 +1,4 @@
+#include "app/frame_hints.h"
 #include "app/main_frame.h"
 
 #include <QAction>
@@ -152,7 +153,9 @@ void TMainMDIDecoratedFrame::BuildMenu() {
           status_->ShowHint(hint ? QString::fromLatin1(hint) : QString());
         });
         connect(menu, &QMenu::aboutToHide, status_, &TStatusBar::EndHint);
+        WatchGreyedItemHints(menu, status_);
         if (open.isEmpty() && title == QLatin1String("&Edit")) editMenu_ = menu;
+        if (open.isEmpty() && title == QLatin1String("&Window")) client_->AttachWindowList(menu);
         open.push(menu);
         break;
       }
@@ -199,6 +202,7 @@ void TMainMDIDecoratedFrame::FillToolBar() {
     toolActions_.append(action);
     actions_[id].append(action);
   }
+  WatchToolBarHints(toolbar_, status_);
   UpdateCommandStates();
 }
 

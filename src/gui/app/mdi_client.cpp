@@ -58,6 +58,9 @@ TMyMDIClient::TMyMDIClient(TMyApp& app, TMainMDIDecoratedFrame& frame)
   messages_ = std::make_unique<PlatformMessageSink>(app_.Services(), &frame_);
   clock_.setObjectName(QStringLiteral("timer1"));
   connect(&clock_, &QTimer::timeout, this, &TMyMDIClient::ClockTick);
+  // A session window larger than the work area can still be reached.
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   connect(this, &QMdiArea::subWindowActivated, &frame_,
           &TMainMDIDecoratedFrame::UpdateCommandStates);
 }
@@ -77,8 +80,9 @@ void TMyMDIClient::DestroySessions() {
 void TMyMDIClient::SaveFiles() {
   if (saved_) return;
   saved_ = true;
-  SaveMainConfig(app_.FileInDir(kMainConfigFile), app_.Config());
-  SaveKeymap(app_.FileInDir(kKeymapFileName), app_.Keys());
+  // The bytes read at start-up are kept; only changed fields are written.
+  SaveMainConfig(app_.FileInDir(kMainConfigFile), app_.Config(), read_ ? &read_->main : nullptr);
+  SaveKeymap(app_.FileInDir(kKeymapFileName), app_.Keys(), read_ ? &read_->keys : nullptr);
   app_.RemoveFonts();
   PlaySound(SoundEvent::Exit);
 }
@@ -90,12 +94,13 @@ void TMyMDIClient::SetupWindow() {
       frame_.EditMenu(), [this](SoundEvent e) { PlaySound(e); }});
   dialupShell_ = std::make_unique<DialupShell>(*this, *context_, app_.ProgramDir());
   const char* home = std::getenv("HOME");
+  read_ = std::make_unique<ReadBytes>();
   app_.Config() = LoadMainConfig(app_.FileInDir(kMainConfigFile),
-                                 DefaultTransferDir(home ? home : "/"));
+                                 DefaultTransferDir(home ? home : "/"), &read_->main);
   app_.Keys().ClearFunctionKeys();
   ShowTitleScreen();
   if (!app_.CommandLineHost()) PlaySound(SoundEvent::TitleScreen);
-  LoadKeymap(app_.FileInDir(kKeymapFileName), app_.Keys());
+  LoadKeymap(app_.FileInDir(kKeymapFileName), app_.Keys(), &read_->keys);
   app_.Book().Load(app_.FileInDir(kPhonebookFile), *messages_);
   if (!ApplyDefaultPortSettings(app_.Config(), *messages_)) {
     QMetaObject::invokeMethod(&frame_, &QWidget::close, Qt::QueuedConnection);
@@ -201,7 +206,11 @@ void TMyMDIClient::PlaceChild(QMdiSubWindow* child, bool session) {
 }
 
 TelnetWindowMDIChild* TMyMDIClient::OpenTelnetSession(const TelnetSessionParams& params) {
-  auto* child = new TelnetWindowMDIChild(*context_, params);
+  TelnetSessionParams p = params;
+  // Started with a host, the program is a one-connection tool: every
+  // session window goes without asking when its connection closes.
+  if (app_.CommandLineHost()) p.closeWithoutAsking = true;
+  auto* child = new TelnetWindowMDIChild(*context_, p);
   child->setAttribute(Qt::WA_DeleteOnClose);
   AdoptSession(child);
   return child;

@@ -9,12 +9,17 @@
 #include <QPointer>
 #include <QString>
 #include <QTimer>
+#include <array>
 #include <ctime>
 #include <functional>
 #include <memory>
 
 #include "app/app_context.h"
+#include "config/main_config.h"
+#include "keys/keymap.h"
 #include "platform/platform.h"
+
+class QMenu;
 
 namespace parlane {
 
@@ -88,6 +93,9 @@ class TMyMDIClient final : public QMdiArea {
   TelnetWindowMDIChild* ActiveSession() const;
   AppContext& Context() { return *context_; }
   void PlaySound(SoundEvent event);
+  // The Window menu lists the open windows (numbered, the active one
+  // checked) each time it opens.
+  void AttachWindowList(QMenu* windowMenu);
   // Shows a message of the shell (caption "Parlane").
   void ShellMessage(const QString& text, MsgIcon icon);
 
@@ -96,6 +104,8 @@ class TMyMDIClient final : public QMdiArea {
   void CommandLineSessionEnded();
 
  private:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void FillWindowList(QMenu* menu);
   bool RouteToSession(int id);
   void ApplicationCommand(int id);
   void RebuildStatusBar();
@@ -127,6 +137,13 @@ class TMyMDIClient final : public QMdiArea {
   bool startupCompleted_ = false;
   bool saved_ = false;
   std::unique_ptr<DialupShell> dialupShell_;
+  // MAIN.CFG and KEYMAP.DAT as read at start-up, written back with only the
+  // changed fields replaced.
+  struct ReadBytes {
+    std::array<uint8_t, Main_Configuration_Struct::kSize> main{};
+    std::array<uint8_t, KeyTable::kSize> keys{};
+  };
+  std::unique_ptr<ReadBytes> read_;
 };
 
 }  // namespace parlane

@@ -67,7 +67,7 @@ TerminalSettings::TerminalSettings(QWidget* parent, const TerminalOptions& optio
   auto* emulationLabel = new QLabel(QStringLiteral("Emulation Type"), this);
   emulationLabel->setBuddy(emulation_);
   grid->addWidget(emulationLabel, 0, 0);
-  grid->addWidget(emulation_, 1, 0, 2, 1);
+  grid->addWidget(emulation_, 1, 0, 2, 1, Qt::AlignTop);
   grid->addWidget(crlf, 1, 1);
   grid->addWidget(backspace, 2, 1);
   grid->addWidget(localEcho_, 3, 0);

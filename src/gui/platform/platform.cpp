@@ -1,5 +1,11 @@
 #include "platform/platform.h"
 
+#include <QClipboard>
+#include <cstdlib>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QGuiApplication>
+
 namespace parlane {
 
 QStringList QtFilters(const QString& pipeFilter) {
@@ -18,6 +24,39 @@ QStringList QtFilters(const QString& pipeFilter) {
                                              patterns);
   }
   return filters;
+}
+
+void Platform::SetPrimarySelection(const QString& text) {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  if (clipboard->supportsSelection()) {
+    clipboard->setText(text, QClipboard::Selection);
+  } else {
+    ownSelection_ = text;
+  }
+}
+
+QString Platform::PrimarySelection() const {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  return clipboard->supportsSelection() ? clipboard->text(QClipboard::Selection) : ownSelection_;
+}
+
+QString MatchingStyleName(const QFont& font) {
+  const QString family = QFontInfo(font).family();
+  const int weight = font.weight();
+  QString best;
+  int bestDistance = 0;
+  for (const QString& style : QFontDatabase::styles(family)) {
+    // An "Oblique" style is not italic to the database, but it is slanted:
+    // compare the slant itself.
+    const QFont styled = QFontDatabase::font(family, style, font.pointSize() > 0 ? font.pointSize() : 10);
+    if (styled.style() != font.style()) continue;
+    const int distance = std::abs(styled.weight() - weight);
+    if (best.isEmpty() || distance < bestDistance) {
+      best = style;
+      bestDistance = distance;
+    }
+  }
+  return best;
 }
 
 std::optional<QString> Platform::OpenFile(QWidget* parent, const FileDialogRequest& request) {

@@ -35,6 +35,11 @@ struct FileDialogRequest {
   bool confirmOverwrite = true;
 };
 
+// The style of the font's family that matches its weight and slant, for a
+// font dialog to open on ("Book" rather than "Oblique" for a plain font);
+// empty when the family has none that matches.
+QString MatchingStyleName(const QFont& font);
+
 // Turns "All files (*.*)|*.*|Scripts (*.csc)|*.csc|" into Qt's filter list
 // ("All files (*)", "Scripts (*.csc)"); "*.*" means every file on Linux.
 QStringList QtFilters(const QString& pipeFilter);
@@ -66,8 +71,16 @@ class Platform {
   // Starts a program from a command line, shown normally; false on failure.
   virtual bool StartProgram(const QString& commandLine) = 0;
 
+  // The X11 primary selection: set whenever text is selected, pasted with
+  // the middle button. Where the desktop has none, the program keeps it.
+  virtual void SetPrimarySelection(const QString& text);
+  virtual QString PrimarySelection() const;
+
   // Convenience: the first file of OpenFiles.
   std::optional<QString> OpenFile(QWidget* parent, const FileDialogRequest& request);
+
+ private:
+  QString ownSelection_;
 };
 
 }  // namespace parlane

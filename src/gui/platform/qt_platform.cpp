@@ -109,8 +109,12 @@ std::optional<QString> QtPlatform::SaveFile(QWidget* parent, const FileDialogReq
 std::optional<QFont> QtPlatform::ChooseFont(QWidget* parent, const QFont& initial,
                                             bool fixedPitchOnly) {
   bool ok = false;
+  // The dialog opens on the style the font has, not on the family's first
+  // slanted one.
+  QFont start = initial;
+  if (const QString style = MatchingStyleName(initial); !style.isEmpty()) start.setStyleName(style);
   const QFont font = QFontDialog::getFont(
-      &ok, initial, parent, QString(),
+      &ok, start, parent, QString(),
       fixedPitchOnly ? QFontDialog::MonospacedFonts : QFontDialog::FontDialogOptions());
   if (!ok) return std::nullopt;
   return font;

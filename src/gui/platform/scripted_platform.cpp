@@ -46,7 +46,12 @@ std::optional<QString> ScriptedPlatform::SaveFile(QWidget*, const FileDialogRequ
   return answer;
 }
 
-std::optional<QFont> ScriptedPlatform::ChooseFont(QWidget*, const QFont&, bool) {
+std::optional<QFont> ScriptedPlatform::ChooseFont(QWidget*, const QFont& initial, bool) {
+  fontDialogsOpenedOn.push_back(initial);
+  if (unchangedFontAnswers > 0) {
+    --unchangedFontAnswers;
+    return initial;
+  }
   return TakeFront(fontAnswers, std::optional<QFont>());
 }
 

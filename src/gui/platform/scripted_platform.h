@@ -38,6 +38,10 @@ class ScriptedPlatform final : public Platform {
   std::deque<std::optional<QColor>> colorAnswers;
   std::deque<DialogResponder> dialogResponders;
   bool startProgramResult = true;
+  // While above 0, font choices answer OK with the font they opened on.
+  int unchangedFontAnswers = 0;
+  // The primary selection the program set, and the one a middle click pastes.
+  QString primary;
 
   // What happened, in order.
   std::vector<MessageCall> messages;
@@ -45,6 +49,7 @@ class ScriptedPlatform final : public Platform {
   std::vector<QString> dialogTitles;
   std::vector<SoundCall> sounds;
   std::vector<QString> startedPrograms;
+  std::vector<QFont> fontDialogsOpenedOn;
   int beeps = 0;
 
   MsgResult Message(QWidget* parent, const QString& text, const QString& caption, MsgIcon icon,
@@ -59,6 +64,8 @@ class ScriptedPlatform final : public Platform {
   void PlayWave(const QString& file, bool synchronous, bool noDefault) override;
   void Beep() override;
   bool StartProgram(const QString& commandLine) override;
+  void SetPrimarySelection(const QString& text) override { primary = text; }
+  QString PrimarySelection() const override { return primary; }
 };
 
 }  // namespace parlane

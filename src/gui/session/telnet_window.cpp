@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMimeData>
 
@@ -11,6 +12,7 @@
 #include "config/placement.h"
 #include "host/telnet_window_host.h"
 #include "session/session_files.h"
+#include "session/session_keys.h"
 #include "session/terminal_view.h"
 
 namespace parlane {
@@ -81,6 +83,23 @@ bool TelnetWindowMDIChild::CommandEnabled(int id) const {
     case cmd::kKeypadApplication: return true;
     default: return false;
   }
+}
+
+// With the focus on the frame of the sub-window rather than on the view,
+// keys still go to the host: the sub-window's own shortcuts never run.
+bool TelnetWindowMDIChild::event(QEvent* e) {
+  if (ClaimSessionKey(e)) return true;
+  if (e->type() == QEvent::KeyPress && !forwarding_ && !window_->hasFocus() &&
+      !IsFrameKey(*static_cast<QKeyEvent*>(e))) {
+    // Not one the view passed up (it has no focus): the view takes it. A
+    // key the view leaves comes back here and goes no further.
+    forwarding_ = true;
+    QCoreApplication::sendEvent(window_, e);
+    forwarding_ = false;
+    e->accept();
+    return true;
+  }
+  return QMdiSubWindow::event(e);
 }
 
 void TelnetWindowMDIChild::KeypadModeChanged() { window_->KeypadModeChanged(); }

@@ -99,6 +99,7 @@ class TelnetWindowMDIChild : public QMdiSubWindow {
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  bool event(QEvent* event) override;
 
   // For session frames around another kind of window (CommWindowMDIChild):
   // `window` becomes this frame's widget.
@@ -110,6 +111,7 @@ class TelnetWindowMDIChild : public QMdiSubWindow {
   TelnetWindow* window_ = nullptr;
   SessionFileCommands* files_ = nullptr;
   bool sized_ = false;
+  bool forwarding_ = false;  // a key is being handed to the view
 };
 
 }  // namespace parlane

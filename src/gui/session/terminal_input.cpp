@@ -10,7 +10,9 @@
 #include <optional>
 
 #include "app/app_context.h"
+#include "platform/platform.h"
 #include "session/cp437.h"
+#include "session/session_keys.h"
 #include "session/terminal_bridge.h"
 
 namespace parlane {
@@ -116,6 +118,8 @@ std::optional<uint8_t> CharacterOf(const QKeyEvent* e, VirtualKey vk, bool ctrl)
 bool TelnetWindow::focusNextPrevChild(bool) { return false; }
 
 bool TelnetWindow::event(QEvent* e) {
+  // Keys for the host are no shortcuts (Ctrl+W, Ctrl+F4, Ctrl+Tab...).
+  if (ClaimSessionKey(e)) return true;
   // Tab and Shift+Tab are keys for the host, never focus moves.
   if (e->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(e);
@@ -176,6 +180,12 @@ void TelnetWindow::TrackMouse(const QPoint& pos) {
 }
 
 void TelnetWindow::mousePressEvent(QMouseEvent* e) {
+  if (e->button() == Qt::MiddleButton) {
+    // As in every X terminal: the primary selection, typed.
+    PasteText(app_.platform.PrimarySelection());
+    e->accept();
+    return;
+  }
   if (e->button() != Qt::LeftButton) {
     QAbstractScrollArea::mousePressEvent(e);
     return;
@@ -211,6 +221,7 @@ void TelnetWindow::mouseReleaseEvent(QMouseEvent* e) {
     TrackMouse(lastMouse_);
     selecting_ = false;
     autoScrollTimer_.stop();
+    if (HasSelection()) app_.platform.SetPrimarySelection(SelectedText());
   }
   e->accept();
 }

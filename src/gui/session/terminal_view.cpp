@@ -134,6 +134,7 @@ bool TelnetWindow::PasteRunning() const { return session_->PasteRunning(); }
 // ---- geometry ----
 
 void TelnetWindow::ApplyFont(const QFont& font) {
+  chosenFont_ = font;
   font_ = font;
   QFontMetricsF metrics(font_);
   // A font without width or height must never reach a division.
@@ -374,15 +375,22 @@ void TelnetWindow::KeypadModeChanged() {
 
 bool TelnetWindow::HasSelection() const { return !session_->Select().Empty(); }
 
-void TelnetWindow::Copy() {
-  const std::string text = session_->Select().CopyText(session_->Screen());
-  if (text.empty()) return;
-  QApplication::clipboard()->setText(QString::fromStdU16String(Cp437ToClipboard(text)));
+// Desktop programs expect LF line ends in copied text.
+QString TelnetWindow::SelectedText() const {
+  const std::string text = session_->Select().CopyText(session_->Screen(), "\n");
+  return QString::fromStdU16String(Cp437ToClipboard(text));
 }
 
-void TelnetWindow::Paste() {
+void TelnetWindow::Copy() {
+  const QString text = SelectedText();
+  if (text.isEmpty()) return;
+  QApplication::clipboard()->setText(text);
+}
+
+void TelnetWindow::Paste() { PasteText(QApplication::clipboard()->text()); }
+
+void TelnetWindow::PasteText(const QString& text) {
   if (session_->PasteRunning()) return;
-  const QString text = QApplication::clipboard()->text();
   if (text.isEmpty()) return;
   const std::string bytes = ClipboardToCp437(text.toStdU16String());
   int sent = 0;
@@ -407,8 +415,18 @@ void TelnetWindow::CopyAndPaste() {
 // ---- font, colours, terminal settings ----
 
 void TelnetWindow::ChooseFont() {
-  const auto chosen = app_.platform.ChooseFont(this, font_, true);
+  // The dialog opens on the font as chosen, without the spacing the view
+  // adds to fit its cells.
+  const QFont initial = chosenFont_;
+  const auto chosen = app_.platform.ChooseFont(this, initial, true);
   if (!chosen) return;
+  // OK without a change changes nothing, on screen or in the file.
+  const QFontInfo was(initial);
+  const QFontInfo now(*chosen);
+  if (was.family() == now.family() && was.pixelSize() == now.pixelSize() &&
+      chosen->bold() == initial.bold() && chosen->italic() == initial.italic()) {
+    return;
+  }
   const QSize before = sizeHint();
   ApplyFont(*chosen);
   const QSize after = sizeHint();

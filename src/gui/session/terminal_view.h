@@ -46,6 +46,11 @@ class TelnetWindow : public QAbstractScrollArea {
   // ---- the per-window commands ----
   void Copy();
   void Paste();
+  // Sends text as typed keys (Paste, and the middle button's primary
+  // selection).
+  void PasteText(const QString& text);
+  // The selection as text for the desktop (LF line ends).
+  QString SelectedText() const;
   void CopyAndPaste();
   void ChooseFont();
   void ChooseBackgroundColor();
@@ -167,6 +172,7 @@ class TelnetWindow : public QAbstractScrollArea {
   std::unique_ptr<Session> session_;
 
   QFont font_;
+  QFont chosenFont_;  // font_ as chosen, before the spacing fitted to the cells
   int cellWidth_ = 8;
   int lineHeight_ = 16;
   int ascent_ = 12;  // baseline offset within a line

@@ -1,9 +1,12 @@
-// A small, strict JSON reader and writer for the settings tools.
+// JSON for the tools: a document model whose strings are byte strings, read
+// through nlohmann's parser and written in a compact, readable layout.
 //
-// Strings are byte strings: the writer escapes control bytes and every byte
-// from 0x80 to 0xFF as \u00XX, so a record's bytes survive a round trip
-// exactly; the reader turns \u0000..\u00FF back into that one byte and
-// refuses any escape above \u00FF. Numbers are integers only.
+// JSON text is UTF-8. A string's characters U+0000 to U+00FF are its bytes,
+// whether the text writes them as \u00XX escapes or as UTF-8, so a record's
+// bytes survive a round trip through any JSON tool; a character above
+// U+00FF is refused, naming the member that holds it. The writer escapes
+// control bytes and every byte from 0x7F up as \u00XX, so its output is
+// plain ASCII. Numbers are whole numbers only.
 #pragma once
 
 #include <cstdint>
@@ -59,10 +62,17 @@ class Value {
 };
 
 // Parses a whole document. On failure returns false and sets `error` to a
-// one-line description with the line number.
+// one-line description: the line number for a syntax error, the member's
+// path ("Entries[2].Name") for a value Parlane cannot hold.
 bool Parse(std::string_view text, Value& out, std::string& error);
 
+struct WriteStyle {
+  // An object of at most four scalars, none a string longer than this, is
+  // written on one line.
+  size_t inlineStringLimit = 40;
+};
+
 // Writes the value with two-space indentation and a final newline.
-std::string Write(const Value& v);
+std::string Write(const Value& v, const WriteStyle& style = {});
 
 }  // namespace parlane::json
