@@ -11,6 +11,7 @@
 #include "config/shell_text.h"
 #include "config/value_rules.h"
 #include "platform/qt_event_loop.h"
+#include "print/printer_service.h"
 #include "session/telnet_window.h"
 
 namespace parlane {
@@ -61,6 +62,7 @@ TMyMDIClient::TMyMDIClient(TMyApp& app, TMainMDIDecoratedFrame& frame)
 
 TMyMDIClient::~TMyMDIClient() {
   DestroySessions();
+  printer_.reset();
   SaveFiles();
 }
 
@@ -92,6 +94,7 @@ void TMyMDIClient::SetupWindow() {
   ShowTitleScreen();
   if (!app_.CommandLineHost()) PlaySound(SoundEvent::TitleScreen);
   LoadKeymap(app_.FileInDir(kKeymapFileName), app_.Keys());
+  CreatePrinter();
   app_.Book().Load(app_.FileInDir(kPhonebookFile), *messages_);
   if (!ApplyDefaultPortSettings(app_.Config(), *messages_)) {
     QMetaObject::invokeMethod(&frame_, &QWidget::close, Qt::QueuedConnection);

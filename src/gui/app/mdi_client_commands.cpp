@@ -40,12 +40,8 @@ const std::set<int> kSessionCommands = {
 // Commands whose work is not in the program yet: they stay in the menu,
 // greyed.
 const std::set<int> kNotYetAvailable = {
-    cmd::kPrinterSetup,  cmd::kPhonebook,     cmd::kOpenDialup,       cmd::kHostModeServer,
+    cmd::kPhonebook,     cmd::kOpenDialup,       cmd::kHostModeServer,
     cmd::kScriptCreate,  cmd::kScriptEdit,    cmd::kModemHardware,    cmd::kModemCommands,
-    cmd::kSoundEffects,  cmd::kKeyboardMapping, cmd::kFunctionKeys,   cmd::kDosSession,
-    cmd::kTool1Run,      cmd::kTool1Change,   cmd::kTool2Run,         cmd::kTool2Change,
-    cmd::kTool3Run,      cmd::kTool3Change,   cmd::kTool4Run,         cmd::kTool4Change,
-    cmd::kHelpContents,  cmd::kHelpUsing,
 };
 
 // How long Hangup Modem holds DTR down, in seconds of the clock.
@@ -106,6 +102,7 @@ CommandState TMyMDIClient::State(int id) const {
   state.enabled = true;
   switch (id) {
     case cmd::kOpenDialup: state.enabled = dialup_.isNull(); break;
+    case cmd::kPrinterSetup: state.enabled = printer_ != nullptr; break;
     case cmd::kShowToolbar:
     case cmd::kShowConnectTime:
     case cmd::kShowSystemTime:
@@ -174,6 +171,21 @@ void TMyMDIClient::ApplicationCommand(int id) {
     case cmd::kArrangeIcons: ArrangeIcons(); break;
     case cmd::kCloseAll: closeAllSubWindows(); break;
     case cmd::kAbout: About(); break;
+    case cmd::kPrinterSetup: PrinterSetup(); break;
+    case cmd::kSoundEffects: SoundEffects(); break;
+    case cmd::kKeyboardMapping: KeyboardMapping(); break;
+    case cmd::kFunctionKeys: FunctionKeys(); break;
+    case cmd::kDosSession: DosSession(); break;
+    case cmd::kTool1Run:
+    case cmd::kTool2Run:
+    case cmd::kTool3Run:
+    case cmd::kTool4Run: RunTool(id); break;
+    case cmd::kTool1Change:
+    case cmd::kTool2Change:
+    case cmd::kTool3Change:
+    case cmd::kTool4Change: ChangeTool(id); break;
+    case cmd::kHelpContents:
+    case cmd::kHelpUsing: ShowHelp(id); break;
     default: break;
   }
 }
