@@ -1,6 +1,10 @@
 #include "print/printer_service.h"
 
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
+#include <QProcess>
+#include <QTemporaryFile>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -57,12 +61,13 @@ QFont PrinterFontFor(const FontChoice& choice, const QFont& terminalFont, int sc
   return font;
 }
 
-PrinterService::PrinterService(Platform& platform, const QString& pdfFile)
+PrinterService::PrinterService(Platform& platform, const QString& pdfFile, Target target)
     : platform_(platform), printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
-  if (QPrinterInfo::defaultPrinter().isNull()) {
+  if (target == Target::PdfFile || QPrinterInfo::defaultPrinter().isNull()) {
     printer_->setOutputFormat(QPrinter::PdfFormat);
     printer_->setOutputFileName(pdfFile);
   }
+  pdfFile_ = pdfFile;
 }
 
 PrinterService::~PrinterService() = default;
@@ -80,22 +85,47 @@ bool PrinterService::AskPrint(QWidget* parent) {
   QPrintDialog dialog(printer_.get(), parent);
   dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
   dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-  return platform_.RunDialog(dialog) == QDialog::Accepted;
+  const QString file = printer_->outputFileName();
+  if (platform_.RunDialog(dialog) != QDialog::Accepted) return false;
+  // A PDF needs a file: the one from before when the dialog left none.
+  if (printer_->outputFormat() == QPrinter::PdfFormat && printer_->outputFileName().isEmpty()) {
+    printer_->setOutputFileName(file.isEmpty() ? pdfFile_ : file);
+  }
+  return true;
 }
 
-std::unique_ptr<QPrinter> PrinterService::JobPrinter() const {
+std::unique_ptr<PrinterPage> PrinterService::AttachedJob(const QFont& font) const {
   if (!HasQueue()) return nullptr;
-  auto job = std::make_unique<QPrinter>(QPrinter::HighResolution);
-  job->setPrinterName(printer_->printerName());
-  job->setPageLayout(printer_->pageLayout());
-  return job;
+  QTemporaryFile file(QDir::temp().filePath(QStringLiteral("parlane-print-XXXXXX.pdf")));
+  file.setAutoRemove(false);
+  if (!file.open()) return nullptr;
+  auto spool = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  spool->setOutputFormat(QPrinter::PdfFormat);
+  spool->setOutputFileName(file.fileName());
+  spool->setPageLayout(printer_->pageLayout());
+  return std::make_unique<QtPrinterPage>(std::move(spool), printer_->printerName(), font);
 }
 
-QtPrinterPage::QtPrinterPage(QPrinter& printer, const QFont& font, std::unique_ptr<QPrinter> owned)
-    : owned_(std::move(owned)), printer_(printer), font_(font) {}
+QtPrinterPage::QtPrinterPage(QPrinter& printer, const QFont& font)
+    : printer_(printer), font_(font) {}
 
-QtPrinterPage::~QtPrinterPage() {
+QtPrinterPage::QtPrinterPage(std::unique_ptr<QPrinter> spoolFile, const QString& queue,
+                             const QFont& font)
+    : owned_(std::move(spoolFile)), queue_(queue), printer_(*owned_), font_(font) {}
+
+QtPrinterPage::~QtPrinterPage() { Finish(true); }
+
+// Ends the drawing; a spooled document then goes to its queue (or not).
+void QtPrinterPage::Finish(bool print) {
   if (painter_.isActive()) painter_.end();
+  if (!owned_ || queue_.isEmpty()) return;
+  const QString file = printer_.outputFileName();
+  if (print && pages_ > 0) {
+    QProcess::execute(QStringLiteral("lp"), {QStringLiteral("-d"), queue_, QStringLiteral("-t"),
+                                             printer_.docName(), QStringLiteral("--"), file});
+  }
+  QFile::remove(file);
+  queue_.clear();
 }
 
 bool QtPrinterPage::BeginDocument(std::string_view title) {
@@ -129,13 +159,13 @@ void QtPrinterPage::DrawText(int x, int y, std::span<const uint8_t> text) {
   painter_.drawText(QPoint(x, y + ascent_), QString::fromStdString(Cp437ToUtf8(text)));
 }
 
-void QtPrinterPage::EndDocument() {
-  if (painter_.isActive()) painter_.end();
-}
+void QtPrinterPage::EndDocument() { Finish(true); }
 
 void QtPrinterPage::Abort() {
-  printer_.abort();
-  if (painter_.isActive()) painter_.end();
+  // A spooled document is simply not handed on; a printer of the caller's
+  // is told to stop.
+  if (!owned_) printer_.abort();
+  Finish(false);
 }
 
 }  // namespace parlane

@@ -22,8 +22,10 @@ struct FontChoice;
 
 class PrinterService {
  public:
-  // `pdfFile` is where printing goes when there is no print queue.
-  PrinterService(Platform& platform, const QString& pdfFile);
+  enum class Target { DefaultQueue, PdfFile };
+  // `pdfFile` is where printing goes when there is no print queue (or when
+  // `target` asks for the file).
+  PrinterService(Platform& platform, const QString& pdfFile, Target target = Target::DefaultQueue);
   ~PrinterService();
   PrinterService(const PrinterService&) = delete;
   PrinterService& operator=(const PrinterService&) = delete;
@@ -36,13 +38,16 @@ class PrinterService {
   // The print dialog, where a queue or a PDF file is chosen; false when
   // cancelled.
   bool AskPrint(QWidget* parent);
-  // A printer for an attached print job: the same queue and page as the
-  // application's; null when there is no queue.
-  std::unique_ptr<QPrinter> JobPrinter() const;
+  // The page for an attached print job: the same queue and page set-up as
+  // the application's printer; null when there is no queue. The job is
+  // drawn into a file of its own and handed to the queue when it ends, so
+  // that a cancelled job never reaches the printer.
+  std::unique_ptr<PrinterPage> AttachedJob(const QFont& font) const;
 
  private:
   Platform& platform_;
   std::unique_ptr<QPrinter> printer_;
+  QString pdfFile_;
 };
 
 // The printer font: `PrinterFont` as chosen, sized in screen pixels; an
@@ -54,9 +59,11 @@ int ScreenDpi();
 // Draws on a Qt printer with one logical unit per screen pixel.
 class QtPrinterPage final : public PrinterPage {
  public:
-  // `owned` is kept alive for the page's life (attached jobs); otherwise the
-  // printer belongs to the caller.
-  QtPrinterPage(QPrinter& printer, const QFont& font, std::unique_ptr<QPrinter> owned = nullptr);
+  // Draws on `printer`, which belongs to the caller.
+  QtPrinterPage(QPrinter& printer, const QFont& font);
+  // Draws into a PDF file that goes to print queue `queue` when the
+  // document ends, and is thrown away when it is aborted.
+  QtPrinterPage(std::unique_ptr<QPrinter> spoolFile, const QString& queue, const QFont& font);
   ~QtPrinterPage() override;
 
   bool BeginDocument(std::string_view title) override;
@@ -68,7 +75,10 @@ class QtPrinterPage final : public PrinterPage {
   void Abort() override;
 
  private:
+  void Finish(bool print);
+
   std::unique_ptr<QPrinter> owned_;
+  QString queue_;
   QPrinter& printer_;
   QFont font_;
   QPainter painter_;

@@ -52,7 +52,9 @@ void TelnetWindow::PrintCommand(int id) {
 }
 
 std::unique_ptr<PrinterPage> TelnetWindow::OpenAttachedPrinter() {
-  std::unique_ptr<QPrinter> job = app_.printer ? app_.printer->JobPrinter() : nullptr;
+  std::unique_ptr<PrinterPage> job =
+      app_.printer ? app_.printer->AttachedJob(PrinterFontFor(app_.config.PrinterFont, font_, ScreenDpi()))
+                   : nullptr;
   if (!printTimer_) {
     printWindow_ = new AttachedPrintWindow(this, app_.platform, [this] {
       session_->CancelAttachedPrinting();
@@ -66,10 +68,8 @@ std::unique_ptr<PrinterPage> TelnetWindow::OpenAttachedPrinter() {
     app_.status.SetMessage(kNoPrinterText);
     return nullptr;
   }
-  QPrinter& printer = *job;
   printWindow_->show();
-  return std::make_unique<QtPrinterPage>(
-      printer, PrinterFontFor(app_.config.PrinterFont, font_, ScreenDpi()), std::move(job));
+  return job;
 }
 
 void TelnetWindow::AttachedPrintingChanged(bool active) {
