@@ -60,7 +60,7 @@ FastKeys::FastKeys(QWidget* parent, KeyTable& keys) : QDialog(parent), keys_(key
   normal_->setChecked(true);
   Fill();
   connect(normal_, &QRadioButton::toggled, this, &FastKeys::SetChanged);
-  connect(done_, &QPushButton::clicked, this, &FastKeys::Done);
+  connect(done_, &QPushButton::clicked, this, &FastKeys::accept);
 }
 
 std::array<std::string, kFunctionKeyCount>& FastKeys::Set(bool shifted) {
@@ -89,9 +89,9 @@ void FastKeys::SetChanged() {
   Fill();
 }
 
-void FastKeys::Done() {
+void FastKeys::accept() {
   Store();
-  accept();
+  QDialog::accept();
 }
 
 }  // namespace parlane

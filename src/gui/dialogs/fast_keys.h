@@ -24,12 +24,15 @@ class FastKeys final : public QDialog {
   QRadioButton* Shift() const { return shift_; }
   QPushButton* DoneButton() const { return done_; }
 
+ public:
+  // Done: the fields are stored into the key table.
+  void accept() override;
+
  private:
   std::array<std::string, kFunctionKeyCount>& Set(bool shifted);
   void Store();
   void Fill();
   void SetChanged();
-  void Done();
 
   KeyTable& keys_;
   bool shifted_ = false;

@@ -65,7 +65,7 @@ Keymap::Keymap(QWidget* parent, KeyTable& keys, uint32_t emulation)
   Fill(shown_);
   emulations_->setCurrentRow(shown_);
   connect(emulations_, &QListWidget::currentRowChanged, this, &Keymap::EmulationChanged);
-  connect(done_, &QPushButton::clicked, this, &Keymap::Done);
+  connect(done_, &QPushButton::clicked, this, &Keymap::accept);
 }
 
 void Keymap::Store(int emulation) {
@@ -88,9 +88,9 @@ void Keymap::EmulationChanged() {
   Fill(shown_);
 }
 
-void Keymap::Done() {
+void Keymap::accept() {
   Store(shown_);
-  accept();
+  QDialog::accept();
 }
 
 }  // namespace parlane

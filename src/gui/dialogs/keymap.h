@@ -26,11 +26,14 @@ class Keymap final : public QDialog {
   QLineEdit* Field(size_t slot) const { return fields_[slot]; }
   QPushButton* DoneButton() const { return done_; }
 
+ public:
+  // Done: the fields are stored into the key table.
+  void accept() override;
+
  private:
   void Store(int emulation);
   void Fill(int emulation);
   void EmulationChanged();
-  void Done();
 
   KeyTable& keys_;
   int shown_ = 0;

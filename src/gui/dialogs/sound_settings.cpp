@@ -93,7 +93,7 @@ SoundSettings::SoundSettings(QWidget* parent, const Main_Configuration_Struct& c
   connect(events_, &QListWidget::currentRowChanged, this, &SoundSettings::ShowEventFile);
   connect(files_, &QListWidget::currentRowChanged, this, &SoundSettings::FileChosen);
   connect(test_, &QPushButton::clicked, this, &SoundSettings::Test);
-  connect(ok, &QPushButton::clicked, this, &SoundSettings::Ok);
+  connect(ok, &QPushButton::clicked, this, &SoundSettings::accept);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   events_->setCurrentRow(0);
 }
@@ -135,10 +135,10 @@ void SoundSettings::Test() {
   platform_.PlayWave(item->text(), false, true);
 }
 
-void SoundSettings::Ok() {
+void SoundSettings::accept() {
   speakerBeepValue_ = speakerBeep_->isChecked() ? 1 : 0;
   soundsOffValue_ = soundsOff_->isChecked() ? 1 : 0;
-  accept();
+  QDialog::accept();
 }
 
 void SoundSettings::Apply(Main_Configuration_Struct& config) const {

@@ -36,11 +36,13 @@ class SoundSettings final : public QDialog {
   QLabel* Note() const { return note_; }
   const std::string& WorkingFile(size_t event) const { return eventFiles_[event]; }
 
+  // OK: the two check boxes join the working copy.
+  void accept() override;
+
  private:
   void ShowEventFile();
   void FileChosen();
   void Test();
-  void Ok();
 
   Platform& platform_;
   std::array<std::string, Main_Configuration_Struct::kSoundCount> eventFiles_;
