@@ -21,6 +21,13 @@ packages=(
   xvfb xauth x11-apps xterm stterm x11-utils xdotool imagemagick
   # terminal engine benchmark peer
   libvterm-dev
+  # printing (Qt Print Support to CUPS) and its tests: a scheduler the tests
+  # start themselves, the cups-pdf queue, and pdftotext to read the pages
+  cups cups-client printer-driver-cups-pdf ghostscript poppler-utils
+  # sounds (Qt Multimedia on PulseAudio) and their test's null sink
+  qt6-multimedia-dev pulseaudio pulseaudio-utils
+  # the title screen's and About box's pictures
+  qt6-svg-dev
 )
 
 missing=()

@@ -3,7 +3,9 @@
 // buttons, the shell session, and the help window with its pages.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,6 +18,7 @@
 #include "app/commands.h"
 #include "app/desktop_programs.h"
 #include "app/help_window.h"
+#include "app/splash.h"
 #include "dialogs/fast_keys.h"
 #include "dialogs/keymap.h"
 #include "frame_fixture.h"
@@ -237,6 +240,54 @@ TEST_F(FrameTest, HelpOpensAtItsIndexAndCoversEveryMenuCommand) {
   EXPECT_EQ(Frame()->findChildren<HelpWindow*>().size(), 1);  // the same window
   EXPECT_TRUE(window->Browser()->source().toLocalFile().endsWith(QStringLiteral("/using-help.html")));
   EXPECT_FALSE(window->Browser()->toPlainText().isEmpty());
+}
+
+}  // namespace
+}  // namespace parlane
+
+namespace parlane {
+namespace {
+
+// The title screen and About box draw Parlane's own pictures with the
+// version and the licence.
+using test::FrameTest;
+
+TEST_F(FrameTest, TitleScreenAndAboutShowThePicturesVersionAndLicence) {
+  Start(true);
+  SplashScreen* splash = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (auto* s = qobject_cast<SplashScreen*>(w)) splash = s;
+  }
+  ASSERT_NE(splash, nullptr);
+  for (const double scale : {1.0, 2.0}) {
+    // Drawn at twice the size the picture keeps its proportions: the
+    // wordmark's yellow sits at the same place relative to the window.
+    splash->setFixedSize(QSize(int(420 * scale), int(240 * scale)));
+    const QImage image = splash->grab().toImage();
+    int yellowPixels = 0;
+    for (int y = int(60 * scale); y < int(110 * scale); ++y) {
+      for (int x = int(148 * scale); x < int(380 * scale); ++x) {
+        const QColor c = image.pixelColor(x, y);
+        if (c.red() > 200 && c.green() > 200 && c.blue() < 120) ++yellowPixels;
+      }
+    }
+    EXPECT_GT(yellowPixels, 300 * scale * scale) << "scale " << scale;
+  }
+
+  platform_.dialogResponders.push_back([](QDialog& d) {
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("About Parlane"));
+    EXPECT_NE(d.findChild<QWidget*>(QStringLiteral("1100")), nullptr);
+    EXPECT_NE(d.findChild<QWidget*>(QStringLiteral("1101")), nullptr);
+    const auto* text = d.findChild<QLabel*>(QStringLiteral("AboutText"));
+    EXPECT_NE(text, nullptr);
+    if (text) {
+      EXPECT_TRUE(text->text().contains(QStringLiteral(PARLANE_VERSION)));
+      EXPECT_TRUE(text->text().contains(QStringLiteral("MIT License")));
+    }
+    return int(QDialog::Accepted);
+  });
+  Frame()->MenuAction(cmd::kAbout)->trigger();
+  EXPECT_TRUE(platform_.dialogResponders.empty());
 }
 
 }  // namespace
