@@ -299,6 +299,13 @@ TEST_F(PrintTest, WithoutAQueuePrintingGoesToAPdfFile) {
   child->HandleCommand(cmd::kPrintSession);
   EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("out.pdf"))));
 
+  // A printer that cannot start the document is reported, not passed over.
+  printer->Printer().setOutputFileName(dir.filePath(QStringLiteral("missing/out.pdf")));
+  Print(cmd::kPrintPage);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].text, QStringLiteral("The document could not be printed."));
+  EXPECT_EQ(platform.messages[0].icon, MsgIcon::Stop);
+
   Show(w, "\x1b[H\x1b[2J\x1b[5isecret\r\n\x1b[4ivisible");
   EXPECT_EQ(w->GetSession().Screen().RowText(w->GetSession().Screen().ScreenTop()), "visible");
   EXPECT_EQ(status.messages.size(), 1);
