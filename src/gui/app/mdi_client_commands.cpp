@@ -23,6 +23,7 @@
 #include "dialogs/open_telnet.h"
 #include "dialogs/terminal_settings.h"
 #include "session/telnet_window.h"
+#include "session/terminal_view.h"
 
 namespace parlane {
 
@@ -241,8 +242,13 @@ void TMyMDIClient::ChoosePrinterFont() {
   choice.FontType = 0;
   choice.SizeMin = 0;
   choice.SizeMax = 0;
-  const std::optional<QFont> font =
-      app_.Services().ChooseFont(&frame_, FontFromLogFont(choice.Font), true);
+  QFont initial = FontFromLogFont(choice.Font);
+  if (choice.Font.FaceName.empty() && choice.Font.Height == 0) {
+    // Nothing chosen yet: printing uses the terminal font at 10 points.
+    const TelnetWindowMDIChild* session = ActiveSession();
+    initial = QFont(session ? session->Window()->TerminalFont().family() : initial.family(), 10);
+  }
+  const std::optional<QFont> font = app_.Services().ChooseFont(&frame_, initial, true);
   if (!font) return;
   const int dpi = LogicalDpi();
   const double points = font->pointSizeF() > 0 ? font->pointSizeF()

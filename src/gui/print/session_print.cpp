@@ -85,4 +85,8 @@ void TelnetWindow::SetPrintTimer(bool running) {
   }
 }
 
+void TelnetWindow::RaisePrintWindow() {
+  if (printWindow_ && printWindow_->isVisible()) printWindow_->raise();
+}
+
 }  // namespace parlane

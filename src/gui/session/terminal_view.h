@@ -131,6 +131,8 @@ class TelnetWindow : public QAbstractScrollArea {
   std::unique_ptr<PrinterPage> OpenAttachedPrinter();
   void AttachedPrintingChanged(bool active);
   void SetPrintTimer(bool running);
+  // The window gained the focus: its spooling dialog comes to the front too.
+  void RaisePrintWindow();
 
   // Set-up and geometry (terminal_view.cpp).
   void ApplyFont(const QFont& font);
