@@ -27,6 +27,13 @@ packages=(
   libvterm-dev
   # manual pages, desktop entry and AppStream checks, the Debian package
   scdoc groff-base man-db desktop-file-utils appstream dpkg-dev file lintian
+  # printing (Qt Print Support to CUPS) and its tests: a scheduler the tests
+  # start themselves, the cups-pdf queue, and pdftotext to read the pages
+  cups cups-client printer-driver-cups-pdf ghostscript poppler-utils
+  # sounds (Qt Multimedia on PulseAudio) and their test's null sink
+  qt6-multimedia-dev pulseaudio pulseaudio-utils
+  # the title screen's and About box's pictures
+  qt6-svg-dev
 )
 
 missing=()

@@ -36,6 +36,8 @@ Session::~Session() {
   // puts the frame's title back through the view.
   link_.reset();
   script_.reset();
+  // A job still open when the window goes is finished, not lost.
+  printOut_.reset();
 }
 
 std::string Session::ElapsedText() const { return FormatElapsed(ElapsedSeconds()); }
@@ -196,6 +198,38 @@ void Session::SetOptions(const TerminalOptions& options) {
 void Session::SetKeypadMode(KeypadMode mode) {
   keypad_ = mode;
   keyboard_.Setup(options_.Emulation, keypad_);
+}
+
+void Session::StartAttachedPrinting() {
+  view_.SetPrintTimer(false);
+  if (printOut_) return;  // resumed within the end timer: same page, same place
+  printOut_ = std::make_unique<AttachedPrintOut>(view_.OpenAttachedPrinter());
+  printOut_->Begin();
+  view_.AttachedPrintingChanged(true);
+}
+
+bool Session::PrintByte(uint8_t byte) {
+  if (!printOut_) return true;
+  if (!printOut_->Filter(byte)) return false;
+  view_.SetPrintTimer(true);
+  return true;
+}
+
+void Session::AttachedPrintTimer() {
+  view_.SetPrintTimer(false);
+  if (!printOut_) return;
+  printOut_->End();
+  printOut_.reset();
+  view_.AttachedPrintingChanged(false);
+}
+
+void Session::CancelAttachedPrinting() {
+  interpreter_.ReturnToGround();
+  view_.SetPrintTimer(false);
+  if (!printOut_) return;
+  printOut_->Abort();
+  printOut_.reset();
+  view_.AttachedPrintingChanged(false);
 }
 
 }  // namespace parlane

@@ -19,6 +19,7 @@
 #include "config/terminal_options.h"
 #include "keys/keyboard.h"
 #include "keys/keymap.h"
+#include "print/attached_print.h"
 #include "script/script.h"
 #include "session/capture.h"
 #include "session/scrollback.h"
@@ -70,6 +71,16 @@ class SessionView {
   // The frame's title, read and changed by a running login script.
   virtual std::string FrameTitle() const = 0;
   virtual void SetFrameTitle(std::string_view title) = 0;
+
+  // Attached printing. A new job asks for the printer; nullptr when there is
+  // none (the job's bytes are then dropped until the host ends the job).
+  virtual std::unique_ptr<PrinterPage> OpenAttachedPrinter() { return nullptr; }
+  // A job began (show the "Spooling data to Printer..." dialog with its
+  // Cancel) or its objects went (close it).
+  virtual void AttachedPrintingChanged(bool /*active*/) {}
+  // Timer 3: start it (kAttachedJobEndMs, one shot) or stop it. When it
+  // fires the window calls Session::AttachedPrintTimer().
+  virtual void SetPrintTimer(bool /*running*/) {}
 };
 
 struct SessionSetup {
@@ -191,13 +202,21 @@ class Session final : private SessionHooks, private ScriptHost {
   std::string ElapsedText() const;
   bool ScriptIsRunning() const { return script_ != nullptr; }
 
+  // ---- attached printing ----
+  // Timer 3 fired: the job's document is finished and its objects go.
+  void AttachedPrintTimer();
+  // Cancel answered Yes: normal display at once, the job is thrown away.
+  void CancelAttachedPrinting();
+  // A job is printing or waiting for its end timer.
+  bool AttachedPrinting() const { return printOut_ != nullptr; }
+
  private:
   // SessionHooks (the interpreter's side effects).
   void SendRaw(std::span<const uint8_t> bytes) override;
   void Bell() override { view_.Bell(); }
   void RequestDownload() override { view_.DownloadRequested(); }
-  void StartAttachedPrinting() override {}
-  bool PrintByte(uint8_t) override { return false; }
+  void StartAttachedPrinting() override;
+  bool PrintByte(uint8_t byte) override;
   bool ScriptRunning() override { return script_ != nullptr; }
   ScriptVerdict OfferToScript(uint8_t byte) override;
   void CaptureWrite(std::span<const uint8_t> bytes) override;
@@ -225,6 +244,7 @@ class Session final : private SessionHooks, private ScriptHost {
   std::unique_ptr<Script> script_;
   std::unique_ptr<CaptureFile> capture_;
   std::function<void()> captureFailed_;
+  std::unique_ptr<AttachedPrintOut> printOut_;
   int outputDepth_ = 0;
   bool pasting_ = false;
   bool scriptEnded_ = false;

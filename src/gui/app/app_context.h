@@ -20,6 +20,7 @@ struct KeyTable;
 class Phonebook;
 class EventLoop;
 class Platform;
+class PrinterService;
 
 // Short names of the sound events for the session windows.
 namespace sound {
@@ -63,6 +64,8 @@ struct AppContext {
   QMenu* editMenu = nullptr;           // the main menu's "&Edit", the right button's pop-up
   // Plays a sound event by the settings' rules (SoundsOff, UseSpeakerBeep).
   std::function<void(SoundEvent)> playSound;
+  // The application's printer object; null: the print commands do nothing.
+  PrinterService* printer = nullptr;
 };
 
 }  // namespace parlane

@@ -1,5 +1,7 @@
 #include "app/icons.h"
 
+#include "app/desktop_programs.h"
+
 #include <QApplication>
 #include <QFileInfo>
 #include <QPainter>
@@ -182,14 +184,14 @@ QIcon PaintedIcon(Painter painter) {
   return icon;
 }
 
-// The theme icon of a program: its file's base name without an extension
-// (".exe" names of older settings included), e.g. "gedit" for "/usr/bin/gedit".
+// The icon of a tool: that of the program's desktop entry (for the three
+// stored defaults the file manager, text editor and word processor of the
+// desktop), else the theme icon named like the program's file.
 QIcon ThemeIconFor(const std::string& commandLine) {
-  const QStringList words = QProcess::splitCommand(QString::fromLocal8Bit(commandLine.c_str()));
-  if (words.isEmpty()) return {};
-  const QString name = QFileInfo(words.front()).completeBaseName().toLower();
-  if (name.isEmpty()) return {};
-  return QIcon::fromTheme(name);
+  const ToolLaunch launch = ResolveTool(QString::fromLocal8Bit(commandLine.c_str()), QString());
+  if (launch.iconName.isEmpty()) return {};
+  if (QFileInfo(launch.iconName).isAbsolute()) return QIcon(launch.iconName);
+  return QIcon::fromTheme(launch.iconName);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "platform/qt_event_loop.h"
 #include "host/telnet_server.h"
 #include "host/telnet_window_host.h"
+#include "print/printer_service.h"
 #include "session/telnet_window.h"
 
 namespace parlane {
@@ -67,6 +68,7 @@ TMyMDIClient::TMyMDIClient(TMyApp& app, TMainMDIDecoratedFrame& frame)
 
 TMyMDIClient::~TMyMDIClient() {
   DestroySessions();
+  printer_.reset();
   SaveFiles();
 }
 
@@ -101,6 +103,7 @@ void TMyMDIClient::SetupWindow() {
   ShowTitleScreen();
   if (!app_.CommandLineHost()) PlaySound(SoundEvent::TitleScreen);
   LoadKeymap(app_.FileInDir(kKeymapFileName), app_.Keys(), &read_->keys);
+  CreatePrinter();
   app_.Book().Load(app_.FileInDir(kPhonebookFile), *messages_);
   if (!ApplyDefaultPortSettings(app_.Config(), *messages_)) {
     QMetaObject::invokeMethod(&frame_, &QWidget::close, Qt::QueuedConnection);

@@ -29,6 +29,7 @@ class TMainMDIDecoratedFrame;
 class TelnetWindowMDIChild;
 class TelnetServerMDIChild;
 class MessageSink;
+class PrinterService;
 struct TelnetSessionParams;
 
 // Enabling and check mark of one command.
@@ -98,6 +99,8 @@ class TMyMDIClient final : public QMdiArea {
   void AttachWindowList(QMenu* windowMenu);
   // Shows a message of the shell (caption "Parlane").
   void ShellMessage(const QString& text, MsgIcon icon);
+  // The application's printer object (made at set-up).
+  PrinterService* Printer() const { return printer_.get(); }
 
  signals:
   // The command-line session's connection ended: the program closes.
@@ -123,11 +126,22 @@ class TMyMDIClient final : public QMdiArea {
   void ScriptCreate();
   void ScriptEdit();
   void SaveFiles();
+  // Printing, sounds, keys, tools, shell and help (app/shell_services.cpp).
+  void CreatePrinter();
+  void PrinterSetup();
+  void SoundEffects();
+  void KeyboardMapping();
+  void FunctionKeys();
+  void DosSession();
+  void RunTool(int id);
+  void ChangeTool(int id);
+  void ShowHelp(int id);
 
   TMyApp& app_;
   TMainMDIDecoratedFrame& frame_;
   std::unique_ptr<AppContext> context_;
   std::unique_ptr<MessageSink> messages_;
+  std::unique_ptr<PrinterService> printer_;
   QTimer clock_;
   bool firstTick_ = true;
   QString lastClock_;

@@ -24,6 +24,7 @@
 #include "dialogs/open_telnet.h"
 #include "dialogs/terminal_settings.h"
 #include "session/telnet_window.h"
+#include "session/terminal_view.h"
 
 namespace parlane {
 
@@ -36,16 +37,6 @@ const std::set<int> kSessionCommands = {
     cmd::kPaste,        cmd::kCopyAndPaste, cmd::kFont,          cmd::kBackgroundColor,
     cmd::kTextColor,    cmd::kReceiveFiles, cmd::kSendFiles,     cmd::kScriptRun,
     cmd::kScriptStop,
-};
-
-// Commands whose work is not in the program yet: they stay in the menu,
-// greyed.
-const std::set<int> kNotYetAvailable = {
-    cmd::kPrinterSetup,
-    cmd::kSoundEffects,  cmd::kKeyboardMapping, cmd::kFunctionKeys,   cmd::kDosSession,
-    cmd::kTool1Run,      cmd::kTool1Change,   cmd::kTool2Run,         cmd::kTool2Change,
-    cmd::kTool3Run,      cmd::kTool3Change,   cmd::kTool4Run,         cmd::kTool4Change,
-    cmd::kHelpContents,  cmd::kHelpUsing,
 };
 
 // Font chooser data of the printer font: the flags it is prepared with and
@@ -102,11 +93,11 @@ CommandState TMyMDIClient::State(int id) const {
     }
     return state;
   }
-  if (kNotYetAvailable.count(id) != 0) return state;
   const Main_Configuration_Struct& cfg = app_.Config();
   state.enabled = true;
   switch (id) {
     case cmd::kOpenDialup: state.enabled = dialup_.isNull(); break;
+    case cmd::kPrinterSetup: state.enabled = printer_ != nullptr; break;
     case cmd::kShowToolbar:
     case cmd::kShowConnectTime:
     case cmd::kShowSystemTime:
@@ -182,6 +173,21 @@ void TMyMDIClient::ApplicationCommand(int id) {
     case cmd::kArrangeIcons: ArrangeIcons(); break;
     case cmd::kCloseAll: closeAllSubWindows(); break;
     case cmd::kAbout: About(); break;
+    case cmd::kPrinterSetup: PrinterSetup(); break;
+    case cmd::kSoundEffects: SoundEffects(); break;
+    case cmd::kKeyboardMapping: KeyboardMapping(); break;
+    case cmd::kFunctionKeys: FunctionKeys(); break;
+    case cmd::kDosSession: DosSession(); break;
+    case cmd::kTool1Run:
+    case cmd::kTool2Run:
+    case cmd::kTool3Run:
+    case cmd::kTool4Run: RunTool(id); break;
+    case cmd::kTool1Change:
+    case cmd::kTool2Change:
+    case cmd::kTool3Change:
+    case cmd::kTool4Change: ChangeTool(id); break;
+    case cmd::kHelpContents:
+    case cmd::kHelpUsing: ShowHelp(id); break;
     default: break;
   }
 }
@@ -237,8 +243,13 @@ void TMyMDIClient::ChoosePrinterFont() {
   choice.FontType = 0;
   choice.SizeMin = 0;
   choice.SizeMax = 0;
-  const std::optional<QFont> font =
-      app_.Services().ChooseFont(&frame_, FontFromLogFont(choice.Font), true);
+  QFont initial = FontFromLogFont(choice.Font);
+  if (choice.Font.FaceName.empty() && choice.Font.Height == 0) {
+    // Nothing chosen yet: printing uses the terminal font at 10 points.
+    const TelnetWindowMDIChild* session = ActiveSession();
+    initial = QFont(session ? session->Window()->TerminalFont().family() : initial.family(), 10);
+  }
+  const std::optional<QFont> font = app_.Services().ChooseFont(&frame_, initial, true);
   if (!font) return;
   const int dpi = LogicalDpi();
   const double points = font->pointSizeF() > 0 ? font->pointSizeF()

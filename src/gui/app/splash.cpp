@@ -5,14 +5,13 @@
 #include <QPainter>
 #include <QScreen>
 
-#include "app/icons.h"
+#include "app/pictures.h"
 
 namespace parlane {
 
 namespace {
 
 constexpr QSize kSplashSize{420, 240};
-constexpr int kLogoSize = 96;
 
 }  // namespace
 
@@ -44,28 +43,18 @@ void SplashScreen::mousePressEvent(QMouseEvent* event) {
 
 void SplashScreen::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  QLinearGradient sky(0, 0, 0, height());
-  sky.setColorAt(0, QColor(0, 0, 128));
-  sky.setColorAt(1, QColor(0, 0, 40));
-  p.fillRect(rect(), sky);
-  p.drawPixmap(24, (height() - kLogoSize) / 2, ProgramIcon().pixmap(kLogoSize, kLogoSize));
-  QFont title = font();
-  title.setPointSize(28);
-  title.setBold(true);
-  p.setFont(title);
-  p.setPen(QColor(255, 255, 85));
-  const int textLeft = 24 + kLogoSize + 24;
-  p.drawText(QRect(textLeft, 50, width() - textLeft, 50), Qt::AlignLeft | Qt::AlignVCenter,
-             QStringLiteral("Parlane"));
+  p.setRenderHint(QPainter::Antialiasing);
+  // The backdrop is drawn for 420 x 240; everything scales with the window.
+  const double sx = width() / double(kSplashSize.width());
+  const double sy = height() / double(kSplashSize.height());
+  PaintPicture(p, QStringLiteral("title"), rect());
+  PaintPicture(p, QStringLiteral("emblem"), QRectF(24 * sx, 52 * sy, 104 * sx, 104 * sy));
   QFont small = font();
-  small.setPointSize(10);
+  small.setPixelSize(std::max(8, int(12 * sy)));
   p.setFont(small);
-  p.setPen(QColor(192, 192, 192));
-  p.drawText(QRect(textLeft, 105, width() - textLeft, 80), Qt::AlignLeft | Qt::TextWordWrap,
-             QStringLiteral("Telnet and dial-up terminal\nZmodem and Ymodem-G\nVersion %1")
-                 .arg(QStringLiteral(PARLANE_VERSION)));
   p.setPen(QColor(85, 255, 255));
-  p.drawRect(rect().adjusted(0, 0, -1, -1));
+  p.drawText(QRectF(150 * sx, 176 * sy, 260 * sx, 20 * sy), Qt::AlignLeft | Qt::AlignVCenter,
+             QStringLiteral("Version %1").arg(QStringLiteral(PARLANE_VERSION)));
 }
 
 }  // namespace parlane

@@ -1,5 +1,7 @@
 #include "platform/qt_platform.h"
 
+#include "platform/wave_player.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QDialog>
@@ -13,9 +15,6 @@
 namespace parlane {
 
 namespace {
-
-// How long a synchronous sound (the exit sound) may hold the program up.
-constexpr int kSyncSoundLimitMs = 10000;
 
 QMessageBox::Icon ToQt(MsgIcon icon) {
   switch (icon) {
@@ -54,15 +53,6 @@ QString StartPath(const FileDialogRequest& request) {
   if (request.fileName.isEmpty()) return request.initialDir;
   if (request.initialDir.isEmpty()) return request.fileName;
   return request.initialDir + QLatin1Char('/') + request.fileName;
-}
-
-// The first sound player found on this machine, empty when there is none.
-QString SoundPlayer() {
-  for (const char* name : {"paplay", "aplay", "pw-play"}) {
-    const QString path = QStandardPaths::findExecutable(QString::fromLatin1(name));
-    if (!path.isEmpty()) return path;
-  }
-  return {};
 }
 
 }  // namespace
@@ -130,19 +120,7 @@ std::optional<QColor> QtPlatform::ChooseColor(QWidget* parent, const QColor& ini
 int QtPlatform::RunDialog(QDialog& dialog) { return dialog.exec(); }
 
 void QtPlatform::PlayWave(const QString& file, bool synchronous, bool noDefault) {
-  const QString player = SoundPlayer();
-  if (file.isEmpty() || !QFileInfo::exists(file) || player.isEmpty()) {
-    if (!noDefault) Beep();
-    return;
-  }
-  const QString path = QFileInfo(file).absoluteFilePath();
-  if (!synchronous) {
-    QProcess::startDetached(player, {path});
-    return;
-  }
-  QProcess process;
-  process.start(player, {path});
-  if (!process.waitForFinished(kSyncSoundLimitMs)) process.kill();
+  if (!PlayWaveFile(file, synchronous) && !noDefault) Beep();
 }
 
 void QtPlatform::Beep() { QApplication::beep(); }

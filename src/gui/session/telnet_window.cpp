@@ -60,6 +60,9 @@ bool TelnetWindowMDIChild::HandleCommand(int id) {
     case cmd::kTerminalSettings: window_->TerminalSettings(); return true;
     case cmd::kKeypadNumeric:
     case cmd::kKeypadApplication: window_->KeypadModeChanged(); return true;
+    case cmd::kPrintPage:
+    case cmd::kPrintSession:
+    case cmd::kPrintSelected: window_->PrintCommand(id); return true;
     default: return false;
   }
 }
@@ -81,6 +84,9 @@ bool TelnetWindowMDIChild::CommandEnabled(int id) const {
     case cmd::kTerminalSettings:
     case cmd::kKeypadNumeric:
     case cmd::kKeypadApplication: return true;
+    case cmd::kPrintPage:
+    case cmd::kPrintSession:
+    case cmd::kPrintSelected: return window_->CanPrint(id);
     default: return false;
   }
 }

@@ -34,6 +34,9 @@ class ViewBridge final : public ScreenPainter, public SessionView {
   bool AllowHostRequest(HostRequest request) override { return v_.AllowHostRequest(request); }
   std::string FrameTitle() const override { return v_.FrameTitle(); }
   void SetFrameTitle(std::string_view title) override { v_.SetFrameTitle(title); }
+  std::unique_ptr<PrinterPage> OpenAttachedPrinter() override { return v_.OpenAttachedPrinter(); }
+  void AttachedPrintingChanged(bool active) override { v_.AttachedPrintingChanged(active); }
+  void SetPrintTimer(bool running) override { v_.SetPrintTimer(running); }
 
  private:
   TelnetWindow& v_;

@@ -332,6 +332,7 @@ void TelnetWindow::focusInEvent(QFocusEvent* event) {
   session_->SetKeypadMode(app_.config.KeypadNumeric ? KeypadMode::Numeric
                                                      : KeypadMode::Application);
   UpdateStatusOnFocus();
+  RaisePrintWindow();
   ScheduleFlush();
 }
 

@@ -25,6 +25,8 @@ namespace parlane {
 struct AppContext;
 struct TelnetSessionParams;
 enum class HostRequest;
+class AttachedPrintWindow;
+class PrinterPage;
 class Session;
 class ViewBridge;
 
@@ -57,6 +59,11 @@ class TelnetWindow : public QAbstractScrollArea {
   void ChooseTextColor();
   void TerminalSettings();
   void KeypadModeChanged();
+  // Print Current Page, Print Current Session, Print Selected Text (by
+  // command id) and their enabling (print/session_print.cpp).
+  void PrintCommand(int id);
+  bool CanPrint(int id) const;
+  AttachedPrintWindow* PrintWindow() const { return printWindow_; }
   // The window is closing while it is the active one: the status bar's
   // connection panes stop describing it.
   void ClearStatus();
@@ -136,6 +143,12 @@ class TelnetWindow : public QAbstractScrollArea {
   void ActivityOff(int index);
   std::string FrameTitle() const;
   void SetFrameTitle(std::string_view title);
+  // Attached printing (print/session_print.cpp).
+  std::unique_ptr<PrinterPage> OpenAttachedPrinter();
+  void AttachedPrintingChanged(bool active);
+  void SetPrintTimer(bool running);
+  // The window gained the focus: its spooling dialog comes to the front too.
+  void RaisePrintWindow();
 
   // Set-up and geometry (terminal_view.cpp).
   void ApplyFont(const QFont& font);
@@ -210,6 +223,10 @@ class TelnetWindow : public QAbstractScrollArea {
 
   // The benchmark's end marker (PARLANE_BENCH_MARKER): when it has arrived and
   // been painted, the time is printed and the program quits.
+  // Attached printing: the spooling dialog and timer 3, made at the first job.
+  AttachedPrintWindow* printWindow_ = nullptr;
+  QTimer* printTimer_ = nullptr;
+
   QByteArray benchMarker_;
   QByteArray benchTail_;
   bool benchSeen_ = false;
