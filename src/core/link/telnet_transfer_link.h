@@ -17,7 +17,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "link/telnet_codes.h"
+#include "telnet/codes.h"
 #include "xfer/transfer_link.h"
 
 namespace parlane {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "term/cp437.h"
+#include "term/emulation.h"
 
 namespace parlane {
 
@@ -85,10 +86,8 @@ std::string RenderText(const TerminalScreen& screen, bool scrollback) {
 
 std::string RenderJson(const Interpreter& interpreter, const RecordingSession& session) {
   const TerminalScreen& s = interpreter.Screen();
-  const auto emu = static_cast<size_t>(s.Emu());
   std::string out = "{\n";
-  out += "  \"emulation\": \"" +
-         std::string(emu < 4 ? kEmulationNames[emu] : std::string_view("VT100")) + "\",\n";
+  out += "  \"emulation\": \"" + std::string(TraitsOf(s.Emu()).name) + "\",\n";
   out += "  \"rows\": " + std::to_string(s.Rows()) + ",\n";
   out += "  \"cols\": " + std::to_string(s.Columns()) + ",\n";
   out += "  \"height\": " + std::to_string(s.Height()) + ",\n";
