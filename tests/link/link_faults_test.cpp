@@ -88,6 +88,20 @@ TEST_F(Links, CancelEndsEveryWaitWithinASecond) {
   }
 }
 
+TEST_F(Links, DrainAfterACancelStillWaitsForTheSender) {
+  // A cancelled receive drops what the sender still sends until it has been
+  // quiet: those reads must not end at once.
+  FdTransferLink link(plainFds[0], plainFds[0]);
+  link.SetCancelCheck([] { return true; });
+  link.SetWaitsEndOnCancel(false);
+  std::thread sender([&] {
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(write(plainFds[1], "z", 1), 1);
+  });
+  EXPECT_EQ(link.ReadByte(5), 'z');
+  sender.join();
+}
+
 TEST_F(Links, HungUpSerialLineEndsTheWaitAtOnceWithoutSpinning) {
   SerialTransferLink link(port);
   std::thread unplug([&] {

@@ -67,7 +67,7 @@ bool BufferedTransferLink::WaitForData(int seconds) {
       std::this_thread::sleep_for(kStreamNap);
       continue;
     }
-    if (LimitExpired(start, seconds) || CancelRequested()) return false;
+    if (LimitExpired(start, seconds) || WaitCancelled()) return false;
     Pump();
     if (WaitReady(POLLIN, kWaitSliceMs) == Ready::HungUp) {
       if (FillOnce() == Fill::Data) return true;
@@ -159,7 +159,7 @@ int BufferedTransferLink::FlushWithin(int seconds) {
       outputBroken_ = true;
       break;
     }
-    if (LimitExpired(start, seconds) || CancelRequested()) return -1;
+    if (LimitExpired(start, seconds) || WaitCancelled()) return -1;
     Pump();
     if (WaitReady(POLLOUT, kWaitSliceMs) == Ready::HungUp) outputBroken_ = true;
   }
@@ -185,7 +185,7 @@ int BufferedTransferLink::SendBreak(int seconds) {
   if (Gathered()) FlushWithin(FlushLimit());
   Break(true);
   const long long start = ClockSeconds();
-  while (ClockSeconds() - start < seconds && !CancelRequested()) {
+  while (ClockSeconds() - start < seconds && !WaitCancelled()) {
     Pump();
     poll(nullptr, 0, kWaitSliceMs);
   }
