@@ -73,8 +73,8 @@ constexpr const EmulationTraits* FindEmulationKey(std::string_view key) {
 
 // The row of `emulation`; an unknown code behaves as VT100.
 constexpr const EmulationTraits& TraitsOf(Emulation emulation) {
-  const EmulationTraits* row = FindEmulation(static_cast<uint32_t>(emulation));
-  return row != nullptr ? *row : kEmulationTraits[static_cast<size_t>(Emulation::Vt100)];
+  const auto code = static_cast<uint32_t>(emulation);
+  return kEmulationTraits[code < kEmulationCount ? code : static_cast<uint32_t>(Emulation::Vt100)];
 }
 
 }  // namespace parlane
