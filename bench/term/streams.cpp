@@ -94,16 +94,71 @@ std::string LineDrawing(size_t min) {
   return s;
 }
 
+// CUP to a random place, 1 to 20 characters, EL: a screen-oriented program
+// updating fields here and there.
+std::string CursorAddressed(size_t min) {
+  Rng rng;
+  std::string s;
+  while (s.size() < min) {
+    s += "\x1b[" + std::to_string(1 + rng.Below(24)) + ";" + std::to_string(1 + rng.Below(80)) + "H" +
+         Words(rng, 1 + rng.Below(20)) + "\x1b[K";
+  }
+  return s;
+}
+
+// A rendition every 3 to 10 characters: highlighted listings, coloured
+// prompts and status lines.
+std::string DenseRenditions(size_t min) {
+  Rng rng;
+  std::string s;
+  int column = 0;
+  while (s.size() < min) {
+    switch (rng.Below(3)) {
+      case 0:
+        s += "\x1b[" + std::to_string(rng.Below(2)) + "m";
+        break;
+      case 1:
+        s += "\x1b[3" + std::to_string(rng.Below(8)) + "m";
+        break;
+      default:
+        s += "\x1b[" + std::to_string(rng.Below(2)) + ";3" + std::to_string(rng.Below(8)) + ";4" +
+             std::to_string(rng.Below(8)) + "m";
+    }
+    const size_t n = 3 + rng.Below(8);
+    s += Words(rng, n);
+    column += static_cast<int>(n);
+    if (column > 70) {
+      s += "\r\n";
+      column = 0;
+    }
+  }
+  return s;
+}
+
 }  // namespace
 
-std::vector<Stream> MakeStreams(size_t min) {
-  return {
-      {"plain text lines", Emulation::Vt100, PlainText(min)},
-      {"colour SGR text", Emulation::PcAnsi, ColourText(min)},
-      {"full-screen redraws", Emulation::Vt100, FullScreenRedraws(min)},
-      {"region scrolling", Emulation::Vt100, RegionScrolling(min)},
-      {"CP437 line drawing", Emulation::Vt100, LineDrawing(min)},
+std::vector<Stream> MakeStreams(size_t min, long only) {
+  using Make = std::string (*)(size_t);
+  struct Shape {
+    const char* name;
+    Emulation emulation;
+    Make make;
   };
+  static constexpr Shape kShapes[] = {
+      {"plain text lines", Emulation::Vt100, PlainText},
+      {"colour SGR text", Emulation::PcAnsi, ColourText},
+      {"full-screen redraws", Emulation::Vt100, FullScreenRedraws},
+      {"region scrolling", Emulation::Vt100, RegionScrolling},
+      {"CP437 line drawing", Emulation::Vt100, LineDrawing},
+      {"cursor-addressed redraws", Emulation::Vt100, CursorAddressed},
+      {"rendition every 3-10", Emulation::PcAnsi, DenseRenditions},
+  };
+  std::vector<Stream> streams;
+  for (long i = 0; i < static_cast<long>(std::size(kShapes)); ++i) {
+    const Shape& shape = kShapes[i];
+    streams.push_back({shape.name, shape.emulation, only < 0 || only == i ? shape.make(min) : std::string()});
+  }
+  return streams;
 }
 
 }  // namespace parlane::bench

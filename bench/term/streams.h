@@ -15,7 +15,8 @@ struct Stream {
   std::string bytes;
 };
 
-// Five streams of at least `minBytes` each.
-std::vector<Stream> MakeStreams(size_t minBytes);
+// Seven streams of at least `minBytes` each (only stream `only` is filled
+// when it is not negative).
+std::vector<Stream> MakeStreams(size_t minBytes, long only = -1);
 
 }  // namespace parlane::bench

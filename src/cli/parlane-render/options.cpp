@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "term/emulation.h"
+
 namespace parlane::render {
 
 namespace {
@@ -19,10 +21,7 @@ std::optional<long> ParseNumber(const std::string& s) {
 }
 
 std::optional<Emulation> ParseEmulation(const std::string& s) {
-  if (s == "tty") return Emulation::Tty;
-  if (s == "vt100") return Emulation::Vt100;
-  if (s == "pcansi") return Emulation::PcAnsi;
-  if (s == "scoansi") return Emulation::ScoAnsi;
+  if (const EmulationTraits* row = FindEmulationKey(s)) return row->id;
   return std::nullopt;
 }
 

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "link/net_address.h"
+#include "telnet/decoder.h"
+#include "telnet/options.h"
 
 namespace parlane {
 
@@ -20,9 +22,6 @@ constexpr int kConnectMs = 10000;
 constexpr int kQuietMs = 700;
 // and the settling ends after this long in any case.
 constexpr int kSettleLimitMs = 8000;
-// Options a plain client agrees the host may do: echo, suppress go-ahead.
-constexpr uint8_t kOptEcho = 1;
-constexpr uint8_t kOptSga = 3;
 
 bool SendAll(int fd, const std::vector<uint8_t>& bytes) {
   size_t done = 0;
@@ -39,46 +38,23 @@ bool SendAll(int fd, const std::vector<uint8_t>& bytes) {
   return true;
 }
 
-// A small option reader for the moments before the transfer: refuses what
-// the host asks us to do, accepts echo and suppress go-ahead from it.
-class OptionAnswerer {
+// The answers of a plain client in the moments before the transfer: refuses
+// what the host asks us to do, accepts echo and suppress go-ahead from it.
+class OptionAnswerer final : public telnet::DecoderSink {
  public:
-  void Feed(const uint8_t* bytes, size_t count, std::vector<uint8_t>& reply) {
-    for (size_t i = 0; i < count; ++i) Step(bytes[i], reply);
+  explicit OptionAnswerer(std::vector<uint8_t>& reply) : reply_(reply) {}
+  bool Data(std::span<const uint8_t> /*run*/) override { return true; }
+  void OptionRequest(uint8_t verb, uint8_t option) override {
+    using namespace telnet;
+    if (verb == kDo) reply_.insert(reply_.end(), {kIac, kWont, option});
+    if (verb == kWill) {
+      const bool accept = option == kOptEcho || option == kOptSuppressGoAhead;
+      reply_.insert(reply_.end(), {kIac, accept ? kDo : kDont, option});
+    }
   }
 
  private:
-  enum class S { Data, Iac, Verb, Sub, SubIac };
-  void Step(uint8_t b, std::vector<uint8_t>& reply) {
-    using namespace telnet;
-    switch (s_) {
-      case S::Data:
-        if (b == kIac) s_ = S::Iac;
-        break;
-      case S::Iac:
-        if (b >= kWill) {
-          verb_ = b;
-          s_ = S::Verb;
-        } else {
-          s_ = b == kSb ? S::Sub : S::Data;
-        }
-        break;
-      case S::Verb: {
-        s_ = S::Data;
-        if (verb_ == kDo) reply.insert(reply.end(), {kIac, kWont, b});
-        if (verb_ == kWill) reply.insert(reply.end(), {kIac, b == kOptEcho || b == kOptSga ? kDo : kDont, b});
-        break;
-      }
-      case S::Sub:
-        if (b == kIac) s_ = S::SubIac;
-        break;
-      case S::SubIac:
-        s_ = b == kSe ? S::Data : S::Sub;
-        break;
-    }
-  }
-  S s_ = S::Data;
-  uint8_t verb_ = 0;
+  std::vector<uint8_t>& reply_;
 };
 }  // namespace
 
@@ -133,7 +109,9 @@ int ConnectTcp(const std::string& hostPort, std::string& error) {
 bool PrepareTelnetTransfer(int fd, const std::string& command) {
   using clock = std::chrono::steady_clock;
   const auto start = clock::now();
-  OptionAnswerer answerer;
+  telnet::Decoder decoder;
+  std::vector<uint8_t> reply;
+  OptionAnswerer answerer(reply);
   uint8_t buffer[4096];
   bool heard = false;
   while (clock::now() - start < std::chrono::milliseconds(kSettleLimitMs)) {
@@ -148,20 +126,20 @@ bool PrepareTelnetTransfer(int fd, const std::string& command) {
       return false;
     }
     heard = true;
-    std::vector<uint8_t> reply;
-    answerer.Feed(buffer, static_cast<size_t>(n), reply);
+    reply.clear();
+    decoder.Feed({buffer, static_cast<size_t>(n)}, answerer);
     if (!reply.empty() && !SendAll(fd, reply)) return false;
   }
-  using namespace telnet;
-  std::vector<uint8_t> out = {kIac, kDo, kOptBinary, kIac, kWill, kOptBinary};
+  const auto binary = telnet::BinaryModeRequest(true);
+  std::vector<uint8_t> out(binary.begin(), binary.end());
   out.insert(out.end(), command.begin(), command.end());
   if (!command.empty()) out.push_back('\r');
   return SendAll(fd, out);
 }
 
 void EndTelnetTransfer(int fd) {
-  using namespace telnet;
-  SendAll(fd, {kIac, kDont, kOptBinary, kIac, kWont, kOptBinary});
+  const auto binary = telnet::BinaryModeRequest(false);
+  SendAll(fd, {binary.begin(), binary.end()});
 }
 
 }  // namespace parlane

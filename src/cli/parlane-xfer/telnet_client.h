@@ -6,8 +6,6 @@
 
 #include <string>
 
-#include "link/telnet_codes.h"
-
 namespace parlane {
 
 // A connected, non-blocking socket to HOST:PORT ("[::1]:23" for IPv6), or -1

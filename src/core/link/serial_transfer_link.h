@@ -2,18 +2,21 @@
 // over the dial-up line. Single bytes written are gathered and go out
 // together before any read, wait, purge or queue count, so that a fast line
 // is not held back by one write per byte; input is read ahead in blocks.
+//
+// A line that hangs up (carrier lost, the adapter unplugged) ends every
+// wait at once; the user's cancel ends any wait, a write held up by flow
+// control included, within a slice.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 #include "link/serial_port.h"
-#include "xfer/transfer_link.h"
+#include "xfer/buffered_link.h"
 
 namespace parlane {
 
-class SerialTransferLink final : public TransferLink {
+class SerialTransferLink final : public BufferedTransferLink {
  public:
   // The longest the end of the link waits to write out what is gathered.
   static constexpr int kCloseFlushSeconds = 5;
@@ -25,33 +28,20 @@ class SerialTransferLink final : public TransferLink {
   explicit SerialTransferLink(SerialPort& port);
   ~SerialTransferLink() override;
 
-  int ReadByte(int seconds) override;
-  int ReadAnyByte(uint8_t* place, int seconds) override;
-  int InputCount() override;
-  int WaitForInput(int seconds) override;
-  int WriteBlock(const uint8_t* bytes, size_t count, int seconds) override;
-  int WriteByte(uint8_t byte, int seconds) override;
-  int OutputCount() override;
-  int SendBreak(int seconds) override;
-  int PurgeInput() override;
-  int PurgeOutput() override;
-
-  // Writes out the gathered bytes; 0, or -1 when their time ran out.
-  int Flush() override;
-  // True once the port has been closed.
-  bool InputEnded() const override { return !port_.IsOpen(); }
+  // True once the port has been closed or the line has hung up.
+  bool InputEnded() const override { return !port_.IsOpen() || BufferedTransferLink::InputEnded(); }
 
  private:
-  bool ReadAhead();
-  bool WaitReadable(long long start, int seconds);
-  int WriteAll(const uint8_t* bytes, size_t count, int seconds);
+  long ReadSome(uint8_t* buffer, size_t capacity) override { return port_.ReadWaiting(buffer, capacity); }
+  long WriteSome(const uint8_t* bytes, size_t count) override { return port_.WriteSome({bytes, count}); }
+  int WaitDescriptor(short /*events*/) const override { return port_.Fd(); }
+  int DriverInputCount() const override { return port_.InputCount(); }
+  int DriverOutputCount() override { return port_.OutputCount(); }
+  bool PurgeDriverInput() override { return port_.PurgeInput(); }
+  bool PurgeDriverOutput() override { return port_.PurgeOutput(); }
+  void Break(bool on) override { port_.SetBreak(on); }
 
   SerialPort& port_;
-  std::vector<uint8_t> gathered_;
-  int gatherSeconds_ = 0;  // the time limit the gathered bytes were given
-  uint8_t input_[kReadAhead] = {};
-  size_t readPos_ = 0;
-  size_t endPos_ = 0;
 };
 
 }  // namespace parlane

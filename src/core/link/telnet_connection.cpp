@@ -10,8 +10,8 @@
 #include <system_error>
 #include <thread>
 
-#include "link/telnet_codes.h"
-#include "term/telnet.h"
+#include "telnet/encoder.h"
+#include "telnet/options.h"
 #include "xfer/transfer_link.h"
 
 namespace parlane {
@@ -252,12 +252,7 @@ void TelnetConnection::HandleClose() {
 }
 
 int TelnetConnection::SendData(std::span<const uint8_t> bytes) {
-  std::vector<uint8_t> doubled;
-  doubled.reserve(bytes.size() + 8);
-  for (uint8_t b : bytes) {
-    doubled.push_back(b);
-    if (b == telnet::kIac) doubled.push_back(telnet::kIac);
-  }
+  const std::vector<uint8_t> doubled = telnet::DoubleIac(bytes);
   const int result = SendBytes(doubled);
   // The echo goes through the session's Telnet interpreter, where a lone
   // 255 would start a command and swallow what follows: echo it doubled so

@@ -15,14 +15,14 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
-#include "link/telnet_codes.h"
-#include "xfer/transfer_link.h"
+#include "telnet/codes.h"
+#include "telnet/decoder.h"
+#include "xfer/buffered_link.h"
 
 namespace parlane {
 
-class TelnetTransferLink final : public TransferLink {
+class TelnetTransferLink final : public BufferedTransferLink, private telnet::DecoderSink {
  public:
   static constexpr size_t kReceiveBufferSize = 4096;
   // Every wait of this link, whatever the protocol's own time limit.
@@ -37,48 +37,31 @@ class TelnetTransferLink final : public TransferLink {
   explicit TelnetTransferLink(int fd, TelnetBinaryState binary = {});
   ~TelnetTransferLink() override;
 
-  int ReadByte(int seconds) override;
-  int ReadAnyByte(uint8_t* place, int seconds) override;
-  int InputCount() override;
-  int WaitForInput(int seconds) override;
-  int WriteBlock(const uint8_t* bytes, size_t count, int seconds) override;
-  int WriteByte(uint8_t byte, int seconds) override;
-  int OutputCount() override;
-  int SendBreak(int seconds) override;
-  int PurgeInput() override;
-  int PurgeOutput() override;
-
-  // Writes out gathered bytes; 0, or -1 if they could not be sent in time.
-  int Flush() override;
   // True once the peer has closed the connection.
-  bool InputEnded() const override { return peerClosed_; }
   bool PeerClosed() const { return peerClosed_; }
   TelnetBinaryState BinaryState() const { return binary_; }
 
  private:
-  enum class In { Data, Iac, Verb, Sub, SubIac, AfterCr };
+  long ReadSome(uint8_t* buffer, size_t capacity) override;
+  long WriteSome(const uint8_t* bytes, size_t count) override;
+  int WaitDescriptor(short /*events*/) const override { return fd_; }
+  size_t DecodeInput(uint8_t* bytes, size_t count) override;
+  telnet::EncodeRules ByteFraming() const override { return {true, !binary_.weSendBinary}; }
+  telnet::EncodeRules BlockFraming() const override { return {false, !binary_.weSendBinary}; }
+  int DriverOutputCount() override;
+  // Only what this link has read is dropped; the socket is left alone.
+  bool PurgeDriverInput() override { return true; }
 
-  // A subnegotiation longer than this is taken for garbage and ended.
-  static constexpr size_t kMaxSubnegotiation = 512;
-
-  bool ReceiveOnce();
-  bool FillBuffer(int seconds);
-  bool Decode(uint8_t raw, uint8_t& out);
-  void NoteOption(uint8_t verb, uint8_t option);
-  void QueueOut(uint8_t byte);
-  int SendAll(const uint8_t* bytes, size_t count, int seconds);
-  bool WaitFor(short events, long long start, int seconds);
+  // The decoded stream: data is packed at the front of the block it came
+  // from; the host's BINARY answers are remembered.
+  bool Data(std::span<const uint8_t> run) override;
+  void OptionRequest(uint8_t verb, uint8_t option) override;
 
   int fd_;
   TelnetBinaryState binary_;
-  uint8_t buffer_[kReceiveBufferSize] = {};
-  size_t readPos_ = 0;
-  size_t endPos_ = 0;
-  In inState_ = In::Data;
-  uint8_t verb_ = 0;
-  size_t subLength_ = 0;
   bool peerClosed_ = false;
-  std::vector<uint8_t> gathered_;
+  telnet::Decoder decoder_;
+  uint8_t* decodeOut_ = nullptr;
 };
 
 }  // namespace parlane

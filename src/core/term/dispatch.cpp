@@ -60,17 +60,17 @@ TerminalScreen::EraseMode ToEraseMode(int p) { return static_cast<TerminalScreen
 int Interpreter::CountParam() const { return seq_.SlotCount() == 1 ? 1 : seq_.Param(1); }
 
 void Interpreter::Dispatch() {
-  switch (emulation_) {
-    case Emulation::Vt100:
+  switch (TraitsOf(emulation_).dispatch) {
+    case DispatchTable::Vt100:
       DispatchVt100(seq_.FinalByte());
       break;
-    case Emulation::PcAnsi:
+    case DispatchTable::PcAnsi:
       DispatchPcAnsi(seq_.FinalByte());
       break;
-    case Emulation::ScoAnsi:
+    case DispatchTable::ScoAnsi:
       DispatchSco(seq_.FinalByte());
       break;
-    case Emulation::Tty:
+    case DispatchTable::None:
       break;  // the emulation was changed in the middle of a sequence
   }
 }

@@ -34,6 +34,22 @@ std::string_view StateName(InterpreterState state) {
   return index < kNames.size() ? kNames[index] : "Ground";
 }
 
+InterpreterState Interpreter::State() const {
+  switch (telnet_.CurrentState()) {
+    case telnet::Decoder::State::Data:
+      return state_;
+    case telnet::Decoder::State::Command:
+      return InterpreterState::TelnetCommand;
+    case telnet::Decoder::State::Option:
+      return InterpreterState::TelnetOption;
+    case telnet::Decoder::State::SubOption:
+    case telnet::Decoder::State::Sub:
+    case telnet::Decoder::State::SubIac:
+      break;
+  }
+  return InterpreterState::TelnetSubnegotiation;
+}
+
 Interpreter::Interpreter(TerminalScreen& screen, SessionHooks& hooks, InterpreterOptions options)
     : screen_(screen), hooks_(hooks), options_(options) {}
 
@@ -84,7 +100,13 @@ void Interpreter::Run(const uint8_t* data, size_t size, uint8_t* writable) {
   table_ = &GroundTable(emulation_, options_.telnet);
   const uint8_t* p = data;
   const uint8_t* end = data + size;
+  block_end_ = end;
   while (p < end) {
+    if (telnet_.InCommand()) {
+      // A Telnet command, begun in an earlier block or at an IAC in Ground.
+      p += telnet_.FeedCommand({p, static_cast<size_t>(end - p)}, telnet_sink_);
+      continue;
+    }
     switch (state_) {
       case InterpreterState::Ground:
         p += GroundRun(p, end, writable != nullptr ? writable + (p - data) : nullptr);
@@ -99,18 +121,9 @@ void Interpreter::Run(const uint8_t* data, size_t size, uint8_t* writable) {
         PrinterByte(*p++);
         break;
       case InterpreterState::TelnetCommand:
-        TelnetCommandByte(*p++);
-        if (state_ == InterpreterState::Ground && p[-1] == telnet::kIac) {
-          // IAC IAC: one data byte 255, shown without script or control handling.
-          screen_.WriteGlyph(telnet::kIac, {p, static_cast<size_t>(end - p)});
-          screen_.PadToCursor();
-        }
-        break;
       case InterpreterState::TelnetOption:
-        TelnetOptionByte(*p++);
-        break;
       case InterpreterState::TelnetSubnegotiation:
-        TelnetSubnegotiationByte(*p++);
+        state_ = InterpreterState::Ground;  // only the decoder holds these
         break;
     }
   }
@@ -175,8 +188,9 @@ void Interpreter::ControlByte(ByteClass cls, const uint8_t* p, const uint8_t* en
       StartSequence(cls == ByteClass::Csi);
       break;
     case ByteClass::Iac:
-      state_ = InterpreterState::TelnetCommand;
-      break;
+      screen_.PadToCursor();
+      telnet_.FeedCommand({p, 1}, telnet_sink_);
+      return;
   }
   screen_.PadToCursor();
 }
@@ -187,7 +201,7 @@ void Interpreter::StartSequence(bool csi) {
 }
 
 const uint8_t* Interpreter::EscapeRun(const uint8_t* p, const uint8_t* end) {
-  const bool designation = emulation_ == Emulation::Vt100 || emulation_ == Emulation::ScoAnsi;
+  const bool designation = TraitsOf(emulation_).charsets;
   const EscapeCollector::Step step = seq_.Collect(p, end, designation);
   if (step != EscapeCollector::Step::Continue) EndSequence(step);
   return p;
@@ -244,54 +258,35 @@ void Interpreter::PrinterByte(uint8_t b) {
 
 // ---- Telnet ----
 
-void Interpreter::TelnetCommandByte(uint8_t b) {
-  switch (b) {
-    case telnet::kSb:
-      telnet_verb_ = b;
-      sub_option_ = 0;
-      state_ = InterpreterState::TelnetSubnegotiation;
-      return;
-    case telnet::kWill:
-    case telnet::kWont:
-    case telnet::kDo:
-    case telnet::kDont:
-      telnet_verb_ = b;
-      state_ = InterpreterState::TelnetOption;
-      return;
-    default:
-      // IAC IAC (shown by the caller), NOP, data mark, go-ahead, a stray SE.
-      state_ = InterpreterState::Ground;
-      return;
+bool Interpreter::TelnetSink::Data(std::span<const uint8_t> run) {
+  // IAC IAC: one data byte 255, shown without script or control handling.
+  const uint8_t* next = run.data() + run.size();
+  owner_.screen_.WriteGlyph(telnet::kIac, {next, static_cast<size_t>(owner_.block_end_ - next)});
+  owner_.screen_.PadToCursor();
+  return true;
+}
+
+void Interpreter::TelnetSink::OptionRequest(uint8_t verb, uint8_t option) {
+  owner_.telnet_options_.NoteRequest(verb, option);
+  if (const auto reply = telnet::OptionReply(verb, option)) owner_.SendRaw(*reply);
+  if (verb == telnet::kDo && option == telnet::kOptNaws) {
+    owner_.SendRaw(telnet::WindowSizeReport(owner_.screen_.Columns(), owner_.screen_.Height()));
   }
 }
 
-void Interpreter::TelnetOptionByte(uint8_t option) {
-  state_ = InterpreterState::Ground;
-  telnet_options_.NoteRequest(telnet_verb_, option);
-  if (const auto reply = telnet::OptionReply(telnet_verb_, option)) SendRaw(*reply);
-  if (telnet_verb_ == telnet::kDo && option == telnet::kOptNaws) {
-    SendRaw(telnet::WindowSizeReport(screen_.Columns(), screen_.Height()));
-  }
-}
-
-void Interpreter::TelnetSubnegotiationByte(uint8_t b) {
-  if (sub_option_ == 0) {
-    sub_option_ = b;
-    return;
-  }
-  if (b != telnet::kSe) return;
-  state_ = InterpreterState::Ground;
+void Interpreter::TelnetSink::Subnegotiation(uint8_t option, std::span<const uint8_t> /*payload*/) {
   std::string_view answer;
-  if (sub_option_ == telnet::kOptTerminalType) {
-    answer = telnet::TerminalTypeName(screen_.Emu());
-  } else if (sub_option_ == telnet::kOptTerminalSpeed) {
+  if (option == telnet::kOptTerminalType) {
+    answer = TraitsOf(owner_.screen_.Emu()).telnetType;
+  } else if (option == telnet::kOptTerminalSpeed) {
     answer = telnet::kTerminalSpeedText;
   } else {
     return;
   }
-  SendRaw(telnet::SubnegotiationHead(sub_option_));
-  SendRaw({reinterpret_cast<const uint8_t*>(answer.data()), answer.size()});
-  SendRaw(telnet::kSubnegotiationEnd);
+  // Three sends: head, text, end.
+  owner_.SendRaw(telnet::SubnegotiationHead(option));
+  owner_.SendRaw({reinterpret_cast<const uint8_t*>(answer.data()), answer.size()});
+  owner_.SendRaw(telnet::kSubnegotiationEnd);
 }
 
 }  // namespace parlane

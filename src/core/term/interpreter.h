@@ -11,10 +11,12 @@
 #include <string_view>
 #include <vector>
 
+#include "term/emulation.h"
 #include "term/parser.h"
 #include "term/screen.h"
 #include "term/session_hooks.h"
-#include "term/telnet.h"
+#include "telnet/decoder.h"
+#include "telnet/options.h"
 
 namespace parlane {
 
@@ -49,9 +51,12 @@ class Interpreter {
   void Process(std::span<const uint8_t> block);
   void Process(std::string_view text);
 
-  InterpreterState State() const { return state_; }
+  InterpreterState State() const;
   // Cancel of attached printing: back to normal display at once.
-  void ReturnToGround() { state_ = InterpreterState::Ground; }
+  void ReturnToGround() {
+    state_ = InterpreterState::Ground;
+    telnet_.Reset();
+  }
 
   bool IsTelnet() const { return options_.telnet; }
   // What the host has agreed to (TRANSMIT-BINARY each way, NAWS).
@@ -71,9 +76,17 @@ class Interpreter {
   void EndSequence(EscapeCollector::Step step);
   bool TransferDetectByte(uint8_t b);  // true: the rest of the block is dropped
   void PrinterByte(uint8_t b);
-  void TelnetCommandByte(uint8_t b);
-  void TelnetOptionByte(uint8_t b);
-  void TelnetSubnegotiationByte(uint8_t b);
+  // The Telnet commands in the stream: the decoder hands them here.
+  class TelnetSink final : public telnet::DecoderSink {
+   public:
+    explicit TelnetSink(Interpreter& owner) : owner_(owner) {}
+    bool Data(std::span<const uint8_t> run) override;
+    void OptionRequest(uint8_t verb, uint8_t option) override;
+    void Subnegotiation(uint8_t option, std::span<const uint8_t> payload) override;
+
+   private:
+    Interpreter& owner_;
+  };
   void StartSequence(bool csi);
   void DrainEcho() {
     if (!echo_.empty()) DrainEchoQueue();
@@ -104,8 +117,9 @@ class Interpreter {
   InterpreterState state_ = InterpreterState::Ground;
   EscapeCollector seq_;
   int transfer_count_ = 0;
-  uint8_t telnet_verb_ = 0;
-  uint8_t sub_option_ = 0;
+  telnet::Decoder telnet_{{.stripNulAfterCr = false, .loneSeEndsSubnegotiation = true, .maxSubnegotiation = 0}};
+  TelnetSink telnet_sink_{*this};
+  const uint8_t* block_end_ = nullptr;  // the end of the block being run
   telnet::OptionState telnet_options_;
   bool script_running_ = false;
   // Re-entry from the local echo of a reply.

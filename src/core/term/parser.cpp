@@ -1,5 +1,7 @@
 #include "term/parser.h"
 
+#include "term/emulation.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -21,11 +23,12 @@ constexpr ByteClassTable MakeTable(Emulation emulation, bool telnet) {
   t[kLf] = ByteClass::LineFeed;
   t[kFf] = ByteClass::FormFeed;
   t[kCr] = ByteClass::Return;
-  const bool charsets = emulation == Emulation::Vt100 || emulation == Emulation::ScoAnsi;
+  const EmulationTraits& traits = TraitsOf(emulation);
+  const bool charsets = traits.charsets;
   t[kSo] = charsets ? ByteClass::ShiftOut : ByteClass::Ignore;
   t[kSi] = charsets ? ByteClass::ShiftIn : ByteClass::Ignore;
   t[kCan] = ByteClass::Cancel;
-  if (emulation != Emulation::Tty) {
+  if (traits.escapes) {
     t[kEsc] = ByteClass::Escape;
     t[kCsi] = ByteClass::Csi;
   }
@@ -33,12 +36,17 @@ constexpr ByteClassTable MakeTable(Emulation emulation, bool telnet) {
   return t;
 }
 
-constexpr std::array<ByteClassTable, 8> kTables = {
-    MakeTable(Emulation::Tty, false),    MakeTable(Emulation::Tty, true),
-    MakeTable(Emulation::Vt100, false),  MakeTable(Emulation::Vt100, true),
-    MakeTable(Emulation::PcAnsi, false), MakeTable(Emulation::PcAnsi, true),
-    MakeTable(Emulation::ScoAnsi, false), MakeTable(Emulation::ScoAnsi, true),
-};
+// Two tables (plain and Telnet) per emulation, in the order of its code.
+constexpr std::array<ByteClassTable, kEmulationCount * 2> MakeTables() {
+  std::array<ByteClassTable, kEmulationCount * 2> tables{};
+  for (size_t i = 0; i < kEmulationCount; ++i) {
+    tables[i * 2] = MakeTable(kEmulationTraits[i].id, false);
+    tables[i * 2 + 1] = MakeTable(kEmulationTraits[i].id, true);
+  }
+  return tables;
+}
+
+constexpr auto kTables = MakeTables();
 
 bool IsIntermediate(uint8_t b) {
   return b == '[' || b == '?' || b == '#' || b == '=' || b == '(' || b == ')';
@@ -47,8 +55,8 @@ bool IsIntermediate(uint8_t b) {
 }  // namespace
 
 const ByteClassTable& GroundTable(Emulation emulation, bool telnet) {
-  auto index = static_cast<size_t>(emulation);
-  if (index > 3) index = 1;  // an unknown code behaves as VT100
+  // An unknown code behaves as VT100.
+  const auto index = static_cast<size_t>(TraitsOf(emulation).id);
   return kTables[index * 2 + (telnet ? 1 : 0)];
 }
 

@@ -6,6 +6,7 @@
 #include "term/cp437.h"
 #include "util/hex.h"
 #include "util/json.h"
+#include "term/emulation.h"
 
 namespace parlane {
 
@@ -72,7 +73,6 @@ std::string RenderText(const TerminalScreen& screen, bool scrollback) {
 
 std::string RenderJson(const Interpreter& interpreter, const RecordingSession& session) {
   const TerminalScreen& s = interpreter.Screen();
-  const auto emu = static_cast<size_t>(s.Emu());
   json::Array lines;
   lines.reserve(static_cast<size_t>(s.Capacity()));
   for (int r = 0; r < s.Capacity(); ++r) {
@@ -84,7 +84,7 @@ std::string RenderJson(const Interpreter& interpreter, const RecordingSession& s
   for (const RecordedSend& send : session.sent)
     sent.emplace_back(json::Object{{"raw", send.raw}, {"hex", ToHex(send.bytes)}});
   const json::Value doc(json::Object{
-      {"emulation", emu < 4 ? kEmulationNames[emu] : std::string_view("VT100")},
+      {"emulation", std::string_view(TraitsOf(s.Emu()).name)},
       {"rows", s.Rows()},
       {"cols", s.Columns()},
       {"height", s.Height()},

@@ -1,6 +1,8 @@
 // The store, printing and line feeds of the screen buffer.
 #include "term/screen.h"
 
+#include "term/emulation.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -137,10 +139,8 @@ void TerminalScreen::Designate(CharsetSlot slot, bool lineDrawing) {
 }
 
 void TerminalScreen::UpdateMapping() {
-  const Emulation emu = Emu();
-  mapping_ = (emu == Emulation::ScoAnsi && high_bit_) ||
-             ((emu == Emulation::Vt100 || emu == Emulation::ScoAnsi) &&
-              LineDrawing(ActiveCharset()));
+  const EmulationTraits& traits = TraitsOf(Emu());
+  mapping_ = (traits.highBit && high_bit_) || (traits.charsets && LineDrawing(ActiveCharset()));
 }
 
 void TerminalScreen::SetOptions(const TerminalOptions& options) {
@@ -152,9 +152,9 @@ void TerminalScreen::SetOptions(const TerminalOptions& options) {
 // ---- printing ----
 
 uint8_t TerminalScreen::MapGlyph(uint8_t byte) const {
-  const Emulation emu = Emu();
-  if (emu == Emulation::ScoAnsi && high_bit_) byte = static_cast<uint8_t>(byte + 0x80);
-  if ((emu == Emulation::Vt100 || emu == Emulation::ScoAnsi) && LineDrawing(ActiveCharset())) {
+  const EmulationTraits& traits = TraitsOf(Emu());
+  if (traits.highBit && high_bit_) byte = static_cast<uint8_t>(byte + 0x80);
+  if (traits.charsets && LineDrawing(ActiveCharset())) {
     byte = LineDrawingGlyph(byte);
   }
   return byte;

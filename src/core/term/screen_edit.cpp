@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "term/emulation.h"
 #include "term/screen.h"
 
 namespace parlane {
@@ -32,7 +33,7 @@ void TerminalScreen::Tab() {
 void TerminalScreen::Backspace() {
   if (cursor_.col == 0) return;
   --cursor_.col;
-  if (Emu() != Emulation::PcAnsi) return;
+  if (!TraitsOf(Emu()).backspaceErases) return;
   RowPtr(cursor_.row)[cursor_.col] = kSpace;
   painter_.CellsDrawn(cursor_.row, cursor_.col, 1);
 }
@@ -48,16 +49,15 @@ void TerminalScreen::ClearFromTop(uint8_t attr, int used) {
 
 void TerminalScreen::FormFeed() {
   const int last = std::min(top_ + ClearHeight() - 1, capacity_ - 1);
-  switch (Emu()) {
-    case Emulation::Vt100:
+  switch (TraitsOf(Emu()).erase) {
+    case EraseStyle::Vt:
       ClearFromTop(kAttrNormal, 0);
       break;
-    case Emulation::PcAnsi:
-    case Emulation::ScoAnsi:
+    case EraseStyle::Pc:
       ClearFromTop(attr_, cols_);
       SetCurrentBackground(kAnsiPalette[attr_ & 7]);
       break;
-    case Emulation::Tty:
+    case EraseStyle::Plain:
       for (int r = top_; r <= last; ++r) std::memset(RowPtr(r), kSpace, static_cast<size_t>(cols_));
       break;
   }

@@ -56,8 +56,15 @@ class TransferLink {
   virtual bool InputEnded() const { return false; }
 
   // The cancel check: true once the user has asked to cancel the transfer.
+  // Links consult it in every wait, their destructor's final flush included,
+  // so what it refers to must outlive the link.
   bool CancelRequested() const { return cancelCheck_ ? cancelCheck_() : false; }
   void SetCancelCheck(std::function<bool()> check) { cancelCheck_ = std::move(check); }
+  // Whether the link's own waits end at once when the user has cancelled
+  // (on by default). The drain after a cancelled receive turns it off, as it
+  // reads on until the sender has been quiet for a while.
+  void SetWaitsEndOnCancel(bool on) { waitsEndOnCancel_ = on; }
+  bool WaitCancelled() const { return waitsEndOnCancel_ && CancelRequested(); }
 
   // The display hook: called between the slices of every wait (the GUI
   // processes its pending events there). Implementations call Pump(), which
@@ -83,6 +90,7 @@ class TransferLink {
 
  private:
   std::function<bool()> cancelCheck_;
+  bool waitsEndOnCancel_ = true;
   std::function<void()> pump_;
   std::chrono::steady_clock::time_point lastPump_{};
 };

@@ -59,6 +59,7 @@ TransferResult RunTransfer(TransferProtocol& protocol, TransferDirection directi
       link.PurgeInput();
       if (cancelled) {
         progress.SetStatus("Cancelling - Please wait...");
+        link.SetWaitsEndOnCancel(false);
         for (int dropped = 0; dropped < kDrainLimitBytes && link.ReadByte(kDrainByteSeconds) >= 0; ++dropped) {
         }
       }

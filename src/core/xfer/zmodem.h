@@ -1,6 +1,7 @@
 // Zmodem batch receive and send over a TransferLink. `Zmodem` runs on the
 // serial link; `TelnetZmodem` differs only in its time limits, its captions
-// and the doubling of 255 on the wire.
+// and the doubling of 255 on the wire. A batch is run by a ZmodemReceiver or
+// a ZmodemSender, each holding only its own side's state.
 #pragma once
 
 #include <array>
@@ -14,8 +15,8 @@
 
 namespace parlane {
 
-class Zmodem : public TransferProtocol {
- public:
+// The limits both sides of Zmodem keep.
+struct ZmodemLimits {
   // Consecutive errors while receiving one file that end the transfer.
   static constexpr int kErrorLimit = 20;
   // Attempts of the receiver's batch start before it gives up on the sender.
@@ -36,19 +37,39 @@ class Zmodem : public TransferProtocol {
   static constexpr int kJunkLimit = 3;
   // Zmodem positions are 32 bits on the wire.
   static constexpr int64_t kMaxFileSize = 0xFFFFFFFFll;
+};
 
-  Zmodem(TransferLink& link, TransferDisplay& display, TransferOptions options,
-         const ZmodemTiming& timing = kSerialTiming);
+// What each side works with: the link, the progress display, the options
+// and the frame layer of the protocol that runs it.
+class ZmodemSide : public ZmodemLimits {
+ protected:
+  ZmodemSide(TransferLink& link, TransferProgress& progress, const TransferOptions& options,
+             ZmodemFrames& frames)
+      : link_(link), progress_(progress), options_(options), frames_(frames) {}
+  void FileDone(const std::string& name) {
+    if (options_.fileDone) options_.fileDone(name);
+  }
 
-  int SendFiles(const std::vector<std::string>& files) override;
-  int ReceiveFiles() override;
-  int FailureCode() const override { return -1; }
-  std::string_view Caption(TransferDirection direction) const override;
+  TransferLink& link_;
+  TransferProgress& progress_;
+  const TransferOptions& options_;
+  ZmodemFrames& frames_;
+  FilePtr file_;
+  int64_t fileSize_ = -1;
+  std::array<uint8_t, kBlockSize + 6> buffer_{};
+};
 
-  ZmodemFrames& Frames() { return frames_; }
+// The receiving side (zmodem_receive.cpp): the batch start, one file at a
+// time, the ending handshake.
+class ZmodemReceiver : private ZmodemSide {
+ public:
+  ZmodemReceiver(TransferLink& link, TransferProgress& progress, const TransferOptions& options,
+                 ZmodemFrames& frames)
+      : ZmodemSide(link, progress, options, frames) {}
+  // 0 when the batch ended well, -1 otherwise.
+  int Run();
 
  private:
-  // Receiving (zmodem_receive.cpp).
   int BatchStart();
   int ReceiveFile();
   int OpenFileForReceive(int64_t& resume);
@@ -61,7 +82,23 @@ class Zmodem : public TransferProtocol {
   void EndingHandshake();
   int FailReceive();
 
-  // Sending (zmodem_send.cpp).
+  size_t infoLength_ = 0;
+  std::array<uint8_t, ZmodemFrames::kAttentionCapacity + 1> attention_{};
+  int receiverHeaderType_ = zm::ZRINIT;
+  int errors_ = 0;
+};
+
+// The sending side (zmodem_send.cpp): the receiver's ZRINIT, each file's
+// offer and data phase, the batch end.
+class ZmodemSender : private ZmodemSide {
+ public:
+  ZmodemSender(TransferLink& link, TransferProgress& progress, const TransferOptions& options,
+               ZmodemFrames& frames)
+      : ZmodemSide(link, progress, options, frames) {}
+  // 0 when every file was sent or skipped, -1 otherwise.
+  int Run(const std::vector<std::string>& files);
+
+ private:
   int WaitForReceiverInit();
   int SendFile(const std::string& path);
   int OfferFile(const std::string& name);
@@ -74,16 +111,6 @@ class Zmodem : public TransferProtocol {
   void EndBatch();
   int CloseAndFail();
 
-  ZmodemFrames frames_;
-  FilePtr file_;
-  int64_t fileSize_ = -1;
-  std::array<uint8_t, kBlockSize + 6> buffer_{};
-  size_t infoLength_ = 0;
-  std::array<uint8_t, ZmodemFrames::kAttentionCapacity + 1> attention_{};
-  int receiverHeaderType_ = zm::ZRINIT;
-  int errors_ = 0;
-
-  // Sender state.
   int64_t sendPosition_ = 0;
   int64_t lastSync_ = 0;
   int64_t lastAck_ = 0;
@@ -94,6 +121,22 @@ class Zmodem : public TransferProtocol {
   int64_t window_ = 0;
   int64_t lastCrcPosition_ = -1;
   uint32_t lastCrc_ = 0;
+};
+
+class Zmodem : public TransferProtocol, public ZmodemLimits {
+ public:
+  Zmodem(TransferLink& link, TransferDisplay& display, TransferOptions options,
+         const ZmodemTiming& timing = kSerialTiming);
+
+  int SendFiles(const std::vector<std::string>& files) override;
+  int ReceiveFiles() override;
+  int FailureCode() const override { return -1; }
+  std::string_view Caption(TransferDirection direction) const override;
+
+  ZmodemFrames& Frames() { return frames_; }
+
+ private:
+  ZmodemFrames frames_;
 };
 
 class TelnetZmodem : public Zmodem {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "xfer/crc.h"
+#include "xfer/zmodem_header.h"
 
 namespace parlane {
 
@@ -16,11 +17,6 @@ namespace {
 constexpr int kHexTrailerSeconds = 1;
 // A byte after a CAN before a header is waited for this long.
 constexpr int kAfterCancelSeconds = 1;
-// The top-bit variants of "*" and CR that a 7-bit line may deliver.
-constexpr int kZPADHigh = 170;
-constexpr int kCRHigh = 141;
-
-bool IsFlowControl(int c) { return c == 17 || c == 19 || c == 145 || c == 147; }
 
 // Bytes that ReadEscaped does not return as they are (without control
 // escaping): ZDLE and the flow-control bytes it skips.
@@ -76,124 +72,53 @@ int ZmodemFrames::ReceiveHeader(int seconds) {
   return result;
 }
 
-// Steps 3 to 8 of header reception: hunt for ZPAD ZDLE and a format letter,
-// counting garbage and runs of CAN.
+// Reads bytes into the header reader, each with the limit its place in the
+// header calls for, and turns what it makes into the frame layer's codes.
 int ZmodemFrames::ParseHeader(int seconds) {
-  int budget = kGarbageBudget;
-  int cancels = 0;
-  int c = 0;
-  bool redispatch = false;
-  for (;;) {
-    if (!redispatch) {
-      c = link_.ReadByte(seconds);
-      if (c < 0) return kTimeout;
+  HeaderReader reader(send_.escapeControl);
+  HeaderReader::Result r;
+  do {
+    int limit = seconds;
+    switch (reader.NextWait()) {
+      case HeaderReader::Wait::Hunt:
+        break;
+      case HeaderReader::Wait::Frame:
+        limit = timing_.read;
+        break;
+      case HeaderReader::Wait::AfterCancel:
+        limit = kAfterCancelSeconds;
+        break;
+      case HeaderReader::Wait::Trailer:
+        limit = kHexTrailerSeconds;
+        break;
     }
-    redispatch = false;
-    if (c == kCAN) {
-      bool done = false;
-      const int r = HandleCancelByte(cancels, budget, done);
-      if (done) return r;
-      continue;
-    }
-    if (c == kZPAD || c == kZPADHigh) {
-      cancels = 0;
-      int d;
-      do {
-        d = ReadSevenBit();
-      } while (d == kZPAD);
-      if (d == kTimeout) return kTimeout;
-      if (d == kZDLE) {
-        d = ReadSevenBit();
-        if (d == kTimeout) return kTimeout;
-        if (d == kCAN) {
-          c = kCAN;
-          redispatch = true;
-          continue;
-        }
-        if (d == kBin16 || d == kHex || d == kBin32) {
-          receiveCrc32_ = (d == kBin32);
-          const int r = d == kHex ? ReceiveHexHeaderBody() : ReceiveBinaryHeaderBody(d == kBin32);
-          rxPosition_ = rxHeader_.Position();
-          return r;
-        }
-      }
-    }
-    // Garbage.
-    if (--budget <= 0) return kNoFrame;
-    cancels = 0;
-  }
-}
+    const int c = link_.ReadByte(limit);
+    r = c < 0 ? reader.TimedOut() : reader.Feed(static_cast<uint8_t>(c));
+  } while (r.kind == HeaderReader::Result::Kind::More);
 
-// A CAN outside a frame: five in a row cancel; the byte after one is looked
-// at with a short limit.
-int ZmodemFrames::HandleCancelByte(int& cancels, int& budget, bool& done) {
-  done = true;
-  if (++cancels >= kCancelRun) return ZCAN;
-  const int d = link_.ReadByte(kAfterCancelSeconds);
-  done = false;
-  if (d < 0) return 0;
-  if (d == kCAN) {
-    if (++cancels >= kCancelRun) {
-      done = true;
+  if (reader.BodyStarted()) receiveCrc32_ = reader.BodyCrc32();
+  using Kind = HeaderReader::Result::Kind;
+  if (r.kind == Kind::Frame || r.kind == Kind::BadCrc) {
+    rxHeader_ = r.header;
+    rxPosition_ = rxHeader_.Position();
+  }
+  switch (r.kind) {
+    case Kind::Frame:
+      return r.type;
+    case Kind::Cancelled:
       return ZCAN;
-    }
-    return 0;
+    case Kind::NoFrame:
+      return kNoFrame;
+    case Kind::TimedOut:
+      return kTimeout;
+    case Kind::BadCrc:
+      progress_.ShowStatus("Bad CRC");
+      return kError;
+    case Kind::Garbled:
+    case Kind::More:
+      break;
   }
-  if (d == ZCRCW && link_.ReadByte(kAfterCancelSeconds) < 0) {
-    done = true;
-    return kError;
-  }
-  if (--budget <= 0) {
-    done = true;
-    return kNoFrame;
-  }
-  cancels = 0;
-  return 0;
-}
-
-int ZmodemFrames::ReceiveBinaryHeaderBody(bool crc32) {
-  uint8_t bytes[9];
-  const size_t count = crc32 ? 9 : 7;
-  for (size_t i = 0; i < count; ++i) {
-    const int c = ReadEscaped();
-    if (!IsData(c)) return c;
-    bytes[i] = static_cast<uint8_t>(c);
-  }
-  for (int i = 0; i < 4; ++i) rxHeader_.b[i] = bytes[1 + i];
-  bool good;
-  if (crc32) {
-    Crc32 crc;
-    crc.Update(std::span<const uint8_t>(bytes, count));
-    good = crc.Value() == Crc32::kResidue;
-  } else {
-    Crc16 crc;
-    crc.Update(std::span<const uint8_t>(bytes, count));
-    good = crc.Value() == 0;
-  }
-  if (!good) {
-    progress_.ShowStatus("Bad CRC");
-    return kError;
-  }
-  return bytes[0];
-}
-
-int ZmodemFrames::ReceiveHexHeaderBody() {
-  uint8_t bytes[7];
-  for (uint8_t& b : bytes) {
-    const int c = ReadHexByte();
-    if (c < 0) return c;
-    b = static_cast<uint8_t>(c);
-  }
-  for (int i = 0; i < 4; ++i) rxHeader_.b[i] = bytes[1 + i];
-  Crc16 crc;
-  crc.Update(bytes);
-  if (crc.Value() != 0) {
-    progress_.ShowStatus("Bad CRC");
-    return kError;
-  }
-  const int c = link_.ReadByte(kHexTrailerSeconds);
-  if (c == kCR || c == kCRHigh) link_.ReadByte(kHexTrailerSeconds);
-  return bytes[0];
+  return r.type;
 }
 
 void ZmodemFrames::ReportHeader(int result) {
@@ -208,66 +133,14 @@ void ZmodemFrames::ReportHeader(int result) {
   }
 }
 
-int ZmodemFrames::ReadSevenBit() {
-  for (;;) {
-    int c = link_.ReadByte(timing_.read);
-    if (c < 0) return kTimeout;
-    c &= 0x7F;
-    if (c == kXON || c == kXOFF) continue;
-    if (c == '\n' || c == kCR || c == kZDLE) return c;
-    if (send_.escapeControl && (c & 0x60) == 0) continue;
-    return c;
-  }
-}
-
-int ZmodemFrames::ReadHexByte() {
-  const int hi = ReadSevenBit();
-  if (hi < 0) return hi;
-  const int lo = ReadSevenBit();
-  if (lo < 0) return lo;
-  const int h = HexDigitValue(static_cast<uint8_t>(hi));
-  const int l = HexDigitValue(static_cast<uint8_t>(lo));
-  if (h < 0 || l < 0) return kError;
-  return (h << 4) | l;
-}
-
 int ZmodemFrames::ReadEscaped() {
-  int c;
+  EscapedReader reader(send_.escapeControl);
   for (;;) {
-    c = link_.ReadByte(timing_.read);
+    const int c = link_.ReadByte(timing_.read);
     if (c < 0) return kTimeout;
-    if (c & 0x60) return c;
-    if (IsFlowControl(c)) continue;
-    if (c == kZDLE) break;
-    if (send_.escapeControl) continue;
-    return c;
+    const EscapedReader::Result r = reader.Feed(static_cast<uint8_t>(c));
+    if (r.kind != EscapedReader::Result::Kind::More) return EscapedReader::Code(r);
   }
-  for (;;) {
-    c = link_.ReadByte(timing_.read);
-    if (c < 0) return kTimeout;
-    if (c == kCAN) {
-      c = ReadCancelRun(c);
-      if (c < 0 || c == kGotCancel) return c;
-    }
-    if (c >= ZCRCE && c <= ZCRCW) return kEndCode + c;
-    if (IsFlowControl(c)) continue;
-    if (send_.escapeControl && (c & 0x60) == 0) continue;
-    return UnescapeByte(static_cast<uint8_t>(c));
-  }
-}
-
-// After ZDLE CAN: up to three more CAN; the fifth in a row (counting the
-// ZDLE) is a cancel. Returns the first byte that is not CAN, kGotCancel or
-// a time-out.
-int ZmodemFrames::ReadCancelRun(int c) {
-  int seen = 2;
-  while (c == kCAN) {
-    if (seen == kCancelRun) return kGotCancel;
-    c = link_.ReadByte(timing_.read);
-    if (c < 0) return kTimeout;
-    ++seen;
-  }
-  return c;
 }
 
 // Data bytes that ReadEscaped would return are taken straight from the

@@ -12,6 +12,7 @@
 #include "xfer/progress.h"
 #include "xfer/transfer_link.h"
 #include "xfer/zmodem_codec.h"
+#include "xfer/zmodem_header.h"
 
 namespace parlane {
 
@@ -31,9 +32,9 @@ inline constexpr ZmodemTiming kTelnetTiming{15, 15, 15, true};
 class ZmodemFrames {
  public:
   // Garbage bytes tolerated before a header start before giving up.
-  static constexpr int kGarbageBudget = 20600;
+  static constexpr int kGarbageBudget = zm::HeaderReader::kGarbageBudget;
   // CAN bytes in a row that cancel the session.
-  static constexpr int kCancelRun = 5;
+  static constexpr int kCancelRun = zm::HeaderReader::kCancelRun;
   // Subpacket capacities: file data and the attention string.
   static constexpr size_t kDataCapacity = 1024;
   static constexpr size_t kAttentionCapacity = 32;
@@ -50,8 +51,6 @@ class ZmodemFrames {
   int ReceiveHeader(int seconds);
   int ReceiveDataSubpacket(uint8_t* buffer, size_t capacity);
   int ReadEscaped();
-  int ReadSevenBit();
-  int ReadHexByte();
 
   // Negotiated state.
   void SetSendCrc32(bool on) { send_.crc32 = on; }
@@ -68,10 +67,6 @@ class ZmodemFrames {
 
  private:
   int ParseHeader(int seconds);
-  int HandleCancelByte(int& cancels, int& budget, bool& done);
-  int ReceiveBinaryHeaderBody(bool crc32);
-  int ReceiveHexHeaderBody();
-  int ReadCancelRun(int c);
   size_t TakePlainBytes(uint8_t* buffer, size_t capacity, size_t length, Crc16& crc16, Crc32& crc32);
   size_t PlainRun(std::span<const uint8_t> bytes, size_t limit) const;
   void ReportHeader(int result);

@@ -26,24 +26,12 @@ constexpr int kDrainLimitSeconds = 60;
 enum class Phase { AskData, NextHeader, Data };
 }  // namespace
 
-Zmodem::Zmodem(TransferLink& link, TransferDisplay& display, TransferOptions options,
-               const ZmodemTiming& timing)
-    : TransferProtocol(link, display, std::move(options)), frames_(link, progress_, timing) {}
-
-std::string_view Zmodem::Caption(TransferDirection direction) const {
-  return direction == TransferDirection::Receive ? "Zmodem Download" : "Zmodem Upload";
-}
-
-std::string_view TelnetZmodem::Caption(TransferDirection direction) const {
-  return direction == TransferDirection::Receive ? "Telnet Zmodem Download" : "Telnet Zmodem Upload";
-}
-
-int Zmodem::FailReceive() {
+int ZmodemReceiver::FailReceive() {
   file_.reset();
   return -1;
 }
 
-int Zmodem::ReceiveFiles() {
+int ZmodemReceiver::Run() {
   int r = BatchStart();
   for (;;) {
     if (r == ZCOMPL) return 0;
@@ -54,7 +42,7 @@ int Zmodem::ReceiveFiles() {
   }
 }
 
-int Zmodem::BatchStart() {
+int ZmodemReceiver::BatchStart() {
   const int limit = frames_.Timing().header;
   for (int attempt = 0; attempt < kBatchStartAttempts; ++attempt) {
     frames_.SendHexHeader(receiverHeaderType_, Header::FromFlags(kReceiverCaps));
@@ -96,7 +84,7 @@ int Zmodem::BatchStart() {
 
 // Opens the announced file; ZSKIP refuses it (a bad name, or a file that
 // cannot be created), after which the next batch start sends ZSKIP.
-int Zmodem::OpenFileForReceive(int64_t& resume) {
+int ZmodemReceiver::OpenFileForReceive(int64_t& resume) {
   const AnnouncedFile info = ParseAnnouncement({buffer_.data(), infoLength_});
   const std::string dir = DirectoryWithSlash(options_.receiveDir);
   const std::optional<std::string> name = SafeFileName(info.name);
@@ -120,7 +108,7 @@ int Zmodem::OpenFileForReceive(int64_t& resume) {
 
 // One file: ask for data at the received count, take headers and data until
 // ZEOF, ZSKIP or a failure.
-int Zmodem::ReceiveFile() {
+int ZmodemReceiver::ReceiveFile() {
   int64_t count = 0;
   if (OpenFileForReceive(count) == ZSKIP) return ZSKIP;
   errors_ = 0;
@@ -154,7 +142,7 @@ int Zmodem::ReceiveFile() {
 
 // Step 3 of a file: the next header. Returns ZDATA to enter the data loop,
 // ZRPOS to ask again, kGotCRCE to read another header, or a final result.
-int Zmodem::FileHeader(int64_t& count) {
+int ZmodemReceiver::FileHeader(int64_t& count) {
   if (link_.CancelRequested()) return -1;
   const int t = frames_.ReceiveHeader(kFileHeaderSeconds);
   const int64_t position = frames_.ReceivedPosition();
@@ -202,7 +190,7 @@ int Zmodem::FileHeader(int64_t& count) {
 
 // Subpackets of one ZDATA frame. Returns ZDATA to stay, kGotCRCE to read
 // the next header, ZRPOS to ask again, or -1.
-int Zmodem::DataLoop(int64_t& count) {
+int ZmodemReceiver::DataLoop(int64_t& count) {
   for (;;) {
     if (link_.CancelRequested()) return -1;
     progress_.ShowPacketSize(static_cast<int64_t>(frames_.ReceivedLength()));
@@ -242,7 +230,7 @@ int Zmodem::DataLoop(int64_t& count) {
 
 // A good subpacket: clear the error count and write the data where the file
 // stands. A write that fails ends the transfer rather than losing data.
-bool Zmodem::KeepData(int64_t& count) {
+bool ZmodemReceiver::KeepData(int64_t& count) {
   if (errors_ != 0) progress_.ShowErrorCount(0);
   errors_ = 0;
   const size_t n = frames_.ReceivedLength();
@@ -259,7 +247,7 @@ bool Zmodem::KeepData(int64_t& count) {
   return true;
 }
 
-bool Zmodem::CountError(const char* limitText) {
+bool ZmodemReceiver::CountError(const char* limitText) {
   if (++errors_ >= kErrorLimit) {
     progress_.SetStatus(limitText);
     return false;
@@ -268,7 +256,7 @@ bool Zmodem::CountError(const char* limitText) {
   return true;
 }
 
-void Zmodem::WaitForOutputDrain() {
+void ZmodemReceiver::WaitForOutputDrain() {
   const long long start = TransferLink::ClockSeconds();
   while (link_.OutputCount() > 0 && TransferLink::ClockSeconds() - start < kDrainLimitSeconds) {
     link_.Pump();
@@ -276,7 +264,7 @@ void Zmodem::WaitForOutputDrain() {
   }
 }
 
-void Zmodem::SendAttention() {
+void ZmodemReceiver::SendAttention() {
   WaitForOutputDrain();
   const int writeLimit = frames_.Timing().write;
   for (uint8_t b : attention_) {
@@ -295,7 +283,7 @@ void Zmodem::SendAttention() {
   }
 }
 
-void Zmodem::EndingHandshake() {
+void ZmodemReceiver::EndingHandshake() {
   progress_.SetStatus("Sending ZFIN");
   for (int i = 0; i < kFinTries; ++i) {
     link_.PurgeInput();

@@ -23,7 +23,7 @@ constexpr std::span<const uint8_t> kNoData{};
 enum class Phase { Restart, Block, EndOfFile };
 }  // namespace
 
-int Zmodem::SendFiles(const std::vector<std::string>& files) {
+int ZmodemSender::Run(const std::vector<std::string>& files) {
   link_.PurgeInput();
   frames_.SendHexHeader(ZRQINIT, Header{});
   // Without an answer the files are still offered with the defaults
@@ -38,7 +38,7 @@ int Zmodem::SendFiles(const std::vector<std::string>& files) {
   return 0;
 }
 
-int Zmodem::WaitForReceiverInit() {
+int ZmodemSender::WaitForReceiverInit() {
   for (int i = 0; i < kInitHeaders; ++i) {
     const int t = frames_.ReceiveHeader(frames_.Timing().header);
     const Header& h = frames_.ReceivedHeader();
@@ -70,7 +70,7 @@ int Zmodem::WaitForReceiverInit() {
   return -1;
 }
 
-void Zmodem::EndBatch() {
+void ZmodemSender::EndBatch() {
   frames_.SendHexHeader(ZFIN, Header{});
   for (int i = 0; i < kSenderFinTries; ++i) {
     const int t = frames_.ReceiveHeader(frames_.Timing().header);
@@ -85,12 +85,12 @@ void Zmodem::EndBatch() {
   }
 }
 
-int Zmodem::CloseAndFail() {
+int ZmodemSender::CloseAndFail() {
   file_.reset();
   return -1;
 }
 
-int Zmodem::SendFile(const std::string& path) {
+int ZmodemSender::SendFile(const std::string& path) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) {
     progress_.ShowStatus("Failed to open %s", path.c_str());
@@ -112,7 +112,7 @@ int Zmodem::SendFile(const std::string& path) {
 }
 
 // The file information and the receiver's answer to it.
-int Zmodem::OfferFile(const std::string& name) {
+int ZmodemSender::OfferFile(const std::string& name) {
   char info[ZmodemFrames::kDataCapacity];
   const int written = std::snprintf(info, sizeof info, "%s%c%lld 0 0 0 0 0", name.c_str(), 0,
                                     static_cast<long long>(fileSize_));
@@ -165,7 +165,7 @@ int Zmodem::OfferFile(const std::string& name) {
 
 // Positions the file for a restart; send, acknowledged and block start
 // positions all follow.
-int Zmodem::SeekTo(uint32_t position) {
+int ZmodemSender::SeekTo(uint32_t position) {
   if (std::fseek(file_.get(), static_cast<long>(position), SEEK_SET) != 0) return -1;
   sendPosition_ = lastAck_ = blockStart_ = position;
   return 0;
@@ -174,7 +174,7 @@ int Zmodem::SeekTo(uint32_t position) {
 // CRC-32 of the file's first position - 1 bytes (all of it for 0), asked by
 // a receiver that holds a copy; the same position asked twice is answered
 // from the last computation.
-uint32_t Zmodem::FileCrc(uint32_t position) {
+uint32_t ZmodemSender::FileCrc(uint32_t position) {
   if (static_cast<int64_t>(position) == lastCrcPosition_) return lastCrc_;
   std::rewind(file_.get());
   int64_t remaining = position == 0 ? INT64_MAX : static_cast<int64_t>(position) - 1;
@@ -192,7 +192,7 @@ uint32_t Zmodem::FileCrc(uint32_t position) {
   return lastCrc_;
 }
 
-int Zmodem::DataPhase() {
+int ZmodemSender::DataPhase() {
   Phase phase = Phase::Restart;
   for (;;) {
     switch (phase) {
@@ -260,7 +260,7 @@ int Zmodem::DataPhase() {
 
 // Bytes the receiver sent while data streamed: flow control, junk, or the
 // start of an answer. Returns 1 to go on, ZRPOS to restart, 0 or -1 to end.
-int Zmodem::CheckInputDuringData() {
+int ZmodemSender::CheckInputDuringData() {
   while (link_.InputCount() > 0) {
     const int c = link_.ReadByte(kInputByteSeconds);
     if (IsXoff(c)) {
@@ -280,7 +280,7 @@ int Zmodem::CheckInputDuringData() {
 
 // An answer during the data phase: 0 when the file is done, ZRPOS to restart
 // at the send position, -1 on failure.
-int Zmodem::HandleAnswer(int answer) {
+int ZmodemSender::HandleAnswer(int answer) {
   switch (answer) {
     case ZRINIT:
     case ZSKIP:
@@ -301,7 +301,7 @@ int Zmodem::HandleAnswer(int answer) {
   }
 }
 
-int Zmodem::WaitAnswer(bool any) {
+int ZmodemSender::WaitAnswer(bool any) {
   for (;;) {
     const int t = frames_.ReceiveHeader(kAnswerSeconds);
     switch (t) {

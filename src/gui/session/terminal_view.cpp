@@ -16,6 +16,7 @@
 #include "config/main_config.h"
 #include "keys/keymap.h"
 #include "platform/platform.h"
+#include "term/emulation.h"
 #include "session/cp437.h"
 #include "session/session_dialogs.h"
 #include "session/terminal_accessible.h"
@@ -354,7 +355,7 @@ void TelnetWindow::UpdateStatusOnFocus() {
     status.SetLink(QString::fromStdString(link->StatusName()));
   }
   const uint32_t emulation = session_->Options().Emulation;
-  if (emulation < 4) status.SetEmulation(FromView(kEmulationNames[emulation]));
+  if (const EmulationTraits* row = FindEmulation(emulation)) status.SetEmulation(FromView(row->name));
 }
 
 void TelnetWindow::ClearStatus() {
@@ -475,7 +476,9 @@ void TelnetWindow::TerminalSettings() {
   session_->SetOptions(*chosen);
   // The defaults for new sessions follow the window's new settings.
   app_.config.Terminal = *chosen;
-  if (chosen->Emulation < 4) app_.status.SetEmulation(FromView(kEmulationNames[chosen->Emulation]));
+  if (const EmulationTraits* row = FindEmulation(chosen->Emulation)) {
+    app_.status.SetEmulation(FromView(row->name));
+  }
   InvalidateAll();
   viewport()->update();
 }

@@ -1,4 +1,4 @@
-#include "term/telnet.h"
+#include "telnet/options.h"
 
 namespace parlane::telnet {
 
@@ -37,19 +37,6 @@ std::optional<Reply> OptionReply(uint8_t verb, uint8_t option) {
   if (verb == kDo) answer = policy.onDo;
   if (answer == 0) return std::nullopt;
   return Reply{kIac, answer, option};
-}
-
-std::string_view TerminalTypeName(Emulation emulation) {
-  switch (emulation) {
-    case Emulation::Tty:
-      return "TTY";
-    case Emulation::Vt100:
-      return "VT100";
-    case Emulation::PcAnsi:
-    case Emulation::ScoAnsi:
-      break;
-  }
-  return "ANSI";
 }
 
 std::array<uint8_t, 4> SubnegotiationHead(uint8_t option) { return {kIac, kSb, option, kSubIs}; }

@@ -1,4 +1,4 @@
-// The Telnet command bytes and option numbers the links use.
+// Telnet command bytes, option numbers and the agreed TRANSMIT-BINARY state.
 #pragma once
 
 #include <cstdint>
@@ -6,6 +6,7 @@
 namespace parlane::telnet {
 
 inline constexpr uint8_t kSe = 240;
+inline constexpr uint8_t kNop = 241;
 inline constexpr uint8_t kSb = 250;
 inline constexpr uint8_t kWill = 251;
 inline constexpr uint8_t kWont = 252;
@@ -14,7 +15,17 @@ inline constexpr uint8_t kDont = 254;
 inline constexpr uint8_t kIac = 255;
 
 inline constexpr uint8_t kOptBinary = 0;
+inline constexpr uint8_t kOptEcho = 1;
+inline constexpr uint8_t kOptSuppressGoAhead = 3;
+inline constexpr uint8_t kOptTerminalType = 24;
 inline constexpr uint8_t kOptNaws = 31;
+inline constexpr uint8_t kOptTerminalSpeed = 32;
+
+// The SEND/IS code after the option in a subnegotiation; our answers are IS.
+inline constexpr uint8_t kSubIs = 0;
+
+inline constexpr uint8_t kCr = 13;
+inline constexpr uint8_t kNul = 0;
 
 }  // namespace parlane::telnet
 

@@ -1,7 +1,6 @@
-// The Telnet half of a Telnet session's byte loop: the option reply table,
-// the answers to the TERMINAL-TYPE and TERMINAL-SPEED subnegotiations, the
-// window-size report, the binary-mode requests around a transfer, and what
-// has been agreed about TRANSMIT-BINARY and NAWS.
+// What a Telnet session agrees to: the option reply table, the texts of the
+// TERMINAL-TYPE, TERMINAL-SPEED and NAWS answers, the binary-mode requests
+// around a transfer, and the remembered TRANSMIT-BINARY and NAWS agreement.
 #pragma once
 
 #include <array>
@@ -11,18 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "config/terminal_options.h"
-#include "link/telnet_codes.h"
+#include "telnet/codes.h"
 
 namespace parlane::telnet {
-
-inline constexpr uint8_t kNop = 241;
-inline constexpr uint8_t kOptEcho = 1;
-inline constexpr uint8_t kOptSuppressGoAhead = 3;
-inline constexpr uint8_t kOptTerminalType = 24;
-inline constexpr uint8_t kOptTerminalSpeed = 32;
-// The SEND/IS code after the option in a subnegotiation; our answers are IS.
-inline constexpr uint8_t kSubIs = 0;
 
 // The speed we report for TERMINAL-SPEED (transmit,receive).
 inline constexpr std::string_view kTerminalSpeedText = "256000,256000";
@@ -32,9 +22,6 @@ using Reply = std::array<uint8_t, 3>;
 // The answer to IAC verb option, or nothing. WONT and DONT are never
 // answered; DO NAWS is answered WILL (the caller then sends the size).
 std::optional<Reply> OptionReply(uint8_t verb, uint8_t option);
-
-// The terminal name sent for TERMINAL-TYPE: "TTY", "VT100" or "ANSI".
-std::string_view TerminalTypeName(Emulation emulation);
 
 // IAC SB option IS: the head of a subnegotiation answer.
 std::array<uint8_t, 4> SubnegotiationHead(uint8_t option);

@@ -1,0 +1,127 @@
+// The waits of every transfer link: the user's cancel ends any of them, a
+// stalled write included, within a second; a hung-up serial line ends them
+// at once, without spinning.
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "link/serial_transfer_link.h"
+#include "link/telnet_transfer_link.h"
+#include "serial_test_support.h"
+#include "xfer/fd_link.h"
+
+namespace parlane {
+namespace {
+
+using namespace test;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// One link of each kind, its far end never reading nor writing.
+struct Links : ::testing::Test {
+  void SetUp() override {
+    ASSERT_TRUE(pty.Ok());
+    Dcb dcb;
+    dcb.BaudRate = 115200;
+    dcb.ByteSize = 8;
+    ASSERT_TRUE(port.OpenDevice(pty.Device(), "COM1", dcb, false));
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, telnetFds), 0);
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, plainFds), 0);
+  }
+  void TearDown() override {
+    for (int fd : {telnetFds[0], telnetFds[1], plainFds[0], plainFds[1]}) close(fd);
+  }
+  std::unique_ptr<TransferLink> Make(int kind) {
+    if (kind == 0) return std::make_unique<SerialTransferLink>(port);
+    if (kind == 1) return std::make_unique<TelnetTransferLink>(telnetFds[0], TelnetBinaryState{true, true});
+    return std::make_unique<FdTransferLink>(plainFds[0], plainFds[0]);
+  }
+  Pty pty;
+  RecordingMessageSink messages;
+  FakeModemLines::State lines;
+  SerialPort port{messages, std::make_unique<FakeModemLines>(lines)};
+  int telnetFds[2] = {-1, -1};
+  int plainFds[2] = {-1, -1};
+};
+
+TEST_F(Links, CancelEndsEveryWaitWithinASecond) {
+  const std::string big(8 << 20, 'w');  // far more than any of the lines holds
+  struct Op {
+    const char* name;
+    std::function<bool(TransferLink&)> failed;
+  };
+  const Op ops[] = {
+      {"read", [](TransferLink& l) { return l.ReadByte(30000) == -1; }},
+      {"wait for input", [](TransferLink& l) { return l.WaitForInput(30000) == 0; }},
+      {"stalled write",
+       [&](TransferLink& l) {
+         return l.WriteBlock(reinterpret_cast<const uint8_t*>(big.data()), big.size(), 30000) == -1 ||
+                l.Flush() == -1;
+       }},
+      {"break", [](TransferLink& l) { return l.SendBreak(30) == 0; }},
+  };
+  for (int kind = 0; kind < 3; ++kind) {
+    for (const Op& op : ops) {
+      SCOPED_TRACE(std::string(op.name) + " on link " + std::to_string(kind));
+      auto link = Make(kind);
+      std::atomic<bool> cancel{false};
+      link->SetCancelCheck([&] { return cancel.load(); });
+      std::thread user([&] {
+        std::this_thread::sleep_for(300ms);
+        cancel = true;
+      });
+      const auto start = Clock::now();
+      EXPECT_TRUE(op.failed(*link));
+      EXPECT_LT(Clock::now() - start, 1300ms);
+      user.join();
+      link->PurgeOutput();
+    }
+  }
+}
+
+TEST_F(Links, DrainAfterACancelStillWaitsForTheSender) {
+  // A cancelled receive drops what the sender still sends until it has been
+  // quiet: those reads must not end at once.
+  FdTransferLink link(plainFds[0], plainFds[0]);
+  link.SetCancelCheck([] { return true; });
+  link.SetWaitsEndOnCancel(false);
+  std::thread sender([&] {
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(write(plainFds[1], "z", 1), 1);
+  });
+  EXPECT_EQ(link.ReadByte(5), 'z');
+  sender.join();
+}
+
+TEST_F(Links, HungUpSerialLineEndsTheWaitAtOnceWithoutSpinning) {
+  SerialTransferLink link(port);
+  std::thread unplug([&] {
+    std::this_thread::sleep_for(300ms);
+    Pty::CloseMaster(pty);
+  });
+  const auto start = Clock::now();
+  const std::clock_t cpu = std::clock();
+  EXPECT_EQ(link.ReadByte(30), -1);
+  unplug.join();
+  EXPECT_LT(Clock::now() - start, 1300ms);
+  // Asleep in poll until the hang-up, not polling a descriptor that is
+  // always ready.
+  EXPECT_LT(static_cast<double>(std::clock() - cpu) / CLOCKS_PER_SEC, 0.15);
+  EXPECT_TRUE(link.InputEnded());
+  const auto again = Clock::now();
+  EXPECT_EQ(link.WaitForInput(30), 0);
+  EXPECT_EQ(link.ReadByte(30), -1);
+  EXPECT_LT(Clock::now() - again, 100ms);
+}
+
+}  // namespace
+}  // namespace parlane
