@@ -134,5 +134,26 @@ TEST_F(SerialLinkTest, CarrierClockAndALostLine) {
   EXPECT_EQ(Shown().find("Line lost", Shown().find("Line lost") + 1), std::string::npos);
 }
 
+// A raw send larger than the driver's output queue neither blocks nor drops
+// bytes: what the line cannot take yet waits in the link and drains from the
+// event loop, and a key typed meanwhile goes out after it.
+TEST_F(SerialLinkTest, LargeRawSendsDrainInOrderWithoutLoss) {
+  Open({}, {}, {});
+  std::string file(256 * 1024, '\0');
+  for (size_t i = 0; i < file.size(); ++i) file[i] = static_cast<char>((i * 131 + i / 977) & 0xFF);
+  link->SendRaw(std::span(reinterpret_cast<const uint8_t*>(file.data()), file.size()));
+  EXPECT_GT(link->PendingOutput(), 0u);
+  session->SendText("k");
+  std::string got;
+  for (int turn = 0; turn < 2000 && got.size() < file.size() + 1; ++turn) {
+    loop.RunOnce(std::chrono::milliseconds(5));
+    got += pty.Read(std::chrono::milliseconds(1));
+  }
+  ASSERT_EQ(got.size(), file.size() + 1);
+  EXPECT_TRUE(got.compare(0, file.size(), file) == 0);
+  EXPECT_EQ(got.back(), 'k');
+  EXPECT_EQ(link->PendingOutput(), 0u);
+}
+
 }  // namespace
 }  // namespace parlane
