@@ -11,6 +11,10 @@ jobs=$(nproc 2>/dev/null || echo 2)
 
 build() {
   local dir=$1; shift
+  # ccache keeps rebuilds of unchanged files cheap across build trees.
+  if command -v ccache >/dev/null 2>&1; then
+    set -- -DCMAKE_CXX_COMPILER_LAUNCHER=ccache "$@"
+  fi
   cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
 }

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # build
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config ccache
   # Qt 6 widgets program
   qt6-base-dev qt6-base-dev-tools libgl-dev libegl-dev libxkbcommon-dev
   qt6-qpa-plugins
