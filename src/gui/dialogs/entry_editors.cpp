@@ -125,6 +125,26 @@ static QGroupBox* TerminalGroup(EntryEditorBase& d, QLabel* emu, QLabel* echo, Q
   return box;
 }
 
+QGroupBox* EntryEditorBase::AddLoginAndTerminal(QFormLayout& form,
+                                                const DialingDirectoryEntry& shown) {
+  form.addRow(QStringLiteral("User name (Control-F1 sends)"),
+              AddEdit(kUserNameId, DialingDirectoryEntry::kUserNameSize, shown.UserName));
+  form.addRow(QStringLiteral("Password (Control-F2 sends)"),
+              AddEdit(kPasswordId, DialingDirectoryEntry::kPasswordSize, shown.Password));
+  Edit(kPasswordId)->setEchoMode(QLineEdit::PasswordEchoOnEdit);
+  auto* scriptRow = new QHBoxLayout;
+  scriptRow->addWidget(AddEdit(kScriptId, DialingDirectoryEntry::kScriptSize, shown.LoginScript));
+  QPushButton* browse = Button("Browse...", kBrowseId, this);
+  scriptRow->addWidget(browse);
+  form.addRow(QStringLiteral("Login Script Filename"), scriptRow);
+  connect(browse, &QPushButton::clicked, this, &EntryEditorBase::BrowseScript);
+
+  QPushButton* termEdit = Button("Edit", kTerminalEditId, this);
+  connect(termEdit, &QPushButton::clicked, this, &EntryEditorBase::EditTerminal);
+  return TerminalGroup(*this, AddValue(kEmulationId), AddValue(kLocalEchoId),
+                       AddValue(kWordWrapId), termEdit);
+}
+
 // ---- dial-up ----
 
 AddEditEntry::AddEditEntry(QWidget* parent, const QString& caption, DialingDirectoryEntry& entry,
@@ -139,20 +159,7 @@ AddEditEntry::AddEditEntry(QWidget* parent, const QString& caption, DialingDirec
   form->addRow(QStringLiteral("Name"), AddEdit(kNameId, DialingDirectoryEntry::kNameSize, shown.Name));
   form->addRow(QStringLiteral("Phone number"),
                AddEdit(kAddressId, DialingDirectoryEntry::kAddressSize, shown.Address));
-  form->addRow(QStringLiteral("User name (Control-F1 sends)"),
-               AddEdit(kUserNameId, DialingDirectoryEntry::kUserNameSize, shown.UserName));
-  form->addRow(QStringLiteral("Password (Control-F2 sends)"),
-               AddEdit(kPasswordId, DialingDirectoryEntry::kPasswordSize, shown.Password));
-  Edit(kPasswordId)->setEchoMode(QLineEdit::PasswordEchoOnEdit);
-  auto* scriptRow = new QHBoxLayout;
-  scriptRow->addWidget(AddEdit(kScriptId, DialingDirectoryEntry::kScriptSize, shown.LoginScript));
-  QPushButton* browse = Button("Browse...", kBrowseId, this);
-  scriptRow->addWidget(browse);
-  form->addRow(QStringLiteral("Login Script Filename"), scriptRow);
-
-  QPushButton* termEdit = Button("Edit", kTerminalEditId, this);
-  QGroupBox* term = TerminalGroup(*this, AddValue(kEmulationId), AddValue(kLocalEchoId),
-                                  AddValue(kWordWrapId), termEdit);
+  QGroupBox* term = AddLoginAndTerminal(*form, shown);
   auto* hw = new QGroupBox(QStringLiteral("Hardware Settings"), this);
   auto* hwForm = new QFormLayout(hw);
   hwForm->addRow(QStringLiteral("Com Port:"), AddValue(kComPortId));
@@ -185,8 +192,6 @@ AddEditEntry::AddEditEntry(QWidget* parent, const QString& caption, DialingDirec
   layout->addLayout(groups);
   layout->addLayout(buttons);
 
-  connect(browse, &QPushButton::clicked, this, &EntryEditorBase::BrowseScript);
-  connect(termEdit, &QPushButton::clicked, this, &EntryEditorBase::EditTerminal);
   connect(hwEdit, &QPushButton::clicked, this, &AddEditEntry::EditHardware);
   connect(save, &QPushButton::clicked, this, &QDialog::accept);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -233,20 +238,7 @@ AddEditEntryTelnet::AddEditEntryTelnet(QWidget* parent, const QString& caption,
   // The port shows always: "23" in a new entry.
   form->addRow(QStringLiteral("Port Number"),
                AddEdit(kPortId, DialingDirectoryEntry::kPortSize, entry.Port));
-  form->addRow(QStringLiteral("User name (Control-F1 sends)"),
-               AddEdit(kUserNameId, DialingDirectoryEntry::kUserNameSize, shown.UserName));
-  form->addRow(QStringLiteral("Password (Control-F2 sends)"),
-               AddEdit(kPasswordId, DialingDirectoryEntry::kPasswordSize, shown.Password));
-  Edit(kPasswordId)->setEchoMode(QLineEdit::PasswordEchoOnEdit);
-  auto* scriptRow = new QHBoxLayout;
-  scriptRow->addWidget(AddEdit(kScriptId, DialingDirectoryEntry::kScriptSize, shown.LoginScript));
-  QPushButton* browse = Button("Browse...", kBrowseId, this);
-  scriptRow->addWidget(browse);
-  form->addRow(QStringLiteral("Login Script Filename"), scriptRow);
-
-  QPushButton* termEdit = Button("Edit", kTerminalEditId, this);
-  QGroupBox* term = TerminalGroup(*this, AddValue(kEmulationId), AddValue(kLocalEchoId),
-                                  AddValue(kWordWrapId), termEdit);
+  QGroupBox* term = AddLoginAndTerminal(*form, shown);
   QPushButton* save = Button("Save", 215, this);
   QPushButton* cancel = Button("Cancel", 202, this);
   save->setDefault(true);
@@ -259,8 +251,6 @@ AddEditEntryTelnet::AddEditEntryTelnet(QWidget* parent, const QString& caption,
   layout->addWidget(term);
   layout->addLayout(buttons);
 
-  connect(browse, &QPushButton::clicked, this, &EntryEditorBase::BrowseScript);
-  connect(termEdit, &QPushButton::clicked, this, &EntryEditorBase::EditTerminal);
   connect(save, &QPushButton::clicked, this, &QDialog::accept);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   ShowTerminal();

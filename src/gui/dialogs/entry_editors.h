@@ -10,6 +10,8 @@
 #include "book/phonebook.h"
 
 class QComboBox;
+class QFormLayout;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 
@@ -42,6 +44,9 @@ class EntryEditorBase : public QDialog {
                   bool editing, Platform& platform);
   QLineEdit* AddEdit(int id, size_t size, const std::string& text);
   QLabel* AddValue(int id);
+  // The user name, password and login script rows (with Browse...) and the
+  // terminal settings group (with its Edit button), shared by both editors.
+  QGroupBox* AddLoginAndTerminal(QFormLayout& form, const DialingDirectoryEntry& shown);
   void ShowTerminal();
   // Reads the common fields into `e`; false (with the message shown) when
   // the check fails.
