@@ -5,8 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
+
+#include "xfer/transfer_link.h"
 
 namespace parlane {
 
@@ -30,6 +33,15 @@ class SessionLink {
   virtual std::string StatusName() const = 0;
   // True for Telnet: byte 255 is a Telnet command in the received stream.
   virtual bool IsTelnet() const = 0;
+
+  // A file transfer takes the link over: the session stops reading it (a
+  // Telnet link also asks for binary mode both ways) and the transfer reads
+  // and writes it through the returned TransferLink until EndTransfer().
+  // Null when the link is not up or cannot be handed over.
+  virtual std::unique_ptr<TransferLink> BeginTransfer() { return nullptr; }
+  // The transfer is over (its TransferLink is gone): the session reads the
+  // link again (Telnet: after asking for binary mode off).
+  virtual void EndTransfer() {}
 };
 
 }  // namespace parlane

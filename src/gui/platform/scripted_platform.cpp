@@ -45,6 +45,17 @@ std::optional<QString> ScriptedPlatform::SaveFile(QWidget*, const FileDialogRequ
   return answer;
 }
 
+std::optional<QString> ScriptedPlatform::ChooseDirectory(QWidget*, const QString& title,
+                                                         const QString& initialDir) {
+  FileDialogRequest request;
+  request.title = title;
+  request.initialDir = initialDir;
+  fileDialogs.push_back(request);
+  const QString answer = TakeFront(directoryAnswers, QString());
+  if (answer.isEmpty()) return std::nullopt;
+  return answer;
+}
+
 std::optional<QFont> ScriptedPlatform::ChooseFont(QWidget*, const QFont&, bool) {
   return TakeFront(fontAnswers, std::optional<QFont>());
 }

@@ -10,6 +10,8 @@
 #include "app/commands.h"
 #include "config/placement.h"
 #include "session/terminal_view.h"
+#include "transfer/session_transfers.h"
+#include "transfer/upload_list.h"
 
 namespace parlane {
 
@@ -27,13 +29,18 @@ TelnetWindowMDIChild::TelnetWindowMDIChild(AppContext& app, const TelnetSessionP
   connect(window_, &TelnetWindow::ConnectionEnded, this, &TelnetWindowMDIChild::ConnectionEnded);
   connect(window_, &TelnetWindow::CloseRequested, this, &QMdiSubWindow::close);
   connect(window_, &TelnetWindow::TitleChangeRequested, this, &QWidget::setWindowTitle);
+  connect(window_, &TelnetWindow::DownloadRequested, this, [this] { parlane::DownloadRequested(app_, *this); });
   connect(window_, &TelnetWindow::PreferredSizeChanged, this, [this](QSize before, QSize after) {
     if (isMaximized() || isMinimized()) return;
     resize(size() + (after - before));
   });
 }
 
-TelnetWindowMDIChild::~TelnetWindowMDIChild() = default;
+FileUploadMDIChild* TelnetWindowMDIChild::UploadList() const { return uploadList_.data(); }
+
+TelnetWindowMDIChild::~TelnetWindowMDIChild() {
+  if (uploadList_) uploadList_->close();
+}
 
 bool TelnetWindowMDIChild::HandleCommand(int id) {
   switch (id) {
@@ -46,6 +53,8 @@ bool TelnetWindowMDIChild::HandleCommand(int id) {
     case cmd::kTerminalSettings: window_->TerminalSettings(); return true;
     case cmd::kKeypadNumeric:
     case cmd::kKeypadApplication: window_->KeypadModeChanged(); return true;
+    case cmd::kReceiveFiles: ReceiveFilesCommand(app_, *this); return true;
+    case cmd::kSendFiles: SendFilesCommand(app_, *this, uploadList_); return true;
     default: return false;
   }
 }
@@ -66,6 +75,8 @@ bool TelnetWindowMDIChild::CommandEnabled(int id) const {
     case cmd::kTerminalSettings:
     case cmd::kKeypadNumeric:
     case cmd::kKeypadApplication: return true;
+    case cmd::kReceiveFiles:
+    case cmd::kSendFiles: return TransferCommandEnabled(*this);
     default: return false;
   }
 }
@@ -88,6 +99,7 @@ void TelnetWindowMDIChild::closeEvent(QCloseEvent* event) {
   if (window_->hasFocus() || (mdiArea() && mdiArea()->activeSubWindow() == this)) {
     window_->ClearStatus();
   }
+  if (uploadList_) uploadList_->close();
   emit SessionClosed();
   QMdiSubWindow::closeEvent(event);
 }

@@ -19,6 +19,7 @@
 #pragma once
 
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -30,6 +31,7 @@ namespace parlane {
 
 struct AppContext;   // gui/app/app_context.h: what the shell gives a session
 class TelnetWindow;  // gui/session/terminal_view.h: the terminal view widget
+class FileUploadMDIChild;  // gui/transfer/upload_list.h: the session's upload list
 
 // What the shell hands a new Telnet session.
 struct TelnetSessionParams {
@@ -57,6 +59,7 @@ class TelnetWindowMDIChild : public QMdiSubWindow {
   ~TelnetWindowMDIChild() override;
 
   TelnetWindow* Window() const { return window_; }
+  FileUploadMDIChild* UploadList() const;
 
   // Per-session menu commands (the cmd:: ids of app/commands.h: Copy, Paste,
   // Copy and Paste, Font, Background Color, Text Color, Terminal Settings). HandleCommand returns false
@@ -90,6 +93,8 @@ class TelnetWindowMDIChild : public QMdiSubWindow {
   AppContext& app_;
   TelnetWindow* window_ = nullptr;
   bool sized_ = false;
+  // The upload list window of Send Files (one at most).
+  QPointer<FileUploadMDIChild> uploadList_;
 };
 
 }  // namespace parlane

@@ -31,6 +31,7 @@ class ViewBridge final : public ScreenPainter, public SessionView {
   bool AskCloseWindow(std::string_view question) override { return v_.AskCloseWindow(question); }
   void ConnectionEnded(bool closeWindow) override { v_.OnConnectionEnded(closeWindow); }
   void LinkActivity(bool receive, bool on) override { v_.LinkActivity(receive, on); }
+  void DownloadRequested() override { emit v_.DownloadRequested(); }
   std::string FrameTitle() const override { return v_.FrameTitle(); }
   void SetFrameTitle(std::string_view title) override { v_.SetFrameTitle(title); }
 
