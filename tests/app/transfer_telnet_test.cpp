@@ -63,6 +63,7 @@ TEST_F(TelnetTransfer, HostRequestReceivesIntoTheReceiveDirectoryInBinaryMode) {
 
   // Binary mode is asked for before the receiver's first ZRINIT and given up
   // after its last header.
+  EXPECT_TRUE(WaitFor([&] { return relay.Wire().find("<DONT 0><WONT 0>") != std::string::npos; }, 5000));
   const std::string wire = relay.Wire();
   const size_t on = wire.find("<DO 0><WILL 0>");
   const size_t zrinit = wire.find("**\x18" "B01");
@@ -116,6 +117,7 @@ TEST_F(TelnetTransfer, DroppedFilesAreSentToRzAndTheListCloses) {
   for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(test::ReadFile(remote / names[i]), data[i]) << names[i];
   EXPECT_EQ(Count(SoundEvent::TransferSuccess), 1);
   EXPECT_TRUE(watcher.captions.count(QStringLiteral("Telnet Zmodem Upload")));
+  EXPECT_TRUE(WaitFor([&] { return relay.Wire().find("<DONT 0><WONT 0>") != std::string::npos; }, 5000));
   const std::string wire = relay.Wire();
   const size_t start = wire.find("<DO 0><WILL 0>rz\r");
   ASSERT_NE(start, std::string::npos) << wire.substr(0, 200);
