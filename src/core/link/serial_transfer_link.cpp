@@ -23,6 +23,8 @@ SerialTransferLink::~SerialTransferLink() {
 // False when nothing could be read.
 bool SerialTransferLink::ReadAhead() {
   readPos_ = endPos_ = 0;
+  // Input that keeps coming never waits: the window is kept alive here too.
+  Pump();
   const int n = port_.ReadWaiting(input_, sizeof input_);
   if (n <= 0) return false;
   endPos_ = static_cast<size_t>(n);
