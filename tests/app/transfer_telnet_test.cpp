@@ -11,6 +11,7 @@
 
 #include "app/commands.h"
 #include "telnet_relay.h"
+#include "transfer/session_transfers.h"
 #include "transfer/upload_list.h"
 #include "transfer_session_fixture.h"
 
@@ -180,6 +181,50 @@ TEST_F(TelnetTransfer, CancelDuringASendLeavesTheFileListedAndTheSessionUsable) 
   EXPECT_NE(relay.ProgramStatus(), 0);
   EXPECT_TRUE(WaitFor([&] { return ScreenShows(child, "back at the prompt"); }));
   EXPECT_TRUE(child->CommandEnabled(cmd::kReceiveFiles));
+}
+
+// A host that is there but has no link up.
+class NoLinkHost final : public TransferHost {
+ public:
+  QWidget* TransferParent() override { return nullptr; }
+  bool IsTelnet() const override { return false; }
+  std::unique_ptr<TransferLink> BeginTransfer() override { return nullptr; }
+  void EndTransfer() override {}
+};
+
+TEST_F(TelnetTransfer, StartSendingNeedsASessionAndFiles) {
+  struct Case {
+    bool dialup;
+    bool hostThere;
+    const char* text;
+    MsgIcon icon;
+  };
+  const Case cases[] = {
+      {true, false, "A dial-up terminal window needs to be open", MsgIcon::Stop},
+      {true, true, "No files have been selected to upload", MsgIcon::Exclamation},
+      {false, true, "No files have been selected to upload", MsgIcon::Exclamation},
+  };
+  TelnetRelay relay({});
+  TelnetWindowMDIChild* child = Open(relay.Port());
+  for (const Case& c : cases) {
+    platform.messages.clear();
+    FileUploadDialog* list = nullptr;
+    if (c.dialup) {
+      const bool there = c.hostThere;
+      FileUploadMDIChild* window = OpenDialupUploadList(context, area, [there]() -> std::unique_ptr<TransferHost> {
+        return there ? std::make_unique<NoLinkHost>() : nullptr;
+      });
+      EXPECT_EQ(window->windowTitle(), QStringLiteral("Dial-up Upload File List"));
+      list = window->Dialog();
+    } else {
+      list = UploadList(child);
+    }
+    list->StartSending();
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, QString::fromLatin1(c.text));
+    EXPECT_EQ(platform.messages[0].caption, QStringLiteral("Parlane"));
+    EXPECT_EQ(platform.messages[0].icon, c.icon);
+  }
 }
 
 // Hosts and disks that misbehave: the transfer fails with its reason, nothing

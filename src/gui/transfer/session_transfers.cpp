@@ -19,15 +19,15 @@ namespace {
 // What a request that starts nothing leaves on the screen.
 constexpr std::string_view kRequestText = "B00";
 
-SessionTransferHost HostOf(TelnetWindowMDIChild& session) {
-  return SessionTransferHost(session.Window()->GetSession(), session.Window());
-}
-
 }  // namespace
 
-void ReceiveFilesCommand(AppContext& app, TelnetWindowMDIChild& session) {
-  SessionTransferHost host = HostOf(session);
+void ReceiveFiles(AppContext& app, Session& session, QWidget* window) {
+  SessionTransferHost host(session, window);
   RunSessionTransfer(app, host, SessionTransfer{});
+}
+
+void ReceiveFilesCommand(AppContext& app, TelnetWindowMDIChild& session) {
+  ReceiveFiles(app, session.Window()->GetSession(), session.Window());
 }
 
 void SendFilesCommand(AppContext& app, TelnetWindowMDIChild& session, QPointer<FileUploadMDIChild>& list) {
@@ -48,25 +48,36 @@ void SendFilesCommand(AppContext& app, TelnetWindowMDIChild& session, QPointer<F
 }
 
 void DownloadRequested(AppContext& app, TelnetWindowMDIChild& session) {
-  Session& s = session.Window()->GetSession();
+  DownloadRequested(app, session.Window()->GetSession(), session.Window());
+}
+
+void DownloadRequested(AppContext& app, Session& s, QWidget* window) {
   if (TransferRunning()) {
     s.Show({reinterpret_cast<const uint8_t*>(kRequestText.data()), kRequestText.size()});
     return;
   }
   const bool telnet = s.Link() && s.Link()->IsTelnet();
   if (!telnet) app.config.Protocol = 1;  // a dial-up session receives with Zmodem
-  SessionTransferHost host = HostOf(session);
+  SessionTransferHost host(s, window);
   std::unique_ptr<TransferLink> link = host.BeginTransfer();
   if (!link) return;
   auto reservation = std::make_shared<TransferReservation>();
   auto shared = std::make_shared<std::unique_ptr<TransferLink>>(std::move(link));
-  QPointer<TelnetWindowMDIChild> alive(&session);
-  QTimer::singleShot(0, &session, [&app, alive, reservation, shared]() mutable {
-    if (!alive) return;
-    SessionTransferHost host = HostOf(*alive);
+  // The window owns the session: the posted receive goes with it.
+  QTimer::singleShot(0, window, [&app, &s, window, reservation, shared]() mutable {
+    SessionTransferHost host(s, window);
     reservation.reset();
     RunSessionTransfer(app, host, SessionTransfer{}, std::move(*shared));
   });
+}
+
+FileUploadMDIChild* OpenDialupUploadList(AppContext& app, QMdiArea* area,
+                                         std::function<std::unique_ptr<TransferHost>()> findHost) {
+  auto* dialog = new FileUploadDialog(app, std::move(findHost));
+  auto* child = new FileUploadMDIChild(dialog, QStringLiteral("Dial-up Upload File List"));
+  if (area) area->addSubWindow(child);
+  child->show();
+  return child;
 }
 
 bool TransferCommandEnabled(const TelnetWindowMDIChild& session) {

@@ -4,11 +4,18 @@
 #pragma once
 
 #include <QPointer>
+#include <functional>
+#include <memory>
+
+class QMdiArea;
+class QWidget;
 
 namespace parlane {
 
 struct AppContext;
+class Session;
 class TelnetWindowMDIChild;
+class TransferHost;
 class FileUploadMDIChild;
 
 // Receive Files: Telnet Zmodem on a Telnet session; on a dial-up session
@@ -25,5 +32,16 @@ void DownloadRequested(AppContext& app, TelnetWindowMDIChild& session);
 // Receive Files and Send Files are available on a connected session while
 // no transfer runs.
 bool TransferCommandEnabled(const TelnetWindowMDIChild& session);
+
+// The same for any session window: `session` is its engine, `window` the
+// widget the dialog belongs to (and that must outlive a posted receive).
+void ReceiveFiles(AppContext& app, Session& session, QWidget* window);
+void DownloadRequested(AppContext& app, Session& session, QWidget* window);
+
+// Send Files on the dial-up session: a new "Dial-up Upload File List" in
+// `area`; `findHost` gives the dial-up window's host when sending starts
+// (null: "A dial-up terminal window needs to be open").
+FileUploadMDIChild* OpenDialupUploadList(AppContext& app, QMdiArea* area,
+                                         std::function<std::unique_ptr<TransferHost>()> findHost);
 
 }  // namespace parlane
