@@ -137,6 +137,10 @@ TEST_F(DialupTransfer, ZmodemBothWaysWithLrzsz) {
   RunCase({"us to rz", 1, true, {"rz", "-q"}, "Zmodem Upload"});
 }
 
+TEST_F(DialupTransfer, YmodemGFromOurOwnSender) {
+  RunCase({"our sender to us", 0, false, {test::XferTool(), "send", "--ymodem-g", "-q"}, "Ymodem-G Download"});
+}
+
 // lrzsz's rb never asks for "G": our own receiver is the far end.
 TEST_F(DialupTransfer, YmodemGToOurOwnReceiver) {
   RunCase({"us to our receiver", 0, true, {test::XferTool(), "receive", "--ymodem-g", "-q", "--dir", "."},
