@@ -104,18 +104,16 @@ TEST_F(FrameTest, TerminalSettingsGoToTheDefaultsAndTheEmulationPane) {
   EXPECT_EQ(Config().Terminal.Emulation, 3u);
 }
 
-TEST_F(FrameTest, ReceiveDirectoryFromTheChosenFile) {
+TEST_F(FrameTest, ReceiveDirectoryFromTheDirectoryChooser) {
   Start(true);
-  const std::string chosen = (dir_ / "Down Load" / "newfile").string();
-  platform_.openAnswers.push_back({QString::fromStdString(chosen)});
+  const std::string chosen = (dir_ / "Down Load").string() + "/";
+  platform_.directoryAnswers.push_back(QString::fromStdString(chosen));
   Frame()->MenuAction(cmd::kReceiveDirectory)->trigger();
   ASSERT_EQ(platform_.fileDialogs.size(), 1u);
   EXPECT_EQ(platform_.fileDialogs[0].title, QStringLiteral("Select Receive Directory"));
-  EXPECT_EQ(platform_.fileDialogs[0].fileName, QStringLiteral("newfile"));
-  EXPECT_EQ(platform_.fileDialogs[0].filter, QStringLiteral("All files (*.*)|*.*|"));
   EXPECT_EQ(Config().ReceiveDir, (dir_ / "Down Load").string());
 
-  platform_.openAnswers.push_back({QStringLiteral("/newfile")});
+  platform_.directoryAnswers.push_back(QStringLiteral("/"));
   Frame()->MenuAction(cmd::kReceiveDirectory)->trigger();
   EXPECT_EQ(Config().ReceiveDir, "/");
   // Cancel keeps it.

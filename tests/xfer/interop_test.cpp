@@ -147,6 +147,27 @@ TEST_P(Lrzsz, SzSendsToParlane) {
   b.ExpectDelivered();
 }
 
+// sz answers the receiver's ZCRC with the CRC of the kept bytes: a matching
+// shorter copy is resumed, an unrelated one is received from the start.
+TEST(LrzszResume, SzResumesOnlyAMatchingCopy) {
+  for (const bool matching : {true, false}) {
+    SCOPED_TRACE(matching ? "matching copy" : "unrelated copy");
+    Batch b;
+    const std::vector<uint8_t> full = test::ReadFile(b.paths[3]);  // r100000.bin
+    test::WriteFile(b.to / "r100000.bin", matching ? std::vector<uint8_t>(full.begin(), full.begin() + 50000)
+                                                   : test::RandomBytes(50000, 99));
+    std::vector<std::string> peer = {Peer("sz"), "-q"};
+    peer.insert(peer.end(), b.paths.begin(), b.paths.end());
+    const PairResult r =
+        RunPair(Transport::SocketPair, {test::XferTool(), "receive", "--dir", b.to.Path()}, "", peer, "", b);
+    EXPECT_EQ(r.ours, 0);
+    b.ExpectDelivered();
+    char resumed[64];
+    std::snprintf(resumed, sizeof resumed, "Sending ZRPOS: 0x%x", 50000 - 4096);
+    EXPECT_EQ(Slurp(b.logs / "ours.log").find(resumed) != std::string::npos, matching);
+  }
+}
+
 class LrzszYmodem : public testing::TestWithParam<Transport> {};
 
 TEST_P(LrzszYmodem, SbSendsYmodemGToParlane) {

@@ -176,16 +176,21 @@ TEST(Faulty, YmodemGFailsCleanly) {
   EXPECT_TRUE(run.done.empty());
 }
 
+// A shorter copy is resumed only when its kept part matches the sender's
+// file (asked with ZCRC); an unrelated shorter file is received afresh.
 TEST(Resume, ShorterCopyResumesLongerIsReplaced) {
   Files f;
   const auto data = test::RandomBytes(100000, 11);
   f.Add("r.bin", data);
   f.Add("longer.bin", test::RandomBytes(5000, 12));
-  // A shorter copy with a damaged tail (within the last 4096 bytes), and a longer one.
+  f.Add("unrelated.bin", test::RandomBytes(10000, 14));
+  // A shorter copy with a damaged tail (within the last 4096 bytes), a longer
+  // one, and a shorter file with other contents.
   std::vector<uint8_t> partial(data.begin(), data.begin() + 50000);
   partial[49000] ^= 0xFF;
   test::WriteFile(f.to / "r.bin", partial);
   test::WriteFile(f.to / "longer.bin", test::RandomBytes(9000, 13));
+  test::WriteFile(f.to / "unrelated.bin", test::RandomBytes(6000, 15));
   Outcome run;
   Transfer(Scenario{}, f.paths, f.to.Path(), run);
   EXPECT_EQ(run.receive.outcome, TransferOutcome::Success);
@@ -193,6 +198,8 @@ TEST(Resume, ShorterCopyResumesLongerIsReplaced) {
   char resumeText[64];
   std::snprintf(resumeText, sizeof resumeText, "Sending ZRPOS: 0x%x", 50000 - 4096);
   EXPECT_TRUE(run.receiveDisplay.SawStatus(resumeText));
+  std::snprintf(resumeText, sizeof resumeText, "Sending ZRPOS: 0x%x", 6000 - 4096);
+  EXPECT_FALSE(run.receiveDisplay.SawStatus(resumeText));
 }
 
 // A file that cannot be created is skipped; the rest of the batch goes on,

@@ -6,8 +6,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
+
+#include "xfer/transfer_link.h"
 
 namespace parlane {
 
@@ -35,6 +38,15 @@ class SessionLink {
   // transmission waits while this is high, so it goes at the link's pace.
   // A link whose sends block until written reports 0.
   virtual size_t PendingOutput() const { return 0; }
+
+  // A file transfer takes the link over: the session stops reading it (a
+  // Telnet link also asks for binary mode both ways) and the transfer reads
+  // and writes it through the returned TransferLink until EndTransfer().
+  // Null when the link is not up or cannot be handed over.
+  virtual std::unique_ptr<TransferLink> BeginTransfer() { return nullptr; }
+  // The transfer is over (its TransferLink is gone): the session reads the
+  // link again (Telnet: after asking for binary mode off).
+  virtual void EndTransfer() {}
 };
 
 }  // namespace parlane

@@ -2,6 +2,7 @@
 
 #include "link/link_events.h"
 #include "link/telnet_connection.h"
+#include "link/telnet_transfer_link.h"
 #include "session/session.h"
 
 namespace parlane {
@@ -28,6 +29,15 @@ class TelnetLink final : public SessionLink, private TelnetEvents {
   std::string StatusName() const override { return "TELNET"; }
   bool IsTelnet() const override { return true; }
   size_t PendingOutput() const override { return connection_.PendingOutput(); }
+
+  // Queued output is written out first without letting other events run:
+  // this may be called from inside the interpreter (a download request).
+  std::unique_ptr<TransferLink> BeginTransfer() override {
+    const int fd = connection_.BeginTransfer({});
+    if (fd < 0) return nullptr;
+    return std::make_unique<TelnetTransferLink>(fd, session_.Interp().TelnetOptions().Binary());
+  }
+  void EndTransfer() override { connection_.EndTransfer(); }
 
  private:
   void Received(std::span<const uint8_t> bytes) override { session_.Received(bytes); }

@@ -9,6 +9,8 @@
 #include <cctype>
 #include <cerrno>
 
+#include "xfer/crc.h"
+
 namespace parlane {
 
 AnnouncedFile ParseAnnouncement(std::span<const uint8_t> info) {
@@ -79,6 +81,23 @@ OpenedFile OpenReceivedFile(const std::string& fullName, OpenMode mode, int64_t 
   }
   result.file = BufferedFile(f);
   return result;
+}
+
+std::optional<uint32_t> FilePrefixCrc(const std::string& fullName, int64_t length) {
+  const int fd = open(fullName.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return std::nullopt;
+  Crc32 crc;
+  uint8_t block[1 << 14];
+  int64_t remaining = length;
+  while (remaining > 0) {
+    const ssize_t got = read(fd, block, static_cast<size_t>(std::min<int64_t>(remaining, sizeof block)));
+    if (got <= 0) break;
+    crc.Update({block, static_cast<size_t>(got)});
+    remaining -= got;
+  }
+  close(fd);
+  if (remaining > 0) return std::nullopt;
+  return crc.Finish();
 }
 
 FilePtr BufferedFile(std::FILE* f) {

@@ -64,6 +64,10 @@ struct OpenedFile {
 // than `size`, it is kept and positioned `kResumeBackup` bytes before its end.
 OpenedFile OpenReceivedFile(const std::string& fullName, OpenMode mode, int64_t size);
 
+// CRC-32 of the first `length` bytes of the plain file `fullName`, or
+// nothing when it cannot be read or is shorter than that.
+std::optional<uint32_t> FilePrefixCrc(const std::string& fullName, int64_t length);
+
 // A resumed file restarts this far before the end of the existing copy.
 inline constexpr int64_t kResumeBackup = 4096;
 // The dialog's name field holds 128 bytes with the terminator.

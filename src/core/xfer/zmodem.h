@@ -35,6 +35,8 @@ struct ZmodemLimits {
   static constexpr size_t kBlockSize = 1024;
   // Junk bytes from the receiver after which every subpacket asks for a ZACK.
   static constexpr int kJunkLimit = 3;
+  // ZCRC questions asked before a kept copy is given up and received afresh.
+  static constexpr int kCrcAttempts = 3;
   // Zmodem positions are 32 bits on the wire.
   static constexpr int64_t kMaxFileSize = 0xFFFFFFFFll;
 };
@@ -73,6 +75,7 @@ class ZmodemReceiver : private ZmodemSide {
   int BatchStart();
   int ReceiveFile();
   int OpenFileForReceive(int64_t& resume);
+  bool SenderHasSamePrefix(const std::string& fullName, int64_t position);
   int FileHeader(int64_t& count);
   int DataLoop(int64_t& count);
   bool KeepData(int64_t& count);

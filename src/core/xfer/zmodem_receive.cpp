@@ -103,7 +103,37 @@ int ZmodemReceiver::OpenFileForReceive(int64_t& resume) {
   }
   file_ = std::move(opened.file);
   resume = opened.resumeOffset;
+  if (resume > 0 && !SenderHasSamePrefix(dir + *name, resume)) {
+    // An older, different file of that name: start it afresh.
+    resume = 0;
+    if (std::fflush(file_.get()) != 0 || ftruncate(fileno(file_.get()), 0) != 0 ||
+        std::fseek(file_.get(), 0, SEEK_SET) != 0) {
+      file_.reset();
+      progress_.ShowStatus("Could not create %.60s", name->c_str());
+      receiverHeaderType_ = ZSKIP;
+      return ZSKIP;
+    }
+  }
   return ZRPOS;
+}
+
+// Before a file is resumed at `position` the sender is asked for the CRC-32
+// of its first `position` bytes (ZCRC); the kept copy is resumed only when
+// its own bytes give the same CRC. A sender that does not answer gets the
+// whole file again.
+bool Zmodem::SenderHasSamePrefix(const std::string& fullName, int64_t position) {
+  const std::optional<uint32_t> ours = FilePrefixCrc(fullName, position);
+  if (!ours) return false;
+  for (int attempt = 0; attempt < kCrcAttempts; ++attempt) {
+    if (link_.CancelRequested()) return false;
+    frames_.SendHexHeader(ZCRC, Header::FromPosition(static_cast<uint32_t>(position)));
+    const int t = frames_.ReceiveHeader(frames_.Timing().header);
+    if (t == ZCRC) return frames_.ReceivedPosition() == *ours;
+    // A sender that missed the question offers the file again.
+    if (t == ZFILE) frames_.ReceiveDataSubpacket(buffer_.data(), ZmodemFrames::kDataCapacity);
+    if (t == ZCAN) return false;
+  }
+  return false;
 }
 
 // One file: ask for data at the received count, take headers and data until

@@ -171,13 +171,13 @@ int ZmodemSender::SeekTo(uint32_t position) {
   return 0;
 }
 
-// CRC-32 of the file's first position - 1 bytes (all of it for 0), asked by
+// CRC-32 of the file's first `position` bytes (all of it for 0), asked by
 // a receiver that holds a copy; the same position asked twice is answered
 // from the last computation.
 uint32_t ZmodemSender::FileCrc(uint32_t position) {
   if (static_cast<int64_t>(position) == lastCrcPosition_) return lastCrc_;
   std::rewind(file_.get());
-  int64_t remaining = position == 0 ? INT64_MAX : static_cast<int64_t>(position) - 1;
+  int64_t remaining = position == 0 ? INT64_MAX : static_cast<int64_t>(position);
   Crc32 crc;
   while (remaining > 0) {
     const size_t want = static_cast<size_t>(std::min<int64_t>(remaining, static_cast<int64_t>(buffer_.size())));

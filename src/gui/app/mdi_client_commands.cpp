@@ -2,6 +2,7 @@
 // rules, and the commands the MDI client answers itself.
 #include <QApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QEventLoop>
 #include <QFontDatabase>
 #include <QMdiSubWindow>
@@ -223,16 +224,14 @@ void TMyMDIClient::TerminalSettingsCommand() {
 }
 
 void TMyMDIClient::SetReceiveDirectory() {
-  FileDialogRequest request;
-  request.title = QStringLiteral("Select Receive Directory");
-  request.initialDir = QString::fromLocal8Bit(app_.Config().ReceiveDir.c_str());
-  request.fileName = QStringLiteral("newfile");
-  request.pathMustExist = true;
-  const std::optional<QString> chosen = app_.Services().OpenFile(&frame_, request);
+  // The desktop's directory chooser; the directory is kept without a final
+  // "/" (unless it is the root) when it fits the setting.
+  const std::optional<QString> chosen = app_.Services().ChooseDirectory(
+      &frame_, QStringLiteral("Select Receive Directory"),
+      QString::fromLocal8Bit(app_.Config().ReceiveDir.c_str()));
   if (!chosen) return;
-  const std::optional<std::string> dir =
-      NormaliseReceiveDir(chosen->toLocal8Bit().toStdString());
-  if (dir) app_.Config().ReceiveDir = *dir;
+  const std::string dir = QDir::cleanPath(*chosen).toLocal8Bit().toStdString();
+  if (!dir.empty() && dir.size() < Main_Configuration_Struct::kPathSize) app_.Config().ReceiveDir = dir;
 }
 
 void TMyMDIClient::ChoosePrinterFont() {

@@ -53,6 +53,13 @@ class Platform {
   // Full paths chosen, empty when cancelled.
   virtual QStringList OpenFiles(QWidget* parent, const FileDialogRequest& request) = 0;
   virtual std::optional<QString> SaveFile(QWidget* parent, const FileDialogRequest& request) = 0;
+  // The desktop's directory chooser; the chosen directory, or nothing when
+  // cancelled.
+  virtual std::optional<QString> ChooseDirectory(QWidget* parent, const QString& title,
+                                                 const QString& initialDir) {
+    (void)parent, (void)title, (void)initialDir;
+    return std::nullopt;
+  }
   virtual std::optional<QFont> ChooseFont(QWidget* parent, const QFont& initial,
                                           bool fixedPitchOnly) = 0;
   virtual std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial,

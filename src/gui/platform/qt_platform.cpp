@@ -96,6 +96,13 @@ std::optional<QString> QtPlatform::SaveFile(QWidget* parent, const FileDialogReq
   return dialog.selectedFiles().front();
 }
 
+std::optional<QString> QtPlatform::ChooseDirectory(QWidget* parent, const QString& title,
+                                                   const QString& initialDir) {
+  const QString dir = QFileDialog::getExistingDirectory(parent, title, initialDir);
+  if (dir.isEmpty()) return std::nullopt;
+  return dir;
+}
+
 std::optional<QFont> QtPlatform::ChooseFont(QWidget* parent, const QFont& initial,
                                             bool fixedPitchOnly) {
   bool ok = false;

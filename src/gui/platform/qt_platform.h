@@ -11,6 +11,8 @@ class QtPlatform final : public Platform {
                     MsgButtons buttons) override;
   QStringList OpenFiles(QWidget* parent, const FileDialogRequest& request) override;
   std::optional<QString> SaveFile(QWidget* parent, const FileDialogRequest& request) override;
+  std::optional<QString> ChooseDirectory(QWidget* parent, const QString& title,
+                                         const QString& initialDir) override;
   std::optional<QFont> ChooseFont(QWidget* parent, const QFont& initial,
                                   bool fixedPitchOnly) override;
   std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial,

@@ -46,6 +46,17 @@ std::optional<QString> ScriptedPlatform::SaveFile(QWidget*, const FileDialogRequ
   return answer;
 }
 
+std::optional<QString> ScriptedPlatform::ChooseDirectory(QWidget*, const QString& title,
+                                                         const QString& initialDir) {
+  FileDialogRequest request;
+  request.title = title;
+  request.initialDir = initialDir;
+  fileDialogs.push_back(request);
+  const QString answer = TakeFront(directoryAnswers, QString());
+  if (answer.isEmpty()) return std::nullopt;
+  return answer;
+}
+
 std::optional<QFont> ScriptedPlatform::ChooseFont(QWidget*, const QFont& initial, bool) {
   fontDialogsOpenedOn.push_back(initial);
   if (unchangedFontAnswers > 0) {

@@ -34,6 +34,7 @@ class ScriptedPlatform final : public Platform {
   std::deque<MsgResult> messageAnswers;
   std::deque<QStringList> openAnswers;
   std::deque<QString> saveAnswers;  // an empty text cancels
+  std::deque<QString> directoryAnswers;  // an empty text cancels
   std::deque<std::optional<QFont>> fontAnswers;
   std::deque<std::optional<QColor>> colorAnswers;
   std::deque<DialogResponder> dialogResponders;
@@ -56,6 +57,8 @@ class ScriptedPlatform final : public Platform {
                     MsgButtons buttons) override;
   QStringList OpenFiles(QWidget* parent, const FileDialogRequest& request) override;
   std::optional<QString> SaveFile(QWidget* parent, const FileDialogRequest& request) override;
+  std::optional<QString> ChooseDirectory(QWidget* parent, const QString& title,
+                                         const QString& initialDir) override;
   std::optional<QFont> ChooseFont(QWidget* parent, const QFont& initial,
                                   bool fixedPitchOnly) override;
   std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial,

@@ -14,6 +14,8 @@
 #include "session/session_files.h"
 #include "session/session_keys.h"
 #include "session/terminal_view.h"
+#include "transfer/session_transfers.h"
+#include "transfer/upload_list.h"
 
 namespace parlane {
 
@@ -40,13 +42,18 @@ TelnetWindowMDIChild::TelnetWindowMDIChild(AppContext& app, const QString& title
   connect(window_, &TelnetWindow::ConnectionEnded, this, &TelnetWindowMDIChild::ConnectionEnded);
   connect(window_, &TelnetWindow::CloseRequested, this, &QMdiSubWindow::close);
   connect(window_, &TelnetWindow::TitleChangeRequested, this, &QWidget::setWindowTitle);
+  connect(window_, &TelnetWindow::DownloadRequested, this, [this] { parlane::DownloadRequested(app_, *this); });
   connect(window_, &TelnetWindow::PreferredSizeChanged, this, [this](QSize before, QSize after) {
     if (isMaximized() || isMinimized()) return;
     resize(size() + (after - before));
   });
 }
 
-TelnetWindowMDIChild::~TelnetWindowMDIChild() = default;
+FileUploadMDIChild* TelnetWindowMDIChild::UploadList() const { return uploadList_.data(); }
+
+TelnetWindowMDIChild::~TelnetWindowMDIChild() {
+  if (uploadList_) uploadList_->close();
+}
 
 bool TelnetWindowMDIChild::HandleCommand(int id) {
   if (files_->HandleCommand(id)) return true;
@@ -63,6 +70,8 @@ bool TelnetWindowMDIChild::HandleCommand(int id) {
     case cmd::kPrintPage:
     case cmd::kPrintSession:
     case cmd::kPrintSelected: window_->PrintCommand(id); return true;
+    case cmd::kReceiveFiles: ReceiveFilesCommand(app_, *this); return true;
+    case cmd::kSendFiles: SendFilesCommand(app_, *this, uploadList_); return true;
     default: return false;
   }
 }
@@ -87,6 +96,8 @@ bool TelnetWindowMDIChild::CommandEnabled(int id) const {
     case cmd::kPrintPage:
     case cmd::kPrintSession:
     case cmd::kPrintSelected: return window_->CanPrint(id);
+    case cmd::kReceiveFiles:
+    case cmd::kSendFiles: return TransferCommandEnabled(*this);
     default: return false;
   }
 }
@@ -128,6 +139,7 @@ void TelnetWindowMDIChild::closeEvent(QCloseEvent* event) {
   if (window_->hasFocus() || (mdiArea() && mdiArea()->activeSubWindow() == this)) {
     window_->ClearStatus();
   }
+  if (uploadList_) uploadList_->close();
   emit SessionClosed();
   QMdiSubWindow::closeEvent(event);
 }

@@ -19,6 +19,7 @@
 #pragma once
 
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -34,6 +35,7 @@ class TelnetWindow;  // gui/session/terminal_view.h: the terminal view widget
 class SessionFileCommands;  // gui/session/session_files.h: capture, save, transmit, scripts
 class Session;
 class SessionLink;
+class FileUploadMDIChild;  // gui/transfer/upload_list.h: the session's upload list
 
 // What the shell hands a new Telnet session.
 struct TelnetSessionParams {
@@ -69,6 +71,7 @@ class TelnetWindowMDIChild : public QMdiSubWindow {
   ~TelnetWindowMDIChild() override;
 
   TelnetWindow* Window() const { return window_; }
+  FileUploadMDIChild* UploadList() const;
 
   // Per-session menu commands (the cmd:: ids of app/commands.h: Copy, Paste,
   // Copy and Paste, Font, Background Color, Text Color, Terminal Settings). HandleCommand returns false
@@ -112,6 +115,8 @@ class TelnetWindowMDIChild : public QMdiSubWindow {
   SessionFileCommands* files_ = nullptr;
   bool sized_ = false;
   bool forwarding_ = false;  // a key is being handed to the view
+  // The upload list window of Send Files (one at most).
+  QPointer<FileUploadMDIChild> uploadList_;
 };
 
 }  // namespace parlane

@@ -32,6 +32,7 @@ class ViewBridge final : public ScreenPainter, public SessionView {
   void ConnectionEnded(bool closeWindow) override { v_.OnConnectionEnded(closeWindow); }
   void LinkActivity(bool receive, bool on) override { v_.LinkActivity(receive, on); }
   bool AllowHostRequest(HostRequest request) override { return v_.AllowHostRequest(request); }
+  void DownloadRequested() override { emit v_.DownloadRequested(); }
   std::string FrameTitle() const override { return v_.FrameTitle(); }
   void SetFrameTitle(std::string_view title) override { v_.SetFrameTitle(title); }
   std::unique_ptr<PrinterPage> OpenAttachedPrinter() override { return v_.OpenAttachedPrinter(); }

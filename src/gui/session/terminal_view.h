@@ -95,6 +95,9 @@ class TelnetWindow : public QAbstractScrollArea {
   void TitleChangeRequested(const QString& title);
   // The window's preferred size changed (font): the frame resizes by as much.
   void PreferredSizeChanged(QSize oldSize, QSize newSize);
+  // The host sent a Zmodem sender's request (emitted from inside the
+  // interpreter; the rest of the received block is dropped).
+  void DownloadRequested();
 
  protected:
   // A host-mode caller's window (TelnetWindowHost) answers true: it gives no

@@ -1,0 +1,176 @@
+// Transfers on a dial-up line: the program's transfer code (progress dialog,
+// protocol choice, the remote receiver's start) over the serial link of a
+// pty, with lrzsz or Parlane's own receiver on the far end.
+#include <fcntl.h>
+#include <pty.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <memory>
+
+#include "config/messages.h"
+#include "link/serial_port.h"
+#include "link/serial_transfer_link.h"
+#include "transfer/transfer_runner.h"
+#include "transfer_session_fixture.h"
+
+namespace parlane {
+namespace {
+
+using test::TempDir;
+
+// The serial side of a dial-up window: the port is handed to the transfer.
+class SerialHost final : public TransferHost {
+ public:
+  SerialHost(SerialPort& port, QWidget* parent) : port_(port), parent_(parent) {}
+  QWidget* TransferParent() override { return parent_; }
+  bool IsTelnet() const override { return false; }
+  std::unique_ptr<TransferLink> BeginTransfer() override {
+    ++begun;
+    return std::make_unique<SerialTransferLink>(port_);
+  }
+  void EndTransfer() override { ++ended; }
+  int begun = 0;
+  int ended = 0;
+
+ private:
+  SerialPort& port_;
+  QWidget* parent_;
+};
+
+struct Case {
+  const char* name;
+  uint32_t protocol;  // 0 Ymodem-G, 1 Zmodem
+  bool send;
+  std::vector<std::string> peer;  // the far end; files are appended for senders
+  const char* caption;
+};
+
+class DialupTransfer : public test::TransferSessionTest {
+ protected:
+  void SetUp() override {
+    int slave = -1;
+    ASSERT_EQ(openpty(&master_, &slave, nullptr, nullptr, nullptr), 0);
+    const std::string device = ttyname(slave);
+    close(slave);
+    Dcb dcb;
+    dcb.BaudRate = 115200;
+    dcb.ByteSize = 8;
+    ASSERT_TRUE(port_.OpenDevice(device, "COM1", dcb, false));
+  }
+  void TearDown() override {
+    port_.Close();
+    if (master_ >= 0) close(master_);
+    master_ = -1;
+  }
+  // The far end runs `peer` on the pty's other side. The test keeps that side
+  // open too, so that the line does not hang up (and drop what is still on
+  // its way) the moment the peer exits.
+  pid_t StartPeer(const std::vector<std::string>& peer, const std::string& cwd) {
+    return test::Spawn(peer, master_, cwd, logs / "peer.log");
+  }
+
+  void RunCase(const Case& c);
+
+  TempDir logs;
+  RecordingMessageSink messages_;
+  SerialPort port_{messages_};
+  int master_ = -1;
+};
+
+
+void DialupTransfer::RunCase(const Case& c) {
+  SCOPED_TRACE(c.name);
+  TearDown();
+  SetUp();
+  TempDir local, remote;
+  std::vector<std::string> peer = c.peer;
+  const std::string program = peer[0][0] == '/' ? peer[0] : test::FindProgram(peer[0]);
+  ASSERT_FALSE(program.empty()) << peer[0] << " is not installed";
+  peer[0] = program;
+  const std::vector<std::string> names = {"one.bin", "Two.txt", "empty"};
+  const size_t sizes[] = {150000, 1025, 0};
+  std::vector<std::string> paths;
+  for (size_t i = 0; i < names.size(); ++i) {
+    const std::string dir = c.send ? local.Path() : remote.Path();
+    test::WriteFile(dir + "/" + names[i], test::RandomBytes(sizes[i], static_cast<uint32_t>(i + 20)));
+    paths.push_back(dir + "/" + names[i]);
+  }
+  if (!c.send) peer.insert(peer.end(), names.begin(), names.end());
+  config.Protocol = c.protocol;
+  SerialHost host(port_, &mainWindow);
+  test::DialogWatcher watcher;
+  // The far end starts once the transfer runs, as when the user gives the
+  // remote command after choosing Receive Files.
+  pid_t pid = -1;
+  QTimer::singleShot(300, &mainWindow, [&] { pid = StartPeer(peer, remote.Path()); });
+  SessionTransfer transfer;
+  transfer.send = c.send;
+  if (c.send) transfer.files = paths;
+  std::vector<std::string> done;
+  transfer.fileDone = [&](const std::string& f) { done.push_back(f); };
+  const std::optional<DialogResult> result = RunSessionTransfer(context, host, transfer);
+  ASSERT_GT(pid, 0);
+  const int peerStatus = test::WaitChild(pid, 60);
+
+  ASSERT_TRUE(result.has_value());
+  EXPECT_EQ(result->outcome, DialogOutcome::Success) << result->status;
+  EXPECT_EQ(peerStatus, 0);
+  EXPECT_TRUE(watcher.captions.count(QString::fromLatin1(c.caption)));
+  EXPECT_EQ(host.begun, 1);
+  EXPECT_EQ(host.ended, 1);
+  for (const std::string& n : names) {
+    EXPECT_EQ(test::ReadFile((c.send ? remote : received) / n), test::ReadFile((c.send ? local : remote) / n)) << n;
+  }
+  if (c.send) {
+    EXPECT_EQ(done, paths);
+  }
+  EXPECT_EQ(Count(SoundEvent::TransferSuccess), 1);
+}
+
+TEST_F(DialupTransfer, ZmodemBothWaysWithLrzsz) {
+  // sz drains and then flushes its line after its "OO"; on a pty the flush
+  // can take the "OO" back before it is read, and the receiver then waits
+  // out its ending handshake (about 40 s) before it reports success.
+  RunCase({"sz to us", 1, false, {"sz", "-q"}, "Zmodem Download"});
+  sounds.clear();
+  RunCase({"us to rz", 1, true, {"rz", "-q"}, "Zmodem Upload"});
+}
+
+TEST_F(DialupTransfer, YmodemGFromOurOwnSender) {
+  RunCase({"our sender to us", 0, false, {test::XferTool(), "send", "--ymodem-g", "-q"}, "Ymodem-G Download"});
+}
+
+// lrzsz's rb never asks for "G": our own receiver is the far end.
+TEST_F(DialupTransfer, YmodemGToOurOwnReceiver) {
+  RunCase({"us to our receiver", 0, true, {test::XferTool(), "receive", "--ymodem-g", "-q", "--dir", "."},
+           "Ymodem-G Upload"});
+}
+
+TEST_F(DialupTransfer, CancelDuringAReceiveKeepsThePartForResuming) {
+  TempDir remote;
+  const auto data = test::RandomBytes(24 << 20, 30);
+  test::WriteFile(remote / "big.bin", data);
+  config.Protocol = 1;
+  SerialHost host(port_, &mainWindow);
+  test::DialogWatcher watcher;
+  watcher.CancelAfter(200000);
+  const pid_t pid = StartPeer({test::FindProgram("sz"), "-q", "big.bin"}, remote.Path());
+  const std::optional<DialogResult> result = RunSessionTransfer(context, host, SessionTransfer{});
+  test::WaitChild(pid, 30);
+  ASSERT_TRUE(result.has_value());
+  EXPECT_TRUE(watcher.cancelled);
+  EXPECT_TRUE(watcher.statuses.count(QStringLiteral("Cancelling - Please wait...")));
+  EXPECT_EQ(result->status, "CANCELLED - User aborted");
+  ASSERT_EQ(watcher.endings.size(), 1u);
+  EXPECT_EQ(watcher.endings[0], QStringLiteral("CANCELLED - User aborted"));
+  EXPECT_EQ(Count(SoundEvent::TransferFailed), 1);
+  const auto part = test::ReadFile(received / "big.bin");
+  EXPECT_GT(part.size(), 0u);
+  EXPECT_LT(part.size(), data.size());
+  EXPECT_TRUE(std::equal(part.begin(), part.end(), data.begin()));
+  EXPECT_EQ(host.ended, 1);
+}
+
+}  // namespace
+}  // namespace parlane
