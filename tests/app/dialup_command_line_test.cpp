@@ -96,7 +96,9 @@ TEST(DialOptionLine, ParsesAndRefuses) {
   for (const Case& c : cases) {
     const CommandLine line = ParseCommandLine(c.args);
     EXPECT_EQ(!line.error.empty(), c.error) << c.args[0];
-    if (c.dial) EXPECT_EQ(line.dial, std::optional<std::string>(c.dial));
+    if (c.dial) {
+      EXPECT_EQ(line.dial, std::optional<std::string>(c.dial));
+    }
   }
 }
 

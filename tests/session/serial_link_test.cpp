@@ -155,5 +155,24 @@ TEST_F(SerialLinkTest, LargeRawSendsDrainInOrderWithoutLoss) {
   EXPECT_EQ(link->PendingOutput(), 0u);
 }
 
+// A transfer takes the port over: the session stops reading until the
+// transfer gives it back, and the transfer's link reads and writes the line.
+TEST_F(SerialLinkTest, ATransferTakesThePortAndGivesItBack) {
+  Open({}, {}, {});
+  std::unique_ptr<TransferLink> transfer = link->BeginTransfer();
+  ASSERT_NE(transfer, nullptr);
+  EXPECT_FALSE(link->Polling());
+  pty.Write("Z");
+  loop.RunOnce(std::chrono::milliseconds(50));
+  EXPECT_EQ(transfer->ReadByte(2), 'Z');
+  EXPECT_EQ(Shown().find('Z'), std::string::npos);
+  EXPECT_EQ(transfer->WriteBlock(reinterpret_cast<const uint8_t*>("ok"), 2, 2), 0);
+  transfer.reset();
+  EXPECT_EQ(pty.Read(), "ok");
+  link->EndTransfer();
+  pty.Write("back");
+  EXPECT_TRUE(Shows("back"));
+}
+
 }  // namespace
 }  // namespace parlane

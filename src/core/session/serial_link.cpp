@@ -8,6 +8,7 @@
 
 #include "link/event_loop.h"
 #include "link/serial_port.h"
+#include "link/serial_transfer_link.h"
 #include "session/session.h"
 
 namespace parlane {
@@ -49,6 +50,12 @@ void SerialLink::Start() {
     session_.Received(Bytes(first));
   }
   Resume();
+}
+
+std::unique_ptr<TransferLink> SerialLink::BeginTransfer() {
+  if (!port_.IsOpen() || gone_) return nullptr;
+  Pause();
+  return std::make_unique<SerialTransferLink>(port_);
 }
 
 void SerialLink::Pause() {

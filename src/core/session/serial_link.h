@@ -44,6 +44,11 @@ class SerialLink final : public SessionLink {
   // output queue, and those in that queue.
   size_t PendingOutput() const override;
 
+  // A file transfer takes the port: reading stops (anything still waiting
+  // to go out is dropped) until EndTransfer(). Null when the line is gone.
+  std::unique_ptr<TransferLink> BeginTransfer() override;
+  void EndTransfer() override { Resume(); }
+
   // The polling flag: cleared while a transfer reads the port.
   void Pause();
   void Resume();

@@ -121,7 +121,7 @@ int ZmodemReceiver::OpenFileForReceive(int64_t& resume) {
 // of its first `position` bytes (ZCRC); the kept copy is resumed only when
 // its own bytes give the same CRC. A sender that does not answer gets the
 // whole file again.
-bool Zmodem::SenderHasSamePrefix(const std::string& fullName, int64_t position) {
+bool ZmodemReceiver::SenderHasSamePrefix(const std::string& fullName, int64_t position) {
   const std::optional<uint32_t> ours = FilePrefixCrc(fullName, position);
   if (!ours) return false;
   for (int attempt = 0; attempt < kCrcAttempts; ++attempt) {

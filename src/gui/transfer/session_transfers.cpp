@@ -1,11 +1,13 @@
 #include "transfer/session_transfers.h"
 
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTimer>
 #include <memory>
 
 #include "app/app_context.h"
 #include "config/main_config.h"
+#include "session/comm_window.h"
 #include "session/session.h"
 #include "session/telnet_window.h"
 #include "session/terminal_view.h"
@@ -31,6 +33,23 @@ void ReceiveFilesCommand(AppContext& app, TelnetWindowMDIChild& session) {
 }
 
 void SendFilesCommand(AppContext& app, TelnetWindowMDIChild& session, QPointer<FileUploadMDIChild>& list) {
+  const SessionLink* link = session.Window()->GetSession().Link();
+  if (link != nullptr && !link->IsTelnet()) {
+    // The dial-up list is not tied to one window: it sends through whichever
+    // dial-up window is open when its start button is pressed.
+    QPointer<QMdiArea> area = session.mdiArea();
+    OpenDialupUploadList(app, area, [area]() -> std::unique_ptr<TransferHost> {
+      if (!area) return nullptr;
+      for (QMdiSubWindow* sub : area->subWindowList()) {
+        if (auto* dialup = qobject_cast<CommWindowMDIChild*>(sub)) {
+          return std::make_unique<SessionTransferHost>(dialup->Window()->GetSession(),
+                                                       dialup->Window());
+        }
+      }
+      return nullptr;
+    });
+    return;
+  }
   if (list) {
     if (QMdiArea* area = list->mdiArea()) area->setActiveSubWindow(list);
     list->raise();
