@@ -1,5 +1,7 @@
 #include "xfer/zmodem_codec.h"
 
+#include <array>
+
 #include "xfer/crc.h"
 
 namespace parlane::zm {
@@ -79,19 +81,45 @@ void Encoder::BinaryHeader(int type, const Header& h) {
   }
 }
 
+namespace {
+// For each byte: 1 when it goes out as a ZDLE pair, without (first) and with
+// control escaping.
+constexpr std::array<std::array<uint8_t, 256>, 2> MakeEscapeFlags() {
+  std::array<std::array<uint8_t, 256>, 2> t{};
+  for (unsigned b = 0; b < 256; ++b) {
+    const EscapeClass c = kEscapeTable[b];
+    t[0][b] = c == EscapeClass::Always ? 1 : 0;
+    t[1][b] = c != EscapeClass::Plain ? 1 : 0;
+  }
+  return t;
+}
+constexpr auto kEscapeFlags = MakeEscapeFlags();
+}  // namespace
+
 void Encoder::DataSubpacket(std::span<const uint8_t> data, uint8_t end) {
   // The data in one pass into room for the worst case (every byte escaped
   // or doubled); an escaped byte never reads 255, so never needs doubling.
+  // Each step writes two bytes and keeps one or both, without branches:
+  // a ZDLE pair, a doubled 255, or the byte and a scratch byte that the
+  // next step overwrites.
   const size_t start = out_.size();
-  out_.resize(start + data.size() * 2);
+  out_.resize(start + data.size() * 2 + 1);
   uint8_t* p = out_.data() + start;
-  for (const uint8_t b : data) {
-    if (NeedsEscape(b, opt_.escapeControl)) {
-      *p++ = kZDLE;
-      *p++ = static_cast<uint8_t>(b ^ 64);
-    } else {
-      *p++ = b;
-      if (b == 255 && opt_.doubleIac) *p++ = b;
+  const auto& escape = kEscapeFlags[opt_.escapeControl ? 1 : 0];
+  if (opt_.doubleIac) {
+    for (const uint8_t b : data) {
+      const uint8_t e = escape[b];
+      const uint8_t twice = b == 255 ? 1 : 0;
+      p[0] = e ? kZDLE : b;
+      p[1] = e ? static_cast<uint8_t>(b ^ 64) : b;
+      p += 1 + (e | twice);
+    }
+  } else {
+    for (const uint8_t b : data) {
+      const uint8_t e = escape[b];
+      p[0] = e ? kZDLE : b;
+      p[1] = static_cast<uint8_t>(b ^ 64);
+      p += 1 + e;
     }
   }
   out_.resize(static_cast<size_t>(p - out_.data()));
