@@ -155,6 +155,27 @@ TEST(Subpacket, EndsAndCrcs) {
   }
 }
 
+// The data of a subpacket goes out exactly as each byte escaped (and 255
+// doubled) on its own would, for every byte value and every option mix.
+TEST(Subpacket, DataEqualsByteByByteEscaping) {
+  std::vector<uint8_t> data;
+  for (int round = 0; round < 3; ++round)
+    for (int b = 0; b < 256; ++b) data.push_back(static_cast<uint8_t>(round == 1 ? 255 - b : b * 7 + round));
+  for (int mix = 0; mix < 4; ++mix) {
+    SCOPED_TRACE(mix);
+    EncodeOptions opt;
+    opt.escapeControl = (mix & 1) != 0;
+    opt.doubleIac = (mix & 2) != 0;
+    std::vector<uint8_t> packet, expect;
+    Encoder(packet, opt).DataSubpacket(data, ZCRCG);
+    Encoder byByte(expect, opt);
+    for (uint8_t b : data) byByte.Escaped(b);
+    ASSERT_GT(packet.size(), expect.size());
+    EXPECT_TRUE(std::equal(expect.begin(), expect.end(), packet.begin()));
+    EXPECT_EQ(packet[expect.size()], kZDLE);
+  }
+}
+
 TEST(Subpacket, EmptyCrc16Packet) {
   std::vector<uint8_t> out;
   EncodeOptions opt;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -107,6 +108,11 @@ inline bool NeedsEscape(uint8_t b, bool escapeControl) {
   const EscapeClass c = kEscapeTable[b];
   return c == EscapeClass::Always || (c == EscapeClass::ControlOnly && escapeControl);
 }
+
+// How many bytes at the start of `bytes` go out as they are: none of them
+// needs escaping (with or without control escaping) nor, with `stopAt255`,
+// is 255.
+size_t PlainPrefix(const uint8_t* bytes, size_t count, bool escapeControl, bool stopAt255);
 
 // Encoding options of one direction of a session.
 struct EncodeOptions {

@@ -18,14 +18,6 @@ constexpr int kHexTrailerSeconds = 1;
 // A byte after a CAN before a header is waited for this long.
 constexpr int kAfterCancelSeconds = 1;
 
-// Bytes that ReadEscaped does not return as they are (without control
-// escaping): ZDLE and the flow-control bytes it skips.
-constexpr std::array<bool, 256> MakeStopTable() {
-  std::array<bool, 256> t{};
-  for (int b : {24, 17, 19, 145, 147}) t[static_cast<size_t>(b)] = true;
-  return t;
-}
-constexpr auto kStopsPlainRun = MakeStopTable();
 bool IsData(int c) { return c >= 0 && c <= 255; }
 }  // namespace
 
@@ -178,17 +170,11 @@ size_t ZmodemFrames::TakePlainBytes(uint8_t* buffer, size_t capacity, size_t len
   return length;
 }
 
-// The length of the plain bytes at the start of `bytes`, at most `limit`.
+// The length of the plain bytes at the start of `bytes`, at most `limit`:
+// the bytes a sender never escapes come through as they are, and control
+// bytes are dropped when control escaping is on.
 size_t ZmodemFrames::PlainRun(std::span<const uint8_t> bytes, size_t limit) const {
-  limit = std::min(limit, bytes.size());
-  size_t n = 0;
-  if (send_.escapeControl) {
-    // Control bytes are dropped in this mode: only bytes with bit 5 or 6 pass.
-    while (n < limit && (bytes[n] & 0x60) != 0) ++n;
-  } else {
-    while (n < limit && !kStopsPlainRun[bytes[n]]) ++n;
-  }
-  return n;
+  return PlainPrefix(bytes.data(), std::min(limit, bytes.size()), send_.escapeControl, false);
 }
 
 int ZmodemFrames::ReceiveDataSubpacket(uint8_t* buffer, size_t capacity) {
