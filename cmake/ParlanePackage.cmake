@@ -20,10 +20,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # A display platform for Qt (X11 comes with Qt's GUI library, Wayland and the
 # desktop's palette with these), a terminal font, the desktop's own programs
-# (help viewer, editor, terminal) and a printing system.
+# (help viewer, editor, terminal), a printing system and a sound server.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "qt6-wayland, qt6-gtk-platformtheme | qt6-xdgdesktopportal-platformtheme, fonts-dejavu-core, xdg-utils, xterm | x-terminal-emulator, cups-client")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "lrzsz, orca")
+    "qt6-wayland, qt6-gtk-platformtheme | qt6-xdgdesktopportal-platformtheme, fonts-dejavu-core, xdg-utils, xterm | x-terminal-emulator, cups-client, pulseaudio | pipewire-pulse")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "orca")
 # The first line of the control file's description is the summary above.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Parlane is a desktop communications program. One window holds any number of
