@@ -4,7 +4,9 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <span>
 
 #include "config/terminal_options.h"
@@ -34,9 +36,34 @@ using ByteClassTable = std::array<ByteClass, 256>;
 // The Ground table of an emulation, with or without Telnet.
 const ByteClassTable& GroundTable(Emulation emulation, bool telnet);
 
+// A mask with the top bit set in each byte of `word` that is not plain
+// ASCII text (0x20..0x7E), at least in its lowest such byte: a borrow may
+// also mark bytes above that one.
+constexpr uint64_t NonTextBytes(uint64_t word) {
+  constexpr uint64_t kOnes = 0x0101010101010101;
+  constexpr uint64_t kTops = kOnes * 0x80;
+  const uint64_t control = (word - kOnes * 0x20) & ~word;  // below 0x20
+  const uint64_t del = word ^ (kOnes * 0x7F);
+  const uint64_t isDel = (del - kOnes) & ~del;  // 0x7F
+  return (control | isDel | word) & kTops;      // the top bit: 0x80 and up
+}
+
 // The length of the run of Print bytes at the start of `bytes`.
 inline size_t PrintRunLength(const ByteClassTable& table, std::span<const uint8_t> bytes) {
   size_t n = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    // Plain ASCII text prints in every emulation: it is passed over eight
+    // bytes at a time, up to the first byte that may be something else.
+    while (n + sizeof(uint64_t) <= bytes.size()) {
+      uint64_t word;
+      std::memcpy(&word, bytes.data() + n, sizeof word);
+      if (const uint64_t other = NonTextBytes(word)) {
+        n += static_cast<size_t>(std::countr_zero(other)) / 8;
+        break;
+      }
+      n += sizeof word;
+    }
+  }
   while (n < bytes.size() && table[bytes[n]] == ByteClass::Print) ++n;
   return n;
 }
