@@ -60,7 +60,7 @@ TerminalScreen::EraseMode ToEraseMode(int p) { return static_cast<TerminalScreen
 int Interpreter::CountParam() const { return seq_.SlotCount() == 1 ? 1 : seq_.Param(1); }
 
 void Interpreter::Dispatch() {
-  switch (TraitsOf(emulation_).dispatch) {
+  switch (dispatch_) {
     case DispatchTable::Vt100:
       DispatchVt100(seq_.FinalByte());
       break;

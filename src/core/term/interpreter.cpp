@@ -96,8 +96,10 @@ void Interpreter::Run(const uint8_t* data, size_t size, uint8_t* writable) {
   if (size == 0) return;
   hooks_.CaptureWrite({data, size});
   script_running_ = hooks_.ScriptRunning();
-  emulation_ = screen_.Emu();
-  table_ = &GroundTable(emulation_, options_.telnet);
+  const Emulation emulation = screen_.Emu();
+  table_ = &GroundTable(emulation, options_.telnet);
+  dispatch_ = TraitsOf(emulation).dispatch;
+  designation_ = TraitsOf(emulation).charsets;
   const uint8_t* p = data;
   const uint8_t* end = data + size;
   block_end_ = end;
@@ -213,8 +215,7 @@ size_t Interpreter::StartSequence(bool csi, const uint8_t* p, const uint8_t* end
 }
 
 const uint8_t* Interpreter::EscapeRun(const uint8_t* p, const uint8_t* end) {
-  const bool designation = TraitsOf(emulation_).charsets;
-  const EscapeCollector::Step step = seq_.Collect(p, end, designation);
+  const EscapeCollector::Step step = seq_.Collect(p, end, designation_);
   if (step != EscapeCollector::Step::Continue) EndSequence(step);
   return p;
 }

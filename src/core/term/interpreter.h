@@ -129,7 +129,9 @@ class Interpreter {
   int depth_ = 0;
   std::vector<uint8_t> echo_;
   const ByteClassTable* table_ = nullptr;
-  Emulation emulation_ = Emulation::Vt100;
+  // The emulation's final-byte table and designations, read once per block.
+  DispatchTable dispatch_ = DispatchTable::Vt100;
+  bool designation_ = true;
 };
 
 }  // namespace parlane
