@@ -140,7 +140,14 @@ size_t Interpreter::GroundRun(const uint8_t* p, const uint8_t* end, uint8_t* wri
     script_running_ = false;
   }
   const ByteClass cls = (*table_)[*p];
-  if (cls != ByteClass::Print) return ControlByte(cls, p, end);
+  if (cls != ByteClass::Print) {
+    // ESC is the most frequent control byte: a plain branch, not the switch.
+    if (cls == ByteClass::Escape) {
+      screen_.PadToCursor();
+      return StartSequence(false, p, end);
+    }
+    return ControlByte(cls, p, end);
+  }
   // While a script runs every byte is offered to it first, so runs are single bytes.
   const size_t available = static_cast<size_t>(end - p);
   const size_t len =
