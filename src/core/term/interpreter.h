@@ -103,6 +103,9 @@ class Interpreter {
   void DispatchSco(uint8_t final);
   bool DispatchCursor(uint8_t final);
   bool DispatchCommon(uint8_t final);
+  bool DispatchFrequentVt(uint8_t final);
+  void CursorPositionSeq();
+  void EraseInLineVtSeq();
   void VtRenditions();
   void AnsiRenditions();
   void ScoRenditions();
