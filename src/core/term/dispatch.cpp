@@ -60,7 +60,7 @@ TerminalScreen::EraseMode ToEraseMode(int p) { return static_cast<TerminalScreen
 int Interpreter::CountParam() const { return seq_.SlotCount() == 1 ? 1 : seq_.Param(1); }
 
 void Interpreter::Dispatch() {
-  switch (TraitsOf(emulation_).dispatch) {
+  switch (dispatch_) {
     case DispatchTable::Vt100:
       DispatchVt100(seq_.FinalByte());
       break;
@@ -100,7 +100,7 @@ bool Interpreter::DispatchCursor(uint8_t final) {
       return true;
     case 'H':  // CUP, relative to the screen, never to the region
     case 'f':
-      if (csi) screen_.CursorPosition(seq_.Param(1), seq_.Param(2));
+      if (csi) CursorPositionSeq();
       return true;
     case 'n':  // DSR
       if (csi && slots == 2) StatusReport();
@@ -131,8 +131,8 @@ bool Interpreter::DispatchCommon(uint8_t final) {
     case 'J':  // ED, VT form: cleared cells get 0xF0 whatever the attribute
       if (csi && seq_.Param(1) <= 2) screen_.EraseInDisplayVt(ToEraseMode(seq_.Param(1)));
       return true;
-    case 'K':  // EL, VT form
-      if (csi && seq_.Param(1) <= 2) screen_.EraseInLineVt(ToEraseMode(seq_.Param(1)));
+    case 'K':
+      if (csi) EraseInLineVtSeq();
       return true;
     case 'r':  // DECSTBM
       if (csi) screen_.SetScrollRegion(seq_.Param(1), seq_.Param(2));
@@ -151,12 +151,43 @@ bool Interpreter::DispatchCommon(uint8_t final) {
   }
 }
 
+void Interpreter::CursorPositionSeq() { screen_.CursorPosition(seq_.Param(1), seq_.Param(2)); }
+
+// EL, VT form.
+void Interpreter::EraseInLineVtSeq() {
+  if (seq_.Param(1) <= 2) screen_.EraseInLineVt(ToEraseMode(seq_.Param(1)));
+}
+
+// CUP, EL and SGR make up most of what full-screen programs send. They are
+// tested with plain branches before the tables' switches, whose indirect
+// jumps mispredict when CUP and EL alternate. Only finals that no earlier
+// table entry claims are tested here, so the outcome is the same.
+bool Interpreter::DispatchFrequentVt(uint8_t final) {
+  if (final == 'H' || final == 'f') {
+    if (seq_.IsCsi()) CursorPositionSeq();
+    return true;
+  }
+  if (final == 'K') {
+    if (seq_.IsCsi()) EraseInLineVtSeq();
+    return true;
+  }
+  return false;
+}
+
 void Interpreter::DispatchVt100(uint8_t final) {
-  if (DispatchCursor(final) || DispatchCommon(final)) return;
-  if (final == 'm' && seq_.IsCsi()) VtRenditions();
+  if (DispatchFrequentVt(final)) return;
+  if (final == 'm') {
+    if (seq_.IsCsi()) VtRenditions();
+    return;
+  }
+  if (!DispatchCursor(final)) DispatchCommon(final);
 }
 
 void Interpreter::DispatchPcAnsi(uint8_t final) {
+  if (final == 'm') {  // the most frequent, tested before the switches
+    if (seq_.IsCsi()) AnsiRenditions();
+    return;
+  }
   if (DispatchCursor(final)) return;
   const bool csi = seq_.IsCsi();
   const int slots = seq_.SlotCount();
@@ -166,9 +197,6 @@ void Interpreter::DispatchPcAnsi(uint8_t final) {
       break;
     case 'K':  // erase to end of line, PC form: ESC [ K and ESC [ 0 K only
       if (csi && seq_.Param(1) == 0) screen_.EraseToEndOfLinePc();
-      break;
-    case 'm':
-      if (csi) AnsiRenditions();
       break;
     case 'h':  // ESC [ = 7 h / l: wrap at the right margin on or off
     case 'l':
@@ -189,12 +217,13 @@ void Interpreter::DispatchPcAnsi(uint8_t final) {
 }
 
 void Interpreter::DispatchSco(uint8_t final) {
-  if (DispatchCursor(final) || DispatchCommon(final)) return;
-  if (!seq_.IsCsi()) return;
+  if (DispatchFrequentVt(final)) return;
   if (final == 'm') {
-    ScoRenditions();
+    if (seq_.IsCsi()) ScoRenditions();
     return;
   }
+  if (DispatchCursor(final) || DispatchCommon(final)) return;
+  if (!seq_.IsCsi()) return;
   // Only the one-line forms exist: ESC [ 2 @ and the like are ignored.
   if (seq_.SlotCount() != 1) return;
   switch (final) {

@@ -96,8 +96,10 @@ void Interpreter::Run(const uint8_t* data, size_t size, uint8_t* writable) {
   if (size == 0) return;
   hooks_.CaptureWrite({data, size});
   script_running_ = hooks_.ScriptRunning();
-  emulation_ = screen_.Emu();
-  table_ = &GroundTable(emulation_, options_.telnet);
+  const Emulation emulation = screen_.Emu();
+  table_ = &GroundTable(emulation, options_.telnet);
+  dispatch_ = TraitsOf(emulation).dispatch;
+  designation_ = TraitsOf(emulation).charsets;
   const uint8_t* p = data;
   const uint8_t* end = data + size;
   block_end_ = end;
@@ -109,7 +111,11 @@ void Interpreter::Run(const uint8_t* data, size_t size, uint8_t* writable) {
     }
     switch (state_) {
       case InterpreterState::Ground:
-        p += GroundRun(p, end, writable != nullptr ? writable + (p - data) : nullptr);
+        // Runs and control bytes follow each other here until a sequence
+        // is left incomplete or another state begins.
+        do {
+          p += GroundRun(p, end, writable != nullptr ? writable + (p - data) : nullptr);
+        } while (p < end && state_ == InterpreterState::Ground && !telnet_.InCommand());
         break;
       case InterpreterState::Escape:
         p = EscapeRun(p, end);
@@ -135,8 +141,12 @@ size_t Interpreter::GroundRun(const uint8_t* p, const uint8_t* end, uint8_t* wri
   }
   const ByteClass cls = (*table_)[*p];
   if (cls != ByteClass::Print) {
-    ControlByte(cls, p, end);
-    return 1;
+    // ESC is the most frequent control byte: a plain branch, not the switch.
+    if (cls == ByteClass::Escape) {
+      screen_.PadToCursor();
+      return StartSequence(false, p, end);
+    }
+    return ControlByte(cls, p, end);
   }
   // While a script runs every byte is offered to it first, so runs are single bytes.
   const size_t available = static_cast<size_t>(end - p);
@@ -148,7 +158,7 @@ size_t Interpreter::GroundRun(const uint8_t* p, const uint8_t* end, uint8_t* wri
   return len;
 }
 
-void Interpreter::ControlByte(ByteClass cls, const uint8_t* p, const uint8_t* end) {
+size_t Interpreter::ControlByte(ByteClass cls, const uint8_t* p, const uint8_t* end) {
   const std::span<const uint8_t> rest{p + 1, static_cast<size_t>(end - p - 1)};
   switch (cls) {
     case ByteClass::Print:
@@ -165,13 +175,13 @@ void Interpreter::ControlByte(ByteClass cls, const uint8_t* p, const uint8_t* en
       break;
     case ByteClass::LineFeed:
       screen_.LineFeed(rest);
-      return;  // no padding after a line feed
+      return 1;  // no padding after a line feed
     case ByteClass::FormFeed:
       screen_.FormFeed();
       break;
     case ByteClass::Return:
       screen_.CarriageReturn(rest);
-      if (screen_.Options().InboundCrLf != 0) return;
+      if (screen_.Options().InboundCrLf != 0) return 1;
       break;
     case ByteClass::ShiftOut:
       screen_.SelectCharset(CharsetSlot::G1);
@@ -185,24 +195,34 @@ void Interpreter::ControlByte(ByteClass cls, const uint8_t* p, const uint8_t* en
       break;
     case ByteClass::Escape:
     case ByteClass::Csi:
-      StartSequence(cls == ByteClass::Csi);
-      break;
+      screen_.PadToCursor();
+      return StartSequence(cls == ByteClass::Csi, p, end);
     case ByteClass::Iac:
       screen_.PadToCursor();
       telnet_.FeedCommand({p, 1}, telnet_sink_);
-      return;
+      return 1;
   }
   screen_.PadToCursor();
+  return 1;
 }
 
-void Interpreter::StartSequence(bool csi) {
+size_t Interpreter::StartSequence(bool csi, const uint8_t* p, const uint8_t* end) {
   state_ = InterpreterState::Escape;
+  // Most sequences are a whole ESC [ ... final within the block: they are
+  // taken and handled at once, without the byte-by-byte collector.
+  const uint8_t* params = csi ? p + 1 : p + 2;
+  if (params <= end && (csi || p[1] == '[')) {
+    if (const size_t taken = seq_.TakeWholeCsi(params, end)) {
+      EndSequence(EscapeCollector::Step::Final);
+      return static_cast<size_t>(params - p) + taken;
+    }
+  }
   seq_.Start(csi);
+  return 1;
 }
 
 const uint8_t* Interpreter::EscapeRun(const uint8_t* p, const uint8_t* end) {
-  const bool designation = TraitsOf(emulation_).charsets;
-  const EscapeCollector::Step step = seq_.Collect(p, end, designation);
+  const EscapeCollector::Step step = seq_.Collect(p, end, designation_);
   if (step != EscapeCollector::Step::Continue) EndSequence(step);
   return p;
 }

@@ -71,7 +71,9 @@ class Interpreter {
  private:
   void Run(const uint8_t* data, size_t size, uint8_t* writable);
   size_t GroundRun(const uint8_t* p, const uint8_t* end, uint8_t* writable);
-  void ControlByte(ByteClass cls, const uint8_t* p, const uint8_t* end);
+  // Handles the control byte at `p`; returns the bytes taken (more than one
+  // when a whole escape sequence was handled with it).
+  size_t ControlByte(ByteClass cls, const uint8_t* p, const uint8_t* end);
   const uint8_t* EscapeRun(const uint8_t* p, const uint8_t* end);
   void EndSequence(EscapeCollector::Step step);
   bool TransferDetectByte(uint8_t b);  // true: the rest of the block is dropped
@@ -87,7 +89,8 @@ class Interpreter {
    private:
     Interpreter& owner_;
   };
-  void StartSequence(bool csi);
+  // At the ESC or CSI byte `p`; returns the bytes taken.
+  size_t StartSequence(bool csi, const uint8_t* p, const uint8_t* end);
   void DrainEcho() {
     if (!echo_.empty()) DrainEchoQueue();
   }
@@ -100,6 +103,9 @@ class Interpreter {
   void DispatchSco(uint8_t final);
   bool DispatchCursor(uint8_t final);
   bool DispatchCommon(uint8_t final);
+  bool DispatchFrequentVt(uint8_t final);
+  void CursorPositionSeq();
+  void EraseInLineVtSeq();
   void VtRenditions();
   void AnsiRenditions();
   void ScoRenditions();
@@ -126,7 +132,9 @@ class Interpreter {
   int depth_ = 0;
   std::vector<uint8_t> echo_;
   const ByteClassTable* table_ = nullptr;
-  Emulation emulation_ = Emulation::Vt100;
+  // The emulation's final-byte table and designations, read once per block.
+  DispatchTable dispatch_ = DispatchTable::Vt100;
+  bool designation_ = true;
 };
 
 }  // namespace parlane

@@ -61,6 +61,7 @@ const ByteClassTable& GroundTable(Emulation emulation, bool telnet) {
 }
 
 void EscapeCollector::Start(bool csi) {
+  whole_ = false;
   std::memset(slots_.data(), 0, static_cast<size_t>(touched_) * sizeof slots_[0]);
   touched_ = 0;
   slot_count_ = 0;
@@ -143,9 +144,55 @@ EscapeCollector::Step EscapeCollector::Collect(const uint8_t*& p, const uint8_t*
   return Step::Continue;
 }
 
-char EscapeCollector::SlotChar(int slot) const {
-  if (slot < 0 || slot >= kMaxSlots) return 0;
-  return slots_[static_cast<size_t>(slot)][0];
+size_t EscapeCollector::TakeWholeCsi(const uint8_t* p, const uint8_t* end) {
+  // Slot 0 holds the "[".
+  values_[0] = 0;
+  firsts_[0] = '[';
+  int slots = 1;
+  int digits = 0;
+  int value = 0;
+  char first = 0;
+  for (const uint8_t* q = p; q < end; ++q) {
+    const uint8_t b = *q;
+    if (b >= '0' && b <= '9') {
+      // A fifth digit replaces the fourth: left to the byte-by-byte path.
+      if (digits == kMaxDigits) return 0;
+      if (digits++ == 0) first = static_cast<char>(b);
+      value = value * 10 + (b - '0');
+      continue;
+    }
+    if (IsIntermediate(b)) return 0;
+    // The slot is stored even when empty, so that every slot up to the
+    // last one opened reads as it would from its text.
+    values_[static_cast<size_t>(slots)] = value;
+    firsts_[static_cast<size_t>(slots)] = first;
+    if (b == ';') {
+      // A twenty-first slot abandons the sequence: left to the byte-by-byte path.
+      if (++slots == kMaxSlots) return 0;
+      digits = 0;
+      value = 0;
+      first = 0;
+      continue;
+    }
+    filled_ = slots + 1;
+    slot_count_ = digits != 0 ? slots + 1 : slots;
+    digit_count_ = digits;
+    final_ = b;
+    whole_ = true;
+    return static_cast<size_t>(q - p) + 1;
+  }
+  return 0;
 }
+
+int EscapeCollector::SlotValue(int slot) const {
+  if (slot < 0 || slot >= kMaxSlots) return 0;
+  int value = 0;
+  for (char c : slots_[static_cast<size_t>(slot)]) {
+    if (c < '0' || c > '9') break;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
 
 }  // namespace parlane

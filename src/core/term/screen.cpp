@@ -32,6 +32,37 @@ constexpr std::array<uint8_t, 32> kLineDrawing = {
 constexpr uint8_t kLineDrawingFirst = 0x5F;
 constexpr uint8_t kLineDrawingLast = 0x7E;
 
+// Copies 1..16 bytes with at most two moves of each size, overlapping in
+// the middle: short runs are the common case between colour changes and
+// cursor moves, and a byte loop's exit is mispredicted on each of them.
+template <typename Word>
+void MoveEnds(uint8_t* dst, const uint8_t* src, size_t n) {
+  Word first;
+  Word last;
+  std::memcpy(&first, src, sizeof(Word));
+  std::memcpy(&last, src + n - sizeof(Word), sizeof(Word));
+  std::memcpy(dst, &first, sizeof(Word));
+  std::memcpy(dst + n - sizeof(Word), &last, sizeof(Word));
+}
+
+void CopyShort(uint8_t* dst, const uint8_t* src, size_t n) {
+  if (n >= 8) {
+    MoveEnds<uint64_t>(dst, src, n);
+  } else if (n >= 4) {
+    MoveEnds<uint32_t>(dst, src, n);
+  } else if (n >= 2) {
+    MoveEnds<uint16_t>(dst, src, n);
+  } else if (n == 1) {
+    dst[0] = src[0];
+  }
+}
+
+void FillShort(uint8_t* dst, uint8_t value, size_t n) {
+  std::array<uint8_t, kShortRun> same;
+  same.fill(value);
+  CopyShort(dst, same.data(), n);
+}
+
 }  // namespace
 
 uint8_t LineDrawingGlyph(uint8_t byte) {
@@ -204,11 +235,9 @@ void TerminalScreen::WriteRun(std::span<const uint8_t> run, std::span<uint8_t> w
       for (size_t k = 0; k < chunk; ++k) cells[k] = MapGlyph(run[i + k]);
       std::memset(attrs, attr_, chunk);
     } else if (chunk <= kShortRun) {
-      // Words between colour changes are short: a plain loop beats a call.
-      for (size_t k = 0; k < chunk; ++k) {
-        cells[k] = run[i + k];
-        attrs[k] = attr_;
-      }
+      // Words between colour changes are short: inline moves beat a call.
+      CopyShort(cells, run.data() + i, chunk);
+      FillShort(attrs, attr_, chunk);
     } else {
       std::memcpy(cells, run.data() + i, chunk);
       std::memset(attrs, attr_, chunk);
