@@ -35,7 +35,9 @@ void CheckInvariants(const TerminalScreen& s) {
   Check(s.SavedCursor().col >= 0 && s.SavedCursor().col <= s.Columns());
   Check(s.RegionTop() >= 1 && s.RegionTop() <= s.RegionBottom());
   Check(s.RegionBottom() <= s.ClearHeight());
-  Check(s.ScreenTop() + s.ClearHeight() <= n);
+  // The visible rows lie inside the store; screen clears stop at its last row
+  // when the window is shorter than the configured rows.
+  Check(s.ScreenTop() + s.Height() <= n);
   for (int r = 0; r < n; ++r) Check(s.Row(r).Used() <= s.Columns());
 }
 
