@@ -45,7 +45,8 @@ double RunParlane(const parlane::bench::Stream& s) {
     Interpreter interp(screen, hooks);
     const auto start = Clock::now();
     for (size_t at = 0; at < bytes.size(); at += kBlock) {
-      interp.Process(std::span<const uint8_t>(bytes.data() + at, std::min(kBlock, bytes.size() - at)));
+      interp.Process(
+          std::span<const uint8_t>(bytes.data() + at, std::min(kBlock, bytes.size() - at)));
     }
     best = std::min(best, Clock::now() - start);
   }
@@ -153,7 +154,8 @@ int main(int argc, char** argv) {
   const long mib = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 16;
   const bool withVterm = !(argc > 2 && std::string(argv[2]) == "parlane");
   const long only = argc > 3 ? std::strtol(argv[3], nullptr, 10) : -1;
-  const auto streams = parlane::bench::MakeStreams(static_cast<size_t>(std::max(1L, mib)) * kMiB, only);
+  const auto streams =
+      parlane::bench::MakeStreams(static_cast<size_t>(std::max(1L, mib)) * kMiB, only);
   std::printf("%-26s %13s %13s %7s %13s %7s\n", "stream", "Parlane MB/s", "light MB/s", "ratio",
               "copying MB/s", "ratio");
   for (size_t i = 0; i < streams.size(); ++i) {
@@ -163,8 +165,8 @@ int main(int argc, char** argv) {
 #ifdef PARLANE_HAVE_VTERM
     const double light = withVterm ? RunVtermLight(s) : 0.0;
     const double heavy = withVterm ? RunVterm(s) : 0.0;
-    std::printf("%-26s %13.1f %13.1f %6.1fx %13.1f %6.1fx\n", s.name.c_str(), ours, light, ours / light,
-                heavy, ours / heavy);
+    std::printf("%-26s %13.1f %13.1f %6.1fx %13.1f %6.1fx\n", s.name.c_str(), ours, light,
+                ours / light, heavy, ours / heavy);
 #else
     std::printf("%-26s %13.1f %13s %7s %13s %7s\n", s.name.c_str(), ours, "-", "-", "-", "-");
     (void)withVterm;

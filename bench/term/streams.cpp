@@ -21,9 +21,10 @@ class Rng {
   uint32_t state_ = 2463534242u;
 };
 
-const char* const kWords[] = {"terminal", "session", "modem", "carrier", "host", "login",
-                              "the", "a", "of", "transfer", "zmodem", "phonebook", "dial",
-                              "connect", "buffer", "screen", "line", "and", "to", "window"};
+const char* const kWords[] = {"terminal", "session",   "modem", "carrier", "host",
+                              "login",    "the",       "a",     "of",      "transfer",
+                              "zmodem",   "phonebook", "dial",  "connect", "buffer",
+                              "screen",   "line",      "and",   "to",      "window"};
 constexpr size_t kWordCount = sizeof kWords / sizeof kWords[0];
 
 std::string Words(Rng& rng, size_t maxLen) {
@@ -72,7 +73,10 @@ std::string RegionScrolling(size_t min) {
   std::string s = "\x1b[5;20r";
   while (s.size() < min) {
     s += "\x1b[20;1H";
-    for (int i = 0; i < 10; ++i) s += Words(rng, 10 + rng.Below(50)) + "\r\x1b" "D";
+    for (int i = 0; i < 10; ++i)
+      s += Words(rng, 10 + rng.Below(50)) +
+           "\r\x1b"
+           "D";
     s += "\x1b[5;1H";
     for (int i = 0; i < 5; ++i) s += "\x1bM" + Words(rng, 10 + rng.Below(50)) + "\r";
   }
@@ -100,8 +104,8 @@ std::string CursorAddressed(size_t min) {
   Rng rng;
   std::string s;
   while (s.size() < min) {
-    s += "\x1b[" + std::to_string(1 + rng.Below(24)) + ";" + std::to_string(1 + rng.Below(80)) + "H" +
-         Words(rng, 1 + rng.Below(20)) + "\x1b[K";
+    s += "\x1b[" + std::to_string(1 + rng.Below(24)) + ";" + std::to_string(1 + rng.Below(80)) +
+         "H" + Words(rng, 1 + rng.Below(20)) + "\x1b[K";
   }
   return s;
 }
@@ -114,12 +118,8 @@ std::string DenseRenditions(size_t min) {
   int column = 0;
   while (s.size() < min) {
     switch (rng.Below(3)) {
-      case 0:
-        s += "\x1b[" + std::to_string(rng.Below(2)) + "m";
-        break;
-      case 1:
-        s += "\x1b[3" + std::to_string(rng.Below(8)) + "m";
-        break;
+      case 0: s += "\x1b[" + std::to_string(rng.Below(2)) + "m"; break;
+      case 1: s += "\x1b[3" + std::to_string(rng.Below(8)) + "m"; break;
       default:
         s += "\x1b[" + std::to_string(rng.Below(2)) + ";3" + std::to_string(rng.Below(8)) + ";4" +
              std::to_string(rng.Below(8)) + "m";
@@ -156,7 +156,8 @@ std::vector<Stream> MakeStreams(size_t min, long only) {
   std::vector<Stream> streams;
   for (long i = 0; i < static_cast<long>(std::size(kShapes)); ++i) {
     const Shape& shape = kShapes[i];
-    streams.push_back({shape.name, shape.emulation, only < 0 || only == i ? shape.make(min) : std::string()});
+    streams.push_back(
+        {shape.name, shape.emulation, only < 0 || only == i ? shape.make(min) : std::string()});
   }
   return streams;
 }

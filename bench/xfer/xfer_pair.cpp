@@ -24,7 +24,8 @@ namespace {
 constexpr int kLimitSeconds = 600;
 
 bool Connect(const std::string& transport, int fds[2]) {
-  if (transport == "socketpair") return socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) == 0;
+  if (transport == "socketpair")
+    return socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) == 0;
   if (transport == "pty") {
     if (openpty(&fds[0], &fds[1], nullptr, nullptr, nullptr) != 0) return false;
     termios raw{};
@@ -39,7 +40,8 @@ bool Connect(const std::string& transport, int fds[2]) {
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t len = sizeof a;
-    if (bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(listener, 1) != 0 ||
+    if (bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+        listen(listener, 1) != 0 ||
         getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len) != 0)
       return false;
     fds[0] = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -103,7 +105,8 @@ int main(int argc, char** argv) {
   close(fds[1]);
   const int sa = Wait(pa, deadline);
   const int sb = Wait(pb, deadline);
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("%.3f %d %d\n", seconds, sa, sb);
   return 0;
 }

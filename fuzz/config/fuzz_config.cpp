@@ -48,8 +48,8 @@ struct ScratchFile {
 void LoadPhonebook(std::span<const uint8_t> in) {
   static const ScratchFile scratch;
   const std::filesystem::path& file = scratch.path;
-  std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(in.data()),
-                                               static_cast<std::streamsize>(in.size()));
+  std::ofstream(file, std::ios::binary)
+      .write(reinterpret_cast<const char*>(in.data()), static_cast<std::streamsize>(in.size()));
   RecordingMessageSink messages;
   parlane::Phonebook book;
   book.Load(file, messages);
@@ -75,7 +75,8 @@ void DumpAndLoad(RecordFileType type, std::span<const uint8_t> in) {
   std::vector<uint8_t> out;
   std::string error;
   if (!LoadRecordFile(type, doc, out, error)) std::abort();
-  if (type == RecordFileType::Phonebook && !std::equal(out.begin(), out.end(), in.begin(), in.end()))
+  if (type == RecordFileType::Phonebook &&
+      !std::equal(out.begin(), out.end(), in.begin(), in.end()))
     std::abort();
 }
 
@@ -104,7 +105,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::string error;
       if (json::Parse(text, v, error)) {
         json::Value back;
-        if (!json::Parse(json::Write(v), back, error) || json::Write(back) != json::Write(v)) std::abort();
+        if (!json::Parse(json::Write(v), back, error) || json::Write(back) != json::Write(v))
+          std::abort();
       }
     }
   }

@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   const size_t split = input.find('\0');
   const std::string_view file = input.substr(0, split);
-  const std::string_view received = split == std::string_view::npos ? std::string_view() : input.substr(split + 1);
+  const std::string_view received =
+      split == std::string_view::npos ? std::string_view() : input.substr(split + 1);
 
   (void)parlane::TranslateKeyText(file, (size & 1) != 0);
 

@@ -18,7 +18,8 @@ struct Log final : DecoderSink {
   std::string events;
   size_t dataBytes = 0;
   bool Data(std::span<const uint8_t> run) override {
-    if (run.data() < block.data() || run.data() + run.size() > block.data() + block.size()) std::abort();
+    if (run.data() < block.data() || run.data() + run.size() > block.data() + block.size())
+      std::abort();
     events.append(run.begin(), run.end());
     dataBytes += run.size();
     return true;
@@ -28,7 +29,8 @@ struct Log final : DecoderSink {
     events += "\x02" + std::string(1, static_cast<char>(v)) + static_cast<char>(o);
   }
   void Subnegotiation(uint8_t o, std::span<const uint8_t> p) override {
-    events += "\x03" + std::string(1, static_cast<char>(o)) + std::string(p.begin(), p.end()) + "\x04";
+    events +=
+        "\x03" + std::string(1, static_cast<char>(o)) + std::string(p.begin(), p.end()) + "\x04";
   }
 };
 

@@ -43,15 +43,64 @@ void CheckInvariants(const TerminalScreen& s) {
 
 // Well-formed pieces for the structured mode; %d is replaced by a parameter.
 const char* const kTokens[] = {
-    "\x1b[%dm",    "\x1b[%d;%dm", "\x1b[%d;%dH", "\x1b[%dA",   "\x1b[%dB",  "\x1b[%dC",
-    "\x1b[%dD",    "\x1b[%dJ",    "\x1b[%dK",    "\x1b[%d;%dr", "\x1b[r",   "\x1b" "D",
-    "\x1b" "M",     "\x1b" "E",    "\x1b(0",      "\x1b(B",     "\x1b)0",    "\x0e",
-    "\x0f",        "\r\n",        "\n",          "\r",         "\t",        "\b",
-    "\f",          "\x1b[@",      "\x1b[P",      "\x1b[L",     "\x1b[M",    "\x1b[S",
-    "\x1b[T",      "\x1b" "7",    "\x1b" "8",    "\x1b[s",     "\x1b[u",    "\x1b[6n",
-    "\x1b[c",      "\x1b[=7l",    "\x1b[=7h",    "\x1b[12m",   "\x1b[10m",  "\xff\xfd\x1f",
-    "\xff\xfd\x18", "\xff\xfa\x18\x01\xff\xf0", "\xff\xff", "\x1b[5i", "\x1b[4i", "\x18" "B00",
-    "hello world ", "\xb3\xc4\xda\xbf", "\x9b" "2J",
+    "\x1b[%dm",
+    "\x1b[%d;%dm",
+    "\x1b[%d;%dH",
+    "\x1b[%dA",
+    "\x1b[%dB",
+    "\x1b[%dC",
+    "\x1b[%dD",
+    "\x1b[%dJ",
+    "\x1b[%dK",
+    "\x1b[%d;%dr",
+    "\x1b[r",
+    "\x1b"
+    "D",
+    "\x1b"
+    "M",
+    "\x1b"
+    "E",
+    "\x1b(0",
+    "\x1b(B",
+    "\x1b)0",
+    "\x0e",
+    "\x0f",
+    "\r\n",
+    "\n",
+    "\r",
+    "\t",
+    "\b",
+    "\f",
+    "\x1b[@",
+    "\x1b[P",
+    "\x1b[L",
+    "\x1b[M",
+    "\x1b[S",
+    "\x1b[T",
+    "\x1b"
+    "7",
+    "\x1b"
+    "8",
+    "\x1b[s",
+    "\x1b[u",
+    "\x1b[6n",
+    "\x1b[c",
+    "\x1b[=7l",
+    "\x1b[=7h",
+    "\x1b[12m",
+    "\x1b[10m",
+    "\xff\xfd\x1f",
+    "\xff\xfd\x18",
+    "\xff\xfa\x18\x01\xff\xf0",
+    "\xff\xff",
+    "\x1b[5i",
+    "\x1b[4i",
+    "\x18"
+    "B00",
+    "hello world ",
+    "\xb3\xc4\xda\xbf",
+    "\x9b"
+    "2J",
 };
 constexpr size_t kTokenCount = sizeof kTokens / sizeof kTokens[0];
 

@@ -127,7 +127,8 @@ TEST_F(AccessibleSessionTest, ScreenReaderReadsTheVisibleRowsCursorAndSelection)
   int end = 0;
   EXPECT_EQ(text->textAtOffset(9, QAccessible::LineBoundary, &start, &end).trimmed(),
             QString::fromUtf8("╔═World"));
-  EXPECT_EQ(text->textAtOffset(9, QAccessible::WordBoundary, &start, &end), QStringLiteral("World"));
+  EXPECT_EQ(text->textAtOffset(9, QAccessible::WordBoundary, &start, &end),
+            QStringLiteral("World"));
 
   // Geometry: a cell's rectangle leads back to its offset.
   const QRect cell = text->characterRect(8);

@@ -113,7 +113,8 @@ TEST_F(SessionFilesTest, CaptureKeepsEveryBlockAsItArrived) {
     bool on;
     std::string before;
   };
-  const Case cases[] = {{MsgResult::Yes, true, "old|"}, {MsgResult::No, true, ""},
+  const Case cases[] = {{MsgResult::Yes, true, "old|"},
+                        {MsgResult::No, true, ""},
                         {MsgResult::Cancel, false, "old|"}};
   for (const Case& c : cases) {
     WriteAll(file, {'o', 'l', 'd', '|'});
@@ -187,8 +188,9 @@ TEST_F(SessionFilesTest, SavesRowsAsLinesOfText) {
     const char* path;
     const char* message;
   };
-  const Case cases[] = {{"/proc/parlane-no-such-file", "Could not create file.  File may already be in use."},
-                        {"/dev/full", "Error occurred while writing to file."}};
+  const Case cases[] = {
+      {"/proc/parlane-no-such-file", "Could not create file.  File may already be in use."},
+      {"/dev/full", "Error occurred while writing to file."}};
   for (const Case& c : cases) {
     platform_.saveAnswers.push_back(QString::fromLatin1(c.path));
     Pick(cmd::kSaveSelected);
@@ -208,7 +210,8 @@ TEST_F(SessionFilesTest, TransmitsAMegabyteUnchangedAtTheLinksPace) {
   platform_.openAnswers.push_back({QString::fromStdString(file.string())});
   Pick(cmd::kTransmitFile);
   EXPECT_EQ(platform_.fileDialogs.back().title, QStringLiteral("Select File To Transmit"));
-  EXPECT_EQ(Message(), QStringLiteral("Transmitting file ") + QString::fromStdString(file.string()));
+  EXPECT_EQ(Message(),
+            QStringLiteral("Transmitting file ") + QString::fromStdString(file.string()));
   EXPECT_FALSE(Enabled(cmd::kTransmitFile));
   QWidget* progress = nullptr;
   for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -254,10 +257,12 @@ TEST_F(SessionFilesTest, CancelStopsALongTransmission) {
   EXPECT_FALSE(Enabled(cmd::kTransmitFile));
   cancel->click();
   EXPECT_TRUE(Enabled(cmd::kTransmitFile));
-  RunUntil([&] {
-    server_.Poll();
-    return false;
-  }, 500);
+  RunUntil(
+      [&] {
+        server_.Poll();
+        return false;
+      },
+      500);
   EXPECT_LT(server_.received.size(), size_t(10 << 20));
   // The window still works.
   ASSERT_TRUE(HostSends("still here\r\n", "still here"));

@@ -30,16 +30,20 @@ class CupsServer {
   // Empty on success, else why the scheduler could not be had.
   QString Start() {
     if (!dir_.isValid()) return QStringLiteral("no temporary directory");
-    if (QStandardPaths::findExecutable(QStringLiteral("cupsd"), {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")}).isEmpty())
+    if (QStandardPaths::findExecutable(QStringLiteral("cupsd"),
+                                       {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")})
+            .isEmpty())
       return QStringLiteral("cupsd is not installed");
     if (!QFile::exists(QStringLiteral("/usr/lib/cups/backend/cups-pdf")))
       return QStringLiteral("the cups-pdf backend is not installed");
     if (geteuid() != 0) return QStringLiteral("cupsd runs the cups-pdf backend only as root");
     const QString d = dir_.path();
-    for (const char* sub : {"spool", "tmp", "cache", "state", "pdf"}) QDir(d).mkpath(QString::fromLatin1(sub));
-    QFile::setPermissions(d, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-                                 QFileDevice::ReadOther | QFileDevice::ExeOther |
-                                 QFileDevice::ReadGroup | QFileDevice::ExeGroup);
+    for (const char* sub : {"spool", "tmp", "cache", "state", "pdf"})
+      QDir(d).mkpath(QString::fromLatin1(sub));
+    QFile::setPermissions(d, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                 QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                 QFileDevice::ExeOther | QFileDevice::ReadGroup |
+                                 QFileDevice::ExeGroup);
     // Filters run as the scheduler's unprivileged user: their scratch and the
     // backend's output must be open to it.
     chmod((d + QStringLiteral("/tmp")).toLocal8Bit().constData(), 01777);
@@ -57,9 +61,10 @@ class CupsServer {
                          "PageLog %1/page_log\nSystemGroup root\n")
               .arg(d));
     queueConf_ = QStringLiteral("/etc/cups/cups-pdf-parlanetest%1.conf").arg(getpid());
-    if (!Write(queueConf_, QStringLiteral("Out %1/pdf\nAnonDirName %1/pdf\nGrp root\nUserUMask 0000\n"
-                                         "Label 0\nTitlePref 1\n")
-                               .arg(d)))
+    if (!Write(queueConf_,
+               QStringLiteral("Out %1/pdf\nAnonDirName %1/pdf\nGrp root\nUserUMask 0000\n"
+                              "Label 0\nTitlePref 1\n")
+                   .arg(d)))
       return QStringLiteral("cannot write %1").arg(queueConf_);
 
     pid_ = fork();
@@ -77,14 +82,14 @@ class CupsServer {
     while (!QFile::exists(socket_) && t.elapsed() < 5000) QThread::msleep(20);
     if (!QFile::exists(socket_)) return QStringLiteral("cupsd did not open its socket: ") + Log();
     const QString name = QStringLiteral("ParlanePDF");
-    if (Run(QStringLiteral("lpadmin"), {QStringLiteral("-h"), socket_, QStringLiteral("-p"), name,
-                                         QStringLiteral("-E"), QStringLiteral("-v"),
-                                         QStringLiteral("cups-pdf:/parlanetest%1").arg(getpid()),
-                                         QStringLiteral("-P"), PpdFile(),
-                                         // keeps the text of the PDF readable
-                                         QStringLiteral("-o"),
-                                         QStringLiteral("pdftops-renderer-default=pdftocairo")}) != 0 ||
-        Run(QStringLiteral("lpadmin"), {QStringLiteral("-h"), socket_, QStringLiteral("-d"), name}) != 0) {
+    if (Run(QStringLiteral("lpadmin"),
+            {QStringLiteral("-h"), socket_, QStringLiteral("-p"), name, QStringLiteral("-E"),
+             QStringLiteral("-v"), QStringLiteral("cups-pdf:/parlanetest%1").arg(getpid()),
+             QStringLiteral("-P"), PpdFile(),
+             // keeps the text of the PDF readable
+             QStringLiteral("-o"), QStringLiteral("pdftops-renderer-default=pdftocairo")}) != 0 ||
+        Run(QStringLiteral("lpadmin"),
+            {QStringLiteral("-h"), socket_, QStringLiteral("-d"), name}) != 0) {
       return QStringLiteral("lpadmin could not add the cups-pdf queue: ") + Log();
     }
     setenv("CUPS_SERVER", socket_.toLocal8Bit().constData(), 1);
@@ -113,7 +118,8 @@ class CupsServer {
 
   QString Log() const {
     QFile f(dir_.path() + QStringLiteral("/error_log"));
-    return f.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(f.readAll().right(2000)) : QString();
+    return f.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(f.readAll().right(2000))
+                                       : QString();
   }
 
   void Stop() {

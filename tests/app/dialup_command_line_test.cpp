@@ -65,7 +65,8 @@ TEST_F(DialOptionTest, DialupEntryIsDialledAndCancelLeavesNoSession) {
     HayesModem::Outcome outcome;
     bool windowOpens;
   };
-  for (const Case c : {Case{HayesModem::Outcome::Busy, false}, Case{HayesModem::Outcome::Connect, true}}) {
+  for (const Case c :
+       {Case{HayesModem::Outcome::Busy, false}, Case{HayesModem::Outcome::Connect, true}}) {
     modem_.outcome = c.outcome;
     modem_.dialed.clear();
     AnswerDial([this](DialNumberDialog&) { return modem_.dialed.size() >= 2; });
@@ -84,7 +85,7 @@ TEST_F(DialOptionTest, DialupEntryIsDialledAndCancelLeavesNoSession) {
 TEST(DialOptionLine, ParsesAndRefuses) {
   struct Case {
     std::vector<std::string> args;
-    const char* dial;   // nullptr: none
+    const char* dial;  // nullptr: none
     bool error;
   };
   const Case cases[] = {

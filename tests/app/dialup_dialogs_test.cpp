@@ -47,8 +47,10 @@ TEST_F(DialupTest, PhonebookAddsEditsAndDeletesEntries) {
   platform_.dialogResponders.push_back([&](QDialog& d) {
     auto& book = dynamic_cast<DialingDirectory&>(d);
     auto& q = platform_.dialogResponders;
-    q.push_back(FillEditor({{E::kNameId, "Work"}, {E::kAddressId, "h.example"},
-                            {E::kUserNameId, "me"}, {E::kPasswordId, "100%"}},
+    q.push_back(FillEditor({{E::kNameId, "Work"},
+                            {E::kAddressId, "h.example"},
+                            {E::kUserNameId, "me"},
+                            {E::kPasswordId, "100%"}},
                            &newTelnet));
     book.AddTelnetEntry();
     // The same name in other letters is refused; so is an empty host.
@@ -78,8 +80,7 @@ TEST_F(DialupTest, PhonebookAddsEditsAndDeletesEntries) {
   EXPECT_EQ(newDialup[AddEditEntry::kFlowId], QStringLiteral("None"));
   EXPECT_EQ(newDialup[E::kNameId], QString());  // Add shows empty fields
   EXPECT_EQ(afterAdd, (QStringList{"Work\th.example\t0\tNone", "Zed BBS\t555-0199\t0\tNone"}));
-  EXPECT_EQ(afterEdit,
-            (QStringList{"Zed BBS\t555-0199\t0\tNone", "Zed BBS\th.example\t0\tNone"}));
+  EXPECT_EQ(afterEdit, (QStringList{"Zed BBS\t555-0199\t0\tNone", "Zed BBS\th.example\t0\tNone"}));
   ASSERT_EQ(platform_.messages.size(), 3u);
   const std::pair<const char*, const char*> expected[] = {
       {"Entry already exists.  Use a different name.", "Error"},
@@ -220,8 +221,10 @@ TEST_F(DialupTest, DevicesDialogWritesTheMapping) {
     std::string typed;
     bool written;
   };
-  const Case cases[] = {{"/dev/parlane-no-such-tty", false}, {"", false},
-                        {(dir_ / "PORTS.CFG").string(), false}, {modem_.Device(), true}};
+  const Case cases[] = {{"/dev/parlane-no-such-tty", false},
+                        {"", false},
+                        {(dir_ / "PORTS.CFG").string(), false},
+                        {modem_.Device(), true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed);
     platform_.messages.clear();
@@ -250,9 +253,8 @@ TEST_F(DialupTest, DevicesDialogWritesTheMapping) {
 TEST_F(DialupTest, EntryHardwareSettingsDoNotOpenThePort) {
   WriteBook({DialupEntry("Modem", "123")});
   StartDialup();
-  std::map<int, QString> shown = {{AddEditEntry::kComPortId, {}},
-                                  {AddEditEntry::kSpeedId, {}},
-                                  {AddEditEntry::kFlowId, {}}};
+  std::map<int, QString> shown = {
+      {AddEditEntry::kComPortId, {}}, {AddEditEntry::kSpeedId, {}}, {AddEditEntry::kFlowId, {}}};
   platform_.dialogResponders.push_back([&](QDialog& d) {
     auto& book = dynamic_cast<DialingDirectory&>(d);
     book.SelectNames({QStringLiteral("Modem")});

@@ -86,8 +86,8 @@ class DialupTest : public FrameTest {
       auto& dial = dynamic_cast<DialNumberDialog&>(d);
       dial.SetTickInterval(kFastTickMs);
       RunUntil([&] { return dial.Finished() || (stop && stop(dial)); }, 15000);
-      dialLog_.push_back({dial.FieldText(DialField::AttemptNumber),
-                          dial.FieldText(DialField::ModemStatus)});
+      dialLog_.push_back(
+          {dial.FieldText(DialField::AttemptNumber), dial.FieldText(DialField::ModemStatus)});
       return dial.result();
     });
   }

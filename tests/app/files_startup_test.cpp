@@ -26,21 +26,23 @@ Files HandMadeFiles() {
   Files f;
   f.main.assign(mainBytes.begin(), mainBytes.end());
   std::memcpy(&f.main[O::ModemInit + 12], "old text", 8);    // after "ATE1 Q0 V1"
-  std::memset(&f.main[O::HostPort], '7', 7);                  // "7777777", no terminator
+  std::memset(&f.main[O::HostPort], '7', 7);                 // "7777777", no terminator
   std::memcpy(&f.main[O::CaptureFile + 40], "\x01\xff", 2);  // after "capture.txt"
-  std::memset(&f.main[O::SoundFiles], 'w', 15);               // a full sound file name
+  std::memset(&f.main[O::SoundFiles], 'w', 15);              // a full sound file name
 
   const auto keyBytes = DefaultKeyTable().Encode();
   f.keys.assign(keyBytes.begin(), keyBytes.end());
   std::memcpy(&f.keys[KeyTable::kFunctionKeysOffset + 30], "junk", 4);
-  std::memset(&f.keys[KeyTable::kKeyMapsOffset + 3 * KeyTable::kKeyTextSize], 'k', KeyTable::kKeyTextSize);
+  std::memset(&f.keys[KeyTable::kKeyMapsOffset + 3 * KeyTable::kKeyTextSize], 'k',
+              KeyTable::kKeyTextSize);
 
   DialingDirectoryEntry e = NewTelnetEntry(cfg);
   e.Name = "Board";
   e.Address = "bbs.example";
   const auto entry = e.Bytes();
   f.book.assign(entry.begin(), entry.end());
-  f.book[DialingDirectoryEntry::Off::Reserved + 3] = 0x5A;  // reserved bytes as another program left them
+  f.book[DialingDirectoryEntry::Off::Reserved + 3] =
+      0x5A;  // reserved bytes as another program left them
   f.book[DialingDirectoryEntry::Off::Name + 10] = 'x';
   return f;
 }

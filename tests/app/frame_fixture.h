@@ -35,7 +35,8 @@ inline void WriteAll(const std::filesystem::path& file, const std::vector<uint8_
 inline bool RunUntil(const std::function<bool()>& done, int ms = 3000) {
   QElapsedTimer timer;
   timer.start();
-  while (!done() && timer.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  while (!done() && timer.elapsed() < ms)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
   return done();
 }
 

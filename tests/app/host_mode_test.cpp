@@ -169,7 +169,8 @@ TEST_F(HostModeTest, TwentyCallersAtOnceBesideAFlood) {
             continue;
           }
           typed.insert(child);
-          QTest::keyClicks(child->Window(), QString::fromStdString("typed-" + text.substr(at + 3, 2)));
+          QTest::keyClicks(child->Window(),
+                           QString::fromStdString("typed-" + text.substr(at + 3, 2)));
           QTest::keyClick(child->Window(), Qt::Key_Return);
         }
         return callers.state() == QProcess::NotRunning;
@@ -216,14 +217,18 @@ TEST_F(HostModeTest, RefusesTheCallersDownloadAndPrintJob) {
   EXPECT_EQ(o.BackspaceSendsDelete, 0u);
 
   // Nobody answers the questions: their default, No, refuses.
-  const std::string request = "**\x18" "B00000000000000\r\n";
+  const std::string request =
+      "**\x18"
+      "B00000000000000\r\n";
   ASSERT_EQ(send(fd, request.data(), request.size(), 0), ssize_t(request.size()));
-  ASSERT_TRUE(RunUntil([&] { return ScreenText(child).find("B00000000000000") != std::string::npos; }))
-      << ScreenText(child);
+  ASSERT_TRUE(RunUntil([&] {
+    return ScreenText(child).find("B00000000000000") != std::string::npos;
+  })) << ScreenText(child);
   const std::string job = "\x1b[5iSECRET JOB\x1b[4i after\r\n";
   ASSERT_EQ(send(fd, job.data(), job.size(), 0), ssize_t(job.size()));
-  ASSERT_TRUE(RunUntil([&] { return ScreenText(child).find("SECRET JOB after") != std::string::npos; }))
-      << ScreenText(child);
+  ASSERT_TRUE(RunUntil([&] {
+    return ScreenText(child).find("SECRET JOB after") != std::string::npos;
+  })) << ScreenText(child);
   int questions = 0;
   for (const auto& m : platform_.messages) {
     if (m.buttons != MsgButtons::YesNoDefaultNo) continue;

@@ -47,7 +47,9 @@ class LoopbackServer {
       received.append(buf, static_cast<size_t>(n));
     }
   }
-  void Send(std::string_view s) { ASSERT_EQ(send(client_, s.data(), s.size(), 0), ssize_t(s.size())); }
+  void Send(std::string_view s) {
+    ASSERT_EQ(send(client_, s.data(), s.size(), 0), ssize_t(s.size()));
+  }
   void CloseClient() {
     if (client_ >= 0) close(client_);
     client_ = -1;

@@ -161,7 +161,8 @@ TEST_F(MdiFrameTest, HintsOfGreyedItemsAndToolButtons) {
                    edit->mapToGlobal(edit->actionGeometry(copy).center()), Qt::NoButton,
                    Qt::NoButton, Qt::NoModifier);
   QApplication::sendEvent(edit, &move);
-  EXPECT_EQ(Status()->PaneText(QStringLiteral("message")), QString::fromLatin1(HintFor(cmd::kCopy)));
+  EXPECT_EQ(Status()->PaneText(QStringLiteral("message")),
+            QString::fromLatin1(HintFor(cmd::kCopy)));
   edit->hide();
 
   // Every tool button has a hint, shown while the pointer is on it.

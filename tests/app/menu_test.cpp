@@ -159,9 +159,8 @@ TEST_F(FrameTest, MenuMatchesTheCommandTable) {
 TEST_F(FrameTest, EveryAcceleratorTriggersItsCommand) {
   // Alt plus the key, and the command it stands for.
   const std::map<char, int> expected = {
-      {'K', 173},   {'P', 172},  {'C', 24323}, {'V', 24324}, {'D', 158},
-      {'R', 154},   {'S', 198},  {'X', 160},   {'T', 166},   {'Q', 24331},
-      {'O', 7101},  {'B', 20001}, {'A', 20005}, {'Z', 20006}};
+      {'K', 173}, {'P', 172}, {'C', 24323}, {'V', 24324}, {'D', 158},   {'R', 154},   {'S', 198},
+      {'X', 160}, {'T', 166}, {'Q', 24331}, {'O', 7101},  {'B', 20001}, {'A', 20005}, {'Z', 20006}};
   std::map<char, int> table;
   for (const Accelerator& a : Accelerators()) table[a.key] = a.id;
   EXPECT_EQ(table, expected);
@@ -216,9 +215,8 @@ TEST_F(FrameTest, HintsForEveryCommandButTwo) {
 // Enabled items with no session window open. Session commands are greyed;
 // commands whose work is not in the program yet are greyed.
 const std::set<int> kEnabledWithoutSessions = {
-    24338, 160, 167, 168, 169, 166, 173, 102, 103, 199, 159, 7505, 7404,
-    7707,  7606, 7607, 7608, 7909, 7908, 7303, 7202, 24346, 20002, 20003, 20004,
-    172,   158,  120,  122,
+    24338, 160, 167, 168, 169, 166, 173, 102, 103, 199, 159, 7505, 7404, 7707, 7606, 7607, 7608,
+    7909, 7908, 7303, 7202, 24346, 20002, 20003, 20004, 172, 158, 120, 122,
     // printer set-up, sounds, keys, shell, tools and help
     24337, 165, 20007, 164, 107, 340, 341, 330, 331, 320, 321, 310, 311, 24343, 24345};
 
@@ -302,8 +300,8 @@ TEST_F(FrameTest, ToolBarButtonsInTheirGroups) {
       ++gaps;
     }
   }
-  EXPECT_EQ(ids, (std::vector<int>{172, 158, 166, 7101, 24323, 24324, 154, 198, 107, 340, 330,
-                                   320, 310}));
+  EXPECT_EQ(ids, (std::vector<int>{172, 158, 166, 7101, 24323, 24324, 154, 198, 107, 340, 330, 320,
+                                   310}));
   EXPECT_EQ(gaps, 3);
   // Filling it again (a tool's program changed) gives the same buttons.
   Frame()->FillToolBar();

@@ -65,8 +65,9 @@ TEST(CommandLine, Forms) {
   }
   EXPECT_TRUE(ParseCommandLine({"--help"}).help);
   EXPECT_TRUE(ParseCommandLine({"--version"}).version);
-  EXPECT_NE(UsageText().find("parlane [--home DIR] [--host-mode [PORT]] [--dial ENTRY | HOST [PORT]]"),
-            std::string::npos);
+  EXPECT_NE(
+      UsageText().find("parlane [--home DIR] [--host-mode [PORT]] [--dial ENTRY | HOST [PORT]]"),
+      std::string::npos);
 }
 
 struct Pipe {
@@ -82,7 +83,8 @@ struct Pipe {
 // plain face back, not its oblique style.
 TEST(QtPlatformFont, OkWithoutChangeKeepsTheStyle) {
   QFont initial(QStringLiteral("DejaVu Sans Mono"));
-  if (QFontInfo(initial).family() != QLatin1String("DejaVu Sans Mono")) GTEST_SKIP() << "DejaVu Sans Mono is not installed";
+  if (QFontInfo(initial).family() != QLatin1String("DejaVu Sans Mono"))
+    GTEST_SKIP() << "DejaVu Sans Mono is not installed";
   initial.setPixelSize(15);
   QTimer ok;
   QObject::connect(&ok, &QTimer::timeout, [] {

@@ -92,8 +92,8 @@ class PrintTest : public ::testing::Test {
   PrintTest()
       : config(LoadMainConfig(std::filesystem::path("/nonexistent/MAIN.CFG"), "/tmp")),
         keys(DefaultKeyTable()),
-        context{config, placement, keys, phonebook, platform, status, loop,
-                dir.path(), &mainWindow, nullptr, [](SoundEvent) {}} {
+        context{config, placement,  keys,        phonebook, platform,         status,
+                loop,   dir.path(), &mainWindow, nullptr,   [](SoundEvent) {}} {
     mainWindow.resize(1000, 800);
     area = new QMdiArea(&mainWindow);
     area->resize(1000, 800);
@@ -101,8 +101,8 @@ class PrintTest : public ::testing::Test {
   }
 
   void UsePrinter(PrinterService::Target target) {
-    printer = std::make_unique<PrinterService>(platform, dir.filePath(QStringLiteral("out.pdf")),
-                                               target);
+    printer =
+        std::make_unique<PrinterService>(platform, dir.filePath(QStringLiteral("out.pdf")), target);
     context.printer = printer.get();
   }
 
@@ -310,17 +310,18 @@ TEST_F(PrintTest, WithoutAQueuePrintingGoesToAPdfFile) {
   EXPECT_EQ(w->GetSession().Screen().RowText(w->GetSession().Screen().ScreenTop()), "visible");
   EXPECT_EQ(status.messages.size(), 1);
   EXPECT_TRUE(w->PrintWindow() == nullptr || !w->PrintWindow()->isVisible());  // no spooling dialog
-  EXPECT_FALSE(child->CommandEnabled(cmd::kPrintSelected));  // nothing selected
+  EXPECT_FALSE(child->CommandEnabled(cmd::kPrintSelected));                    // nothing selected
 
   // scripts/printed-page.sh asks for a page of a session for the README.
   const QString keep = qEnvironmentVariable("PARLANE_PRINTED_PAGE");
   if (keep.isEmpty()) return;
   printer->Printer().setOutputFileName(keep);
-  Show(w, "\x1b[H\x1b[2JWelcome to example.net (Debian GNU/Linux 12)\r\n\r\nlogin: guest\r\n"
-          "Last login: Mon Dec  7 01:12:09 from 10.0.0.7\r\n$ ls -l\r\ntotal 12\r\n"
-          "-rw-r--r-- 1 guest users  1841 Dec  6 22:40 notes.txt\r\n"
-          "-rw-r--r-- 1 guest users 40960 Dec  6 23:05 report.zip\r\n"
-          "drwxr-xr-x 2 guest users  4096 Dec  7 00:58 scripts\r\n$ ");
+  Show(w,
+       "\x1b[H\x1b[2JWelcome to example.net (Debian GNU/Linux 12)\r\n\r\nlogin: guest\r\n"
+       "Last login: Mon Dec  7 01:12:09 from 10.0.0.7\r\n$ ls -l\r\ntotal 12\r\n"
+       "-rw-r--r-- 1 guest users  1841 Dec  6 22:40 notes.txt\r\n"
+       "-rw-r--r-- 1 guest users 40960 Dec  6 23:05 report.zip\r\n"
+       "drwxr-xr-x 2 guest users  4096 Dec  7 00:58 scripts\r\n$ ");
   Print(cmd::kPrintPage);
 }
 

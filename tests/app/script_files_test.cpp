@@ -59,7 +59,8 @@ TEST_F(ScriptMenuTest, RunAnswersTheHostAndStopPutsTheTitleBack) {
   platform_.openAnswers.push_back({QString::fromStdString(script.string())});
   Pick(cmd::kScriptRun);
   EXPECT_EQ(platform_.fileDialogs.back().title, QStringLiteral("Select Script File To Run"));
-  EXPECT_EQ(child->windowTitle().toStdString(), "127.0.0.1 - " + script.string() + " script is running");
+  EXPECT_EQ(child->windowTitle().toStdString(),
+            "127.0.0.1 - " + script.string() + " script is running");
   EXPECT_FALSE(Enabled(cmd::kScriptRun));
   EXPECT_TRUE(Enabled(cmd::kScriptStop));
 
@@ -124,8 +125,9 @@ TEST(ScriptEditorChoice, DesktopDefaultThenTerminalEditor) {
   QDir().mkpath(root + "/data/applications");
   QFile list(root + "/config/mimeapps.list");
   ASSERT_TRUE(list.open(QIODevice::WriteOnly));
-  list.write("[Added Associations]\ntext/plain=other.desktop;\n"
-             "[Default Applications]\ntext/plain=missing.desktop;ted.desktop;vi.desktop\n");
+  list.write(
+      "[Added Associations]\ntext/plain=other.desktop;\n"
+      "[Default Applications]\ntext/plain=missing.desktop;ted.desktop;vi.desktop\n");
   list.close();
   QFile ted(root + "/data/applications/ted.desktop");
   ASSERT_TRUE(ted.open(QIODevice::WriteOnly));

@@ -62,8 +62,17 @@ class SessionWindowTest : public ::testing::Test {
   SessionWindowTest()
       : config(LoadMainConfig(std::filesystem::path("/nonexistent/MAIN.CFG"), "/tmp")),
         keys(DefaultKeyTable()),
-        context{config, placement, keys, phonebook, platform, status, loop,
-                dir.path(), &mainWindow, nullptr, [this](SoundEvent s) { sounds.push_back(s); }} {
+        context{config,
+                placement,
+                keys,
+                phonebook,
+                platform,
+                status,
+                loop,
+                dir.path(),
+                &mainWindow,
+                nullptr,
+                [this](SoundEvent s) { sounds.push_back(s); }} {
     mainWindow.resize(1000, 800);
     area = new QMdiArea(&mainWindow);
     area->resize(1000, 800);
@@ -184,7 +193,8 @@ TEST_F(SessionWindowTest, IncrementalPaintingMatchesAFullRepaint) {
   for (int i = 0; i < 120; ++i) {
     std::string lines = i % 2 ? "\x1b[1m" : "";
     for (int j = 0; j < 1 + i % 5; ++j) {
-      lines += "line " + std::to_string(i) + (j % 2 ? " \x1b[7mreverse\x1b[0m tail" : " plain") + "\r\n";
+      lines +=
+          "line " + std::to_string(i) + (j % 2 ? " \x1b[7mreverse\x1b[0m tail" : " plain") + "\r\n";
     }
     if (i % 17 == 0) lines += "\x1b[5;10Hedit\x1b[K\x1b[24;1H";
     if (i == 119) lines += "line 499\r\n";
@@ -201,10 +211,12 @@ TEST_F(SessionWindowTest, IncrementalPaintingMatchesAFullRepaint) {
   }
   QWidget* vp = w->viewport();
   const QPoint origin = vp->mapTo(vp->window(), QPoint(0, 0));
-  const QImage shown = vp->window()->screen()->grabWindow(vp->window()->winId(), origin.x(),
-                                                          origin.y(), vp->width(), vp->height())
-                           .toImage()
-                           .convertToFormat(QImage::Format_RGB32);
+  const QImage shown =
+      vp->window()
+          ->screen()
+          ->grabWindow(vp->window()->winId(), origin.x(), origin.y(), vp->width(), vp->height())
+          .toImage()
+          .convertToFormat(QImage::Format_RGB32);
   const QImage full = vp->grab().toImage().convertToFormat(QImage::Format_RGB32);
   ASSERT_EQ(shown.size(), full.size());
   int differing = 0;
@@ -516,7 +528,8 @@ TEST_F(SessionWindowTest, FontDialogOpensOnTheCurrentFontAndOkWithoutChangeKeeps
     EXPECT_EQ(QFontInfo(opened).pixelSize(), 15);
     EXPECT_EQ(opened.letterSpacingType(), QFont::PercentageSpacing);
     const QString style = MatchingStyleName(opened);
-    EXPECT_FALSE(style.contains(QStringLiteral("Oblique")) || style.contains(QStringLiteral("Italic")))
+    EXPECT_FALSE(style.contains(QStringLiteral("Oblique")) ||
+                 style.contains(QStringLiteral("Italic")))
         << style.toStdString();
   }
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -569,7 +582,8 @@ TEST_F(SessionWindowTest, CommandLineSessionExitsWhenTheServerCloses) {
   env.insert("QT_QPA_PLATFORM", "offscreen");
   parlane.setProcessEnvironment(env);
   // A home that does not exist yet: a first run, which asks nothing.
-  parlane.start(program, {"--home", dir.filePath("home"), "127.0.0.1", QString::number(server.Port())});
+  parlane.start(program,
+                {"--home", dir.filePath("home"), "127.0.0.1", QString::number(server.Port())});
   ASSERT_TRUE(parlane.waitForStarted(5000));
   ASSERT_TRUE(WaitFor([&] { return server.HasClient(); }, 10000));
   server.Send("bye\r\n");

@@ -33,13 +33,16 @@ using test::FrameTest;
 // Sets an environment variable for the scope.
 class ScopedEnv {
  public:
-  ScopedEnv(const char* name, const QString& value) : name_(name), had_(qEnvironmentVariableIsSet(name)) {
+  ScopedEnv(const char* name, const QString& value)
+      : name_(name), had_(qEnvironmentVariableIsSet(name)) {
     old_ = qgetenv(name);
     qputenv(name, value.toLocal8Bit());
   }
   ~ScopedEnv() {
-    if (had_) qputenv(name_, old_);
-    else qunsetenv(name_);
+    if (had_)
+      qputenv(name_, old_);
+    else
+      qunsetenv(name_);
   }
 
  private:
@@ -162,7 +165,8 @@ TEST_F(FrameTest, ToolsRunOnThisDesktopAndChangeTheirProgram) {
   EXPECT_TRUE(platform_.fileDialogs[0].fileMustExist);
   EXPECT_EQ(Config().Tools[3], "/usr/bin/env");
   bool shown = false;
-  for (QAction* a : Frame()->ToolBar()->actions()) shown = shown || a->toolTip() == QStringLiteral("/usr/bin/env");
+  for (QAction* a : Frame()->ToolBar()->actions())
+    shown = shown || a->toolTip() == QStringLiteral("/usr/bin/env");
   EXPECT_TRUE(shown) << "the tool bar was not filled again";
   // Change on a tool with a path starts in that path's directory.
   Frame()->MenuAction(cmd::kTool4Change)->trigger();  // cancelled
@@ -190,7 +194,8 @@ TEST_F(FrameTest, ShellSessionStartsInTheDesktopsTerminal) {
     ScopedEnv term("TERMINAL", QString());
     Frame()->MenuAction(cmd::kDosSession)->trigger();
     ASSERT_EQ(platform_.messages.size(), 1u);
-    EXPECT_EQ(platform_.messages[0].text, QStringLiteral("Error loading shell (x-terminal-emulator)"));
+    EXPECT_EQ(platform_.messages[0].text,
+              QStringLiteral("Error loading shell (x-terminal-emulator)"));
     EXPECT_EQ(platform_.messages[0].icon, MsgIcon::Stop);
   }
 }
@@ -211,8 +216,8 @@ TEST_F(FrameTest, HelpOpensAtItsIndexAndCoversEveryMenuCommand) {
     all += html;
     for (auto it = link.globalMatch(html); it.hasNext();) {
       const QString target = it.next().captured(1);
-      EXPECT_TRUE(QFile::exists(QDir(dir).filePath(target))) << page.toStdString() << " links to "
-                                                             << target.toStdString();
+      EXPECT_TRUE(QFile::exists(QDir(dir).filePath(target)))
+          << page.toStdString() << " links to " << target.toStdString();
     }
   }
   std::function<void(const QMenu*)> walk = [&](const QMenu* menu) {
@@ -239,7 +244,8 @@ TEST_F(FrameTest, HelpOpensAtItsIndexAndCoversEveryMenuCommand) {
   EXPECT_TRUE(window->Browser()->source().toLocalFile().endsWith(QStringLiteral("/index.html")));
   Frame()->MenuAction(cmd::kHelpUsing)->trigger();
   EXPECT_EQ(Frame()->findChildren<HelpWindow*>().size(), 1);  // the same window
-  EXPECT_TRUE(window->Browser()->source().toLocalFile().endsWith(QStringLiteral("/using-help.html")));
+  EXPECT_TRUE(
+      window->Browser()->source().toLocalFile().endsWith(QStringLiteral("/using-help.html")));
   EXPECT_FALSE(window->Browser()->toPlainText().isEmpty());
 }
 

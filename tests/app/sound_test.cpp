@@ -53,8 +53,8 @@ TEST_F(FrameTest, SoundEventsFollowTheSwitches) {
       {0, 1, SoundEvent::Exit, ""},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(kSoundEventNames[size_t(c.event)]) + " off=" +
-                 std::to_string(c.soundsOff) + " beep=" + std::to_string(c.speakerBeep));
+    SCOPED_TRACE(std::string(kSoundEventNames[size_t(c.event)]) +
+                 " off=" + std::to_string(c.soundsOff) + " beep=" + std::to_string(c.speakerBeep));
     Config().SoundsOff = c.soundsOff;
     Config().UseSpeakerBeep = c.speakerBeep;
     platform_.sounds.clear();
@@ -81,7 +81,8 @@ TEST_F(FrameTest, SoundEventsFollowTheSwitches) {
 TEST_F(FrameTest, SoundEffectsDialogListsWaveFilesAndAssignsThem) {
   Start(true);
   std::filesystem::create_directories(dir_);
-  for (const char* name : {"ring.wav", "DING.WAV", "chime.Wav", "a-very-long-name.wav", "notes.txt"}) {
+  for (const char* name :
+       {"ring.wav", "DING.WAV", "chime.Wav", "a-very-long-name.wav", "notes.txt"}) {
     test::WriteAll(dir_ / name, {'R', 'I', 'F', 'F'});
   }
   Config().SoundFiles = {"gone.wav", "DING.WAV", "", "", "", "", ""};
@@ -149,13 +150,15 @@ class PulseServer {
       setenv("HOME", d.constData(), 1);
       setenv("XDG_RUNTIME_DIR", d.constData(), 1);
       setenv("PULSE_RUNTIME_PATH", d.constData(), 1);
-      const QByteArray unix = "module-native-protocol-unix auth-anonymous=1 socket=" + socket_.toLocal8Bit();
+      const QByteArray unix =
+          "module-native-protocol-unix auth-anonymous=1 socket=" + socket_.toLocal8Bit();
       const int null = ::open("/dev/null", O_WRONLY);
       dup2(null, 1);
       dup2(null, 2);
       execlp("pulseaudio", "pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
-             "--disable-shm=yes", "--use-pid-file=no", "-L", "module-null-sink sink_name=parlanetest",
-             "-L", unix.constData(), static_cast<char*>(nullptr));
+             "--disable-shm=yes", "--use-pid-file=no", "-L",
+             "module-null-sink sink_name=parlanetest", "-L", unix.constData(),
+             static_cast<char*>(nullptr));
       _exit(127);
     }
     for (int i = 0; i < 100 && !QFile::exists(socket_); ++i) QThread::msleep(50);
@@ -186,8 +189,9 @@ QByteArray ToneWave(int ms) {
     return b;
   };
   auto le16 = [](uint16_t v) { return QByteArray().append(char(v & 0xff)).append(char(v >> 8)); };
-  return QByteArray("RIFF") + le32(uint32_t(36 + pcm.size())) + "WAVEfmt " + le32(16) + le16(1) + le16(1) + le32(kRate) +
-         le32(kRate * 2) + le16(2) + le16(16) + "data" + le32(uint32_t(pcm.size())) + pcm;
+  return QByteArray("RIFF") + le32(uint32_t(36 + pcm.size())) + "WAVEfmt " + le32(16) + le16(1) +
+         le16(1) + le32(kRate) + le32(kRate * 2) + le16(2) + le16(16) + "data" +
+         le32(uint32_t(pcm.size())) + pcm;
 }
 
 TEST(WavePlayback, AToneReachesTheSoundServer) {
@@ -202,9 +206,9 @@ TEST(WavePlayback, AToneReachesTheSoundServer) {
 
   QProcess recorder;
   recorder.start(QStringLiteral("parec"),
-                 {QStringLiteral("-d"), QStringLiteral("parlanetest.monitor"), QStringLiteral("--raw"),
-                  QStringLiteral("--format=s16le"), QStringLiteral("--channels=1"),
-                  QStringLiteral("--rate=44100")});
+                 {QStringLiteral("-d"), QStringLiteral("parlanetest.monitor"),
+                  QStringLiteral("--raw"), QStringLiteral("--format=s16le"),
+                  QStringLiteral("--channels=1"), QStringLiteral("--rate=44100")});
   ASSERT_TRUE(recorder.waitForStarted());
   QThread::msleep(300);
   QtPlatform platform;

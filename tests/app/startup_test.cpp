@@ -53,7 +53,8 @@ TEST_F(FrameTest, FirstRunInstallsShippedDataWithoutMessages) {
 TEST_F(FrameTest, ExistingDirectoryWithoutPhonebookSaysSo) {
   Start(false);
   ASSERT_EQ(platform_.messages.size(), 1u);
-  EXPECT_EQ(platform_.messages[0].text, QStringLiteral("Could not open phonebook file PHONBOOK.DAT"));
+  EXPECT_EQ(platform_.messages[0].text,
+            QStringLiteral("Could not open phonebook file PHONBOOK.DAT"));
   EXPECT_EQ(platform_.messages[0].caption, QStringLiteral("Parlane"));
   EXPECT_EQ(platform_.messages[0].icon, MsgIcon::Exclamation);
   // A later run installs nothing: no key table appears, and the keys are

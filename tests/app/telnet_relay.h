@@ -99,7 +99,8 @@ class TelnetRelay {
     size_t done = 0;
     while (done < out.size()) {
       size_t chunk = out.size() - done;
-      if (options_.closeAfter > 0 && sent_ + chunk > options_.closeAfter) chunk = options_.closeAfter - sent_;
+      if (options_.closeAfter > 0 && sent_ + chunk > options_.closeAfter)
+        chunk = options_.closeAfter - sent_;
       if (chunk == 0) {
         Hangup();
         return false;
@@ -157,10 +158,22 @@ class TelnetRelay {
           Note("<" + Verb(verb_) + " " + std::to_string(b) + ">");
           if (b != 0) break;  // only BINARY is agreed to
           std::string answer = {static_cast<char>(255), 0, 0};
-          if (verb_ == 253) { answer[1] = static_cast<char>(251); hostBinaryNext_ = true; }
-          if (verb_ == 254) { answer[1] = static_cast<char>(252); hostBinaryNext_ = false; }
-          if (verb_ == 251) { answer[1] = static_cast<char>(253); clientBinary_ = true; }
-          if (verb_ == 252) { answer[1] = static_cast<char>(254); clientBinary_ = false; }
+          if (verb_ == 253) {
+            answer[1] = static_cast<char>(251);
+            hostBinaryNext_ = true;
+          }
+          if (verb_ == 254) {
+            answer[1] = static_cast<char>(252);
+            hostBinaryNext_ = false;
+          }
+          if (verb_ == 251) {
+            answer[1] = static_cast<char>(253);
+            clientBinary_ = true;
+          }
+          if (verb_ == 252) {
+            answer[1] = static_cast<char>(254);
+            clientBinary_ = false;
+          }
           SendRaw(answer);
           hostBinary_ = hostBinaryNext_;
           break;
@@ -190,11 +203,13 @@ class TelnetRelay {
   void Run() {
     while (!stop_ && client_ < 0) {
       pollfd p{listen_, POLLIN, 0};
-      if (poll(&p, 1, 50) > 0) client_ = accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+      if (poll(&p, 1, 50) > 0)
+        client_ = accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     }
     if (client_ < 0) return;
-    if (!options_.greeting.empty()) SendToClient(reinterpret_cast<const uint8_t*>(options_.greeting.data()),
-                                                 options_.greeting.size());
+    if (!options_.greeting.empty())
+      SendToClient(reinterpret_cast<const uint8_t*>(options_.greeting.data()),
+                   options_.greeting.size());
     if (options_.startOn.empty()) StartProgram();
     std::string typed;
     uint32_t seed = 7;
@@ -247,7 +262,8 @@ class TelnetRelay {
           pid_ = -1;
           ended_ = true;
           if (!options_.afterwards.empty())
-            SendToClient(reinterpret_cast<const uint8_t*>(options_.afterwards.data()), options_.afterwards.size());
+            SendToClient(reinterpret_cast<const uint8_t*>(options_.afterwards.data()),
+                         options_.afterwards.size());
           continue;
         }
         if (!SendToClient(buf, static_cast<size_t>(r))) break;

@@ -75,10 +75,13 @@ TEST_F(TelnetUrlProgram, BadUrlIsOneLineAndStatusTwo) {
 TEST_F(TelnetUrlProgram, UrlSessionEndsTheProgramWhenTheHostCloses) {
   LoopbackServer server;
   Run(QStringLiteral("telnet://127.0.0.1:%1/").arg(server.Port()));
-  ASSERT_TRUE(RunUntil([&] {
-    server.Poll();
-    return server.HasClient();
-  }, 15000)) << process_.readAllStandardError().toStdString();
+  ASSERT_TRUE(RunUntil(
+      [&] {
+        server.Poll();
+        return server.HasClient();
+      },
+      15000))
+      << process_.readAllStandardError().toStdString();
   server.CloseClient();
   ASSERT_TRUE(process_.waitForFinished(15000));
   EXPECT_EQ(process_.exitStatus(), QProcess::NormalExit);

@@ -75,9 +75,12 @@ TEST(FileTransferDialog, FieldsAreShownAtDisplayRateAndSuccessClosesAtOnce) {
   QString midway;
   QTimer look;
   QObject::connect(&look, &QTimer::timeout, [&] {
-    if (dialog.isVisible() && midway.isEmpty() && dialog.FieldText(TransferField::BytesTransferred).toLongLong() > 0)
-      midway = dialog.FieldText(TransferField::Path) + "|" + dialog.FieldText(TransferField::FileName) + "|" +
-               dialog.FieldText(TransferField::Size) + "|" + dialog.FieldText(TransferField::ErrorDetection) + "|" +
+    if (dialog.isVisible() && midway.isEmpty() &&
+        dialog.FieldText(TransferField::BytesTransferred).toLongLong() > 0)
+      midway = dialog.FieldText(TransferField::Path) + "|" +
+               dialog.FieldText(TransferField::FileName) + "|" +
+               dialog.FieldText(TransferField::Size) + "|" +
+               dialog.FieldText(TransferField::ErrorDetection) + "|" +
                dialog.FieldText(TransferField::PacketSize) + "|" + dialog.windowTitle();
   });
   look.start(20);

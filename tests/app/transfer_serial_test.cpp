@@ -78,7 +78,6 @@ class DialupTransfer : public test::TransferSessionTest {
   int master_ = -1;
 };
 
-
 void DialupTransfer::RunCase(const Case& c) {
   SCOPED_TRACE(c.name);
   TearDown();
@@ -93,7 +92,8 @@ void DialupTransfer::RunCase(const Case& c) {
   std::vector<std::string> paths;
   for (size_t i = 0; i < names.size(); ++i) {
     const std::string dir = c.send ? local.Path() : remote.Path();
-    test::WriteFile(dir + "/" + names[i], test::RandomBytes(sizes[i], static_cast<uint32_t>(i + 20)));
+    test::WriteFile(dir + "/" + names[i],
+                    test::RandomBytes(sizes[i], static_cast<uint32_t>(i + 20)));
     paths.push_back(dir + "/" + names[i]);
   }
   if (!c.send) peer.insert(peer.end(), names.begin(), names.end());
@@ -120,7 +120,9 @@ void DialupTransfer::RunCase(const Case& c) {
   EXPECT_EQ(host.begun, 1);
   EXPECT_EQ(host.ended, 1);
   for (const std::string& n : names) {
-    EXPECT_EQ(test::ReadFile((c.send ? remote : received) / n), test::ReadFile((c.send ? local : remote) / n)) << n;
+    EXPECT_EQ(test::ReadFile((c.send ? remote : received) / n),
+              test::ReadFile((c.send ? local : remote) / n))
+        << n;
   }
   if (c.send) {
     EXPECT_EQ(done, paths);
@@ -138,12 +140,19 @@ TEST_F(DialupTransfer, ZmodemBothWaysWithLrzsz) {
 }
 
 TEST_F(DialupTransfer, YmodemGFromOurOwnSender) {
-  RunCase({"our sender to us", 0, false, {test::XferTool(), "send", "--ymodem-g", "-q"}, "Ymodem-G Download"});
+  RunCase({"our sender to us",
+           0,
+           false,
+           {test::XferTool(), "send", "--ymodem-g", "-q"},
+           "Ymodem-G Download"});
 }
 
 // lrzsz's rb never asks for "G": our own receiver is the far end.
 TEST_F(DialupTransfer, YmodemGToOurOwnReceiver) {
-  RunCase({"us to our receiver", 0, true, {test::XferTool(), "receive", "--ymodem-g", "-q", "--dir", "."},
+  RunCase({"us to our receiver",
+           0,
+           true,
+           {test::XferTool(), "receive", "--ymodem-g", "-q", "--dir", "."},
            "Ymodem-G Upload"});
 }
 

@@ -52,8 +52,8 @@ class DialogWatcher {
   // Press Cancel once the bytes-transferred field passes `bytes`.
   void CancelAfter(long long bytes) { cancelAfter_ = bytes; }
 
-  std::vector<QString> endings;    // the status when OK was pressed
-  std::set<QString> statuses;      // every status seen
+  std::vector<QString> endings;  // the status when OK was pressed
+  std::set<QString> statuses;    // every status seen
   std::set<QString> captions;
   bool cancelled = false;
   int dialogsSeen = 0;
@@ -91,8 +91,16 @@ class TransferSessionTest : public ::testing::Test {
   TransferSessionTest()
       : config(LoadMainConfig(std::filesystem::path("/nonexistent/MAIN.CFG"), "/tmp")),
         keys(DefaultKeyTable()),
-        context{config, placement, keys, phonebook, platform, status, loop,
-                programDir.Path().c_str(), &mainWindow, nullptr,
+        context{config,
+                placement,
+                keys,
+                phonebook,
+                platform,
+                status,
+                loop,
+                programDir.Path().c_str(),
+                &mainWindow,
+                nullptr,
                 [this](SoundEvent s) { sounds.push_back(s); }} {
     config.ReceiveDir = received.Path();
     mainWindow.resize(1000, 800);
@@ -132,7 +140,9 @@ class TransferSessionTest : public ::testing::Test {
     return false;
   }
 
-  int Count(SoundEvent e) const { return static_cast<int>(std::count(sounds.begin(), sounds.end(), e)); }
+  int Count(SoundEvent e) const {
+    return static_cast<int>(std::count(sounds.begin(), sounds.end(), e));
+  }
 
   TempDir programDir;
   TempDir received;

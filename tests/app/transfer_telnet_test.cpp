@@ -49,7 +49,11 @@ TEST_F(TelnetTransfer, HostRequestReceivesIntoTheReceiveDirectoryInBinaryMode) {
   const auto second = test::RandomBytes(3000, 2);
   test::WriteFile(remote / "report.pdf", first);
   test::WriteFile(remote / "Notes.txt", second);
-  TelnetRelay relay({{Program("sz"), "-q", "report.pdf", "Notes.txt"}, remote.Path(), "", "$ ", "\r\nback at the prompt\r\n"});
+  TelnetRelay relay({{Program("sz"), "-q", "report.pdf", "Notes.txt"},
+                     remote.Path(),
+                     "",
+                     "$ ",
+                     "\r\nback at the prompt\r\n"});
   test::DialogWatcher watcher;
   TelnetWindowMDIChild* child = Open(relay.Port());
   ASSERT_TRUE(WaitFor([&] { return relay.ProgramEnded(); }));
@@ -64,16 +68,20 @@ TEST_F(TelnetTransfer, HostRequestReceivesIntoTheReceiveDirectoryInBinaryMode) {
 
   // Binary mode is asked for before the receiver's first ZRINIT and given up
   // after its last header.
-  EXPECT_TRUE(WaitFor([&] { return relay.Wire().find("<DONT 0><WONT 0>") != std::string::npos; }, 5000));
+  EXPECT_TRUE(
+      WaitFor([&] { return relay.Wire().find("<DONT 0><WONT 0>") != std::string::npos; }, 5000));
   const std::string wire = relay.Wire();
   const size_t on = wire.find("<DO 0><WILL 0>");
-  const size_t zrinit = wire.find("**\x18" "B01");
+  const size_t zrinit = wire.find(
+      "**\x18"
+      "B01");
   const size_t off = wire.find("<DONT 0><WONT 0>");
   ASSERT_NE(on, std::string::npos) << wire.substr(0, 200);
   ASSERT_NE(zrinit, std::string::npos);
   ASSERT_NE(off, std::string::npos);
   EXPECT_LT(on, zrinit);
-  EXPECT_GT(off, wire.rfind("**\x18" "B0"));
+  EXPECT_GT(off, wire.rfind("**\x18"
+                            "B0"));
   // Nothing of the transfer reached the screen but the prompt before it.
   EXPECT_FALSE(ScreenShows(child, "B00"));
 }
@@ -90,7 +98,8 @@ TEST_F(TelnetTransfer, DroppedFilesAreSentToRzAndTheListCloses) {
     urls.push_back(QUrl::fromLocalFile(QString::fromStdString(local / names[i])));
     total += static_cast<int64_t>(data.back().size());
   }
-  TelnetRelay relay({{Program("rz"), "-q"}, remote.Path(), "rz\r", "", "\r\nback at the prompt\r\n"});
+  TelnetRelay relay(
+      {{Program("rz"), "-q"}, remote.Path(), "rz\r", "", "\r\nback at the prompt\r\n"});
   test::DialogWatcher watcher;
   TelnetWindowMDIChild* child = Open(relay.Port());
   FileUploadDialog* list = UploadList(child);
@@ -115,10 +124,12 @@ TEST_F(TelnetTransfer, DroppedFilesAreSentToRzAndTheListCloses) {
   list->StartSending();
   ASSERT_TRUE(WaitFor([&] { return window.isNull(); }, 5000)) << "the list window stays open";
   ASSERT_TRUE(WaitFor([&] { return relay.ProgramEnded(); }));
-  for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(test::ReadFile(remote / names[i]), data[i]) << names[i];
+  for (size_t i = 0; i < names.size(); ++i)
+    EXPECT_EQ(test::ReadFile(remote / names[i]), data[i]) << names[i];
   EXPECT_EQ(Count(SoundEvent::TransferSuccess), 1);
   EXPECT_TRUE(watcher.captions.count(QStringLiteral("Telnet Zmodem Upload")));
-  EXPECT_TRUE(WaitFor([&] { return relay.Wire().find("<DONT 0><WONT 0>") != std::string::npos; }, 5000));
+  EXPECT_TRUE(
+      WaitFor([&] { return relay.Wire().find("<DONT 0><WONT 0>") != std::string::npos; }, 5000));
   const std::string wire = relay.Wire();
   const size_t start = wire.find("<DO 0><WILL 0>rz\r");
   ASSERT_NE(start, std::string::npos) << wire.substr(0, 200);
@@ -128,21 +139,24 @@ TEST_F(TelnetTransfer, DroppedFilesAreSentToRzAndTheListCloses) {
 
 TEST_F(TelnetTransfer, FailedBatchKeepsTheUnsentFilesAndRecountDropsTheMissingOne) {
   TempDir local, remote;
-  for (const char* n : {"1.bin", "2.bin", "3.bin"}) test::WriteFile(local / n, test::RandomBytes(5000, 3));
+  for (const char* n : {"1.bin", "2.bin", "3.bin"})
+    test::WriteFile(local / n, test::RandomBytes(5000, 3));
   TelnetRelay relay({{Program("rz"), "-q"}, remote.Path(), "rz\r", "", ""});
   test::DialogWatcher watcher;
   TelnetWindowMDIChild* child = Open(relay.Port());
   FileUploadDialog* list = UploadList(child);
   ASSERT_NE(list, nullptr);
   QStringList files;
-  for (const char* n : {"1.bin", "2.bin", "3.bin"}) files.push_back(QString::fromStdString(local / n));
+  for (const char* n : {"1.bin", "2.bin", "3.bin"})
+    files.push_back(QString::fromStdString(local / n));
   list->AddFiles(files);
   ASSERT_EQ(list->TotalFiles(), 3);
   std::filesystem::remove(local / "2.bin");  // gone after it was added
 
   list->StartSending();
   ASSERT_EQ(watcher.endings.size(), 1u);
-  EXPECT_TRUE(watcher.endings[0].startsWith(QStringLiteral("CANCELLED - Failed to open"))) << watcher.endings[0].toStdString();
+  EXPECT_TRUE(watcher.endings[0].startsWith(QStringLiteral("CANCELLED - Failed to open")))
+      << watcher.endings[0].toStdString();
   EXPECT_EQ(Count(SoundEvent::TransferFailed), 1);
   EXPECT_EQ(Count(SoundEvent::TransferSuccess), 0);
   EXPECT_EQ(list->Files(), files.mid(1));
@@ -152,7 +166,8 @@ TEST_F(TelnetTransfer, FailedBatchKeepsTheUnsentFilesAndRecountDropsTheMissingOn
   platform.messages.clear();
   list->Recount();
   ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.messages[0].text, QStringLiteral("Could not open %1 - deleting from list").arg(files[1]));
+  EXPECT_EQ(platform.messages[0].text,
+            QStringLiteral("Could not open %1 - deleting from list").arg(files[1]));
   EXPECT_EQ(platform.messages[0].caption, QStringLiteral("File Error"));
   EXPECT_EQ(platform.messages[0].icon, MsgIcon::Exclamation);
   EXPECT_EQ(list->Files(), files.mid(2));
@@ -162,7 +177,8 @@ TEST_F(TelnetTransfer, FailedBatchKeepsTheUnsentFilesAndRecountDropsTheMissingOn
 TEST_F(TelnetTransfer, CancelDuringASendLeavesTheFileListedAndTheSessionUsable) {
   TempDir local, remote;
   test::WriteFile(local / "big.bin", test::RandomBytes(4 << 20, 4));
-  TelnetRelay::Options o{{Program("rz"), "-q"}, remote.Path(), "rz\r", "", "\r\nback at the prompt\r\n"};
+  TelnetRelay::Options o{
+      {Program("rz"), "-q"}, remote.Path(), "rz\r", "", "\r\nback at the prompt\r\n"};
   o.pauseEveryKb = 8;
   TelnetRelay relay(o);
   test::DialogWatcher watcher;
@@ -211,9 +227,10 @@ TEST_F(TelnetTransfer, StartSendingNeedsASessionAndFiles) {
     FileUploadDialog* list = nullptr;
     if (c.dialup) {
       const bool there = c.hostThere;
-      FileUploadMDIChild* window = OpenDialupUploadList(context, area, [there]() -> std::unique_ptr<TransferHost> {
-        return there ? std::make_unique<NoLinkHost>() : nullptr;
-      });
+      FileUploadMDIChild* window =
+          OpenDialupUploadList(context, area, [there]() -> std::unique_ptr<TransferHost> {
+            return there ? std::make_unique<NoLinkHost>() : nullptr;
+          });
       EXPECT_EQ(window->windowTitle(), QStringLiteral("Dial-up Upload File List"));
       list = window->Dialog();
     } else {
@@ -231,14 +248,17 @@ TEST_F(TelnetTransfer, StartSendingNeedsASessionAndFiles) {
 // is written outside the receive directory, and nothing hangs.
 TEST_F(TelnetTransfer, GarbageAfterTheRequestFailsWithoutWritingAnything) {
   TelnetRelay::Options o;
-  o.greeting = "**\x18" "B00000000000000\r\n";
+  o.greeting =
+      "**\x18"
+      "B00000000000000\r\n";
   o.garbage = true;
   o.afterwards = "";
   TelnetRelay relay(o);
   test::DialogWatcher watcher;
   TelnetWindowMDIChild* child = Open(relay.Port());
   ASSERT_TRUE(WaitFor([&] { return !watcher.endings.empty(); }, 60000));
-  EXPECT_TRUE(watcher.endings[0].startsWith(QStringLiteral("CANCELLED - "))) << watcher.endings[0].toStdString();
+  EXPECT_TRUE(watcher.endings[0].startsWith(QStringLiteral("CANCELLED - ")))
+      << watcher.endings[0].toStdString();
   EXPECT_EQ(Count(SoundEvent::TransferFailed), 1);
   EXPECT_TRUE(std::filesystem::is_empty(received.Path()));
   EXPECT_TRUE(child->IsConnected());
@@ -251,7 +271,10 @@ TEST_F(TelnetTransfer, PathsInOfferedNamesAreDropped) {
   test::WriteFile(remote / escapee, test::RandomBytes(700, 5));
   test::WriteFile(remote / "absolute.txt", test::RandomBytes(900, 6));
   TelnetRelay relay({{Program("sz"), "-q", "-f", "../../" + escapee, remote / "absolute.txt"},
-                     remote / "a/b", "", "", "\r\nback\r\n"});
+                     remote / "a/b",
+                     "",
+                     "",
+                     "\r\nback\r\n"});
   test::DialogWatcher watcher;
   TelnetWindowMDIChild* child = Open(relay.Port());
   ASSERT_TRUE(WaitFor([&] { return ScreenShows(child, "back"); }));
@@ -325,7 +348,8 @@ TEST_F(TelnetTransfer, ASessionClosingMidTransferEndsItWithoutHanging) {
   test::DialogWatcher watcher;
   TelnetWindowMDIChild* child = Open(relay.Port());
   ASSERT_TRUE(WaitFor([&] { return !watcher.endings.empty(); }, 90000));
-  EXPECT_TRUE(watcher.endings[0].startsWith(QStringLiteral("CANCELLED - "))) << watcher.endings[0].toStdString();
+  EXPECT_TRUE(watcher.endings[0].startsWith(QStringLiteral("CANCELLED - ")))
+      << watcher.endings[0].toStdString();
   EXPECT_EQ(Count(SoundEvent::TransferFailed), 1);
   EXPECT_TRUE(WaitFor([&] { return !child->IsConnected(); }));
 }

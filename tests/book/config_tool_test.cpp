@@ -36,8 +36,8 @@ std::string Slurp(const std::filesystem::path& p) {
 // Runs the tool with `args` (already quoted for the shell) and HOME at `home`.
 ToolRun Tool(const TempDir& tmp, const std::string& args) {
   const auto out = tmp / "stdout.txt", err = tmp / "stderr.txt";
-  std::string cmd = "HOME='" + tmp.path().string() + "' '" + kTool + "' " + args + " >'" + out.string() +
-                    "' 2>'" + err.string() + "'";
+  std::string cmd = "HOME='" + tmp.path().string() + "' '" + kTool + "' " + args + " >'" +
+                    out.string() + "' 2>'" + err.string() + "'";
   int raw = std::system(cmd.c_str());
   ToolRun r;
   r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -50,7 +50,9 @@ std::string Q(const std::filesystem::path& p) { return "'" + p.string() + "'"; }
 
 class ConfigTool : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(std::filesystem::exists(kTool)) << kTool << " was not built"; }
+  void SetUp() override {
+    ASSERT_TRUE(std::filesystem::exists(kTool)) << kTool << " was not built";
+  }
   TempDir tmp;
 };
 
@@ -110,7 +112,8 @@ TEST_F(ConfigTool, DumpThenLoadGivesTheSameBytesForEveryFile) {
   WriteBytes(dir / "PHONBOOK.DAT", book);
 
   // Loaded under another name, so the type must come from the JSON.
-  for (std::string name : {"MAIN.CFG", "INITWIND.CFG", "KEYMAP.DAT", "PHONBOOK.DAT", "WINDPREF.CFG"}) {
+  for (std::string name :
+       {"MAIN.CFG", "INITWIND.CFG", "KEYMAP.DAT", "PHONBOOK.DAT", "WINDPREF.CFG"}) {
     SCOPED_TRACE(name);
     ToolRun d = Tool(tmp, "dump " + Q(dir / name));
     ASSERT_EQ(d.status, 0) << d.err;
@@ -138,7 +141,8 @@ TEST_F(ConfigTool, LoadTakesTheTypeFromTheJsonOrTheName) {
 TEST_F(ConfigTool, BadInputIsOneLineExitTwoAndNothingWritten) {
   std::ofstream(tmp / "malformed.json") << "{\"Type\": \"main\",";
   std::ofstream(tmp / "range.json") << R"({"Type": "main", "Columns": 70000})";
-  std::ofstream(tmp / "long.json") << R"({"Type": "phonebook", "Entries": [{"Name": "abcdefghijklmnopqrstuvwxyz"}]})";
+  std::ofstream(tmp / "long.json")
+      << R"({"Type": "phonebook", "Entries": [{"Name": "abcdefghijklmnopqrstuvwxyz"}]})";
   struct Case {
     std::string args;
     std::string field;
@@ -147,7 +151,8 @@ TEST_F(ConfigTool, BadInputIsOneLineExitTwoAndNothingWritten) {
       {"load " + Q(tmp / "missing.json") + " " + Q(tmp / "MAIN.CFG"), "no such file"},
       {"load " + Q(tmp / "malformed.json") + " " + Q(tmp / "MAIN.CFG"), "line 1"},
       {"load " + Q(tmp / "range.json") + " " + Q(tmp / "MAIN.CFG"), "Columns: value out of range"},
-      {"load " + Q(tmp / "long.json") + " " + Q(tmp / "PHONBOOK.DAT"), "Entries[0].Name: string longer"},
+      {"load " + Q(tmp / "long.json") + " " + Q(tmp / "PHONBOOK.DAT"),
+       "Entries[0].Name: string longer"},
       {"dump " + Q(tmp / "x.bin") + " --type nonsense", "--type"},
       {"frobnicate", "usage"},
   };
@@ -199,8 +204,9 @@ TEST_F(ConfigTool, JsonToolPipeKeepsEveryByte) {
       EXPECT_EQ(ReadBytes(out), before);
     }
   }
-  ToolRun r = Tool(tmp, "dump " + Q(dir / "MAIN.CFG") + " | jq '.HostHistory[2].Host = \"h\u20ac\"' | '" +
-                            kTool + "' load - " + Q(out) + " --type main");
+  ToolRun r =
+      Tool(tmp, "dump " + Q(dir / "MAIN.CFG") + " | jq '.HostHistory[2].Host = \"h\u20ac\"' | '" +
+                    kTool + "' load - " + Q(out) + " --type main");
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("HostHistory[2].Host"), std::string::npos) << r.err;
 }
@@ -211,13 +217,14 @@ TEST_F(ConfigTool, FontRecordsShowEveryLogicalFontField) {
   ASSERT_EQ(Tool(tmp, "defaults " + Q(dir)).status, 0);
   ToolRun dump = Tool(tmp, "dump " + Q(dir / "MAIN.CFG"));
   ASSERT_EQ(dump.status, 0);
-  for (const char* name : {"raw", "FaceName", "Height", "Width", "Escapement", "Orientation", "Weight",
-                           "Italic", "Underline", "StrikeOut", "CharSet", "OutPrecision", "ClipPrecision",
-                           "Quality", "PitchAndFamily", "PointSize"}) {
+  for (const char* name : {"raw", "FaceName", "Height", "Width", "Escapement", "Orientation",
+                           "Weight", "Italic", "Underline", "StrikeOut", "CharSet", "OutPrecision",
+                           "ClipPrecision", "Quality", "PitchAndFamily", "PointSize"}) {
     EXPECT_NE(dump.out.find(std::string("\"") + name + "\": "), std::string::npos) << name;
   }
   const auto json = tmp / "font.json";
-  std::ofstream(json) << R"({"Type": "windpref", "Font": {"FaceName": "Mono", "Italic": 1, "CharSet": 255,
+  std::ofstream(json)
+      << R"({"Type": "windpref", "Font": {"FaceName": "Mono", "Italic": 1, "CharSet": 255,
     "PitchAndFamily": 49, "Escapement": -900, "Quality": 5}})";
   const auto out = tmp / "WINDPREF.CFG";
   ToolRun load = Tool(tmp, "load " + Q(json) + " " + Q(out));

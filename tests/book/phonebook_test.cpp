@@ -189,7 +189,8 @@ TEST(Phonebook, MissingOrUnreadableFileIsReportedAndGivesAnEmptyBook) {
     std::string_view text;
   } cases[] = {
       {false, "Could not open phonebook file PHONBOOK.DAT"},
-      {true, "Phonebook file PHONBOOK.DAT is corrupted!  Please delete and reconfigure to be safe..."},
+      {true,
+       "Phonebook file PHONBOOK.DAT is corrupted!  Please delete and reconfigure to be safe..."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);

@@ -19,7 +19,8 @@ using T = RecordFileType;
 std::vector<uint8_t> V(std::span<const uint8_t> b) { return {b.begin(), b.end()}; }
 
 // Dumps, writes the JSON as text, parses it again and loads it.
-std::vector<uint8_t> RoundTrip(T type, const std::vector<uint8_t>& bytes, json::Value* dumped = nullptr) {
+std::vector<uint8_t> RoundTrip(T type, const std::vector<uint8_t>& bytes,
+                               json::Value* dumped = nullptr) {
   std::vector<std::string> notes;
   json::Value doc = DumpRecordFile(type, bytes, notes);
   if (dumped) *dumped = doc;
@@ -89,8 +90,10 @@ struct Sample {
   T type;
   std::vector<uint8_t> (*make)();
 };
-const Sample kSamples[] = {{T::Main, SampleMain},         {T::Phonebook, SamplePhonebook},
-                           {T::Keymap, SampleKeymap},     {T::WindowPrefs, SampleWindowPrefs},
+const Sample kSamples[] = {{T::Main, SampleMain},
+                           {T::Phonebook, SamplePhonebook},
+                           {T::Keymap, SampleKeymap},
+                           {T::WindowPrefs, SampleWindowPrefs},
                            {T::Placement, SamplePlacement}};
 
 TEST(RecordJson, FilesTheProgramWritesRoundTripWithoutRaw) {
@@ -184,7 +187,8 @@ TEST(RecordJson, NamedFieldsOverrideRaw) {
 }
 
 TEST(RecordJson, EditedDeviceBlockFields) {
-  auto doc = ParseText(R"({"Type":"main","PortSettings":{"BaudRate":19200,"ByteSize":7,"Parity":"Even",
+  auto doc =
+      ParseText(R"({"Type":"main","PortSettings":{"BaudRate":19200,"ByteSize":7,"Parity":"Even",
                           "StopBits":"2","Flow":"Xon/Xoff","Settings":"ignored"}})");
   std::vector<uint8_t> out;
   std::string error;
@@ -195,7 +199,8 @@ TEST(RecordJson, EditedDeviceBlockFields) {
   EXPECT_EQ(c.PortSettings.XonChar, 0x11);
   EXPECT_EQ(c.ModemInit, "ATE1 Q0 V1");  // absent fields keep their defaults
 
-  doc = ParseText(R"({"PortSettings":{"raw":"1c0000008025000011100000000000000000080000111300000000ff","Flow":"Hardware"}})");
+  doc = ParseText(
+      R"({"PortSettings":{"raw":"1c0000008025000011100000000000000000080000111300000000ff","Flow":"Hardware"}})");
   ASSERT_TRUE(LoadRecordFile(T::Main, doc, out, error)) << error;
   c = Main_Configuration_Struct::Decode(out);
   EXPECT_EQ(FlowControlText(c.PortSettings), "Hardware");
@@ -210,20 +215,24 @@ TEST(RecordJson, BadInputNamesTheField) {
   } cases[] = {
       {T::Main, R"({"ComPort": -1})", "ComPort: value out of range"},
       {T::Main, R"({"ComPort": 4})", "ComPort: value out of range (0 to 3 or 255)"},
-      {T::Main, R"({"Terminal": {"Emulation": 4}})", "Terminal.Emulation: value out of range (0 to 3)"},
+      {T::Main, R"({"Terminal": {"Emulation": 4}})",
+       "Terminal.Emulation: value out of range (0 to 3)"},
       {T::Main, R"({"Columns": 100})", "Columns: value out of range (80 or 132)"},
       {T::Main, R"({"SoundsOff": 2})", "SoundsOff: value out of range (0 to 1)"},
-      {T::Phonebook, R"({"Entries": [{"Type": 2}]})", "Entries[0].Type: value out of range (0 to 1)"},
+      {T::Phonebook, R"({"Entries": [{"Type": 2}]})",
+       "Entries[0].Type: value out of range (0 to 1)"},
       {T::Main, R"({"Rows": 65536})", "Rows: value out of range"},
       {T::Main, R"({"Rows": "24"})", "Rows: expected a whole number"},
-      {T::Main, R"({"ModemInit": "0123456789012345678901234567890123456789012345678901234567890123456789012345678901"})",
+      {T::Main,
+       R"({"ModemInit": "0123456789012345678901234567890123456789012345678901234567890123456789012345678901"})",
        "ModemInit: string longer than its field (80 bytes at most)"},
       {T::Main, R"({"HostPort": "1\u00002"})", "HostPort: a string may not hold a NUL byte"},
       {T::Main, R"({"Colour": 1})", "Colour: unknown field"},
       {T::Main, R"({"Terminal": {"Emulation": 1, "Bold": 1}})", "Terminal.Bold: unknown field"},
       {T::Main, R"({"HostHistory": []})", "HostHistory: expected 10 elements"},
       {T::Main, R"({"Reserved": "00"})", "Reserved: expected 504 hex digits"},
-      {T::Main, R"({"PortSettings": {"Parity": "Sometimes"}})", "PortSettings.Parity: unknown value"},
+      {T::Main, R"({"PortSettings": {"Parity": "Sometimes"}})",
+       "PortSettings.Parity: unknown value"},
       {T::Main, R"({"PortSettings": {"Flow": "Pigeon"}})", "PortSettings.Flow: expected"},
       {T::Main, R"({"PortSettings": {"raw": "zz"}})", "PortSettings.raw: expected 56 hex digits"},
       {T::Main, R"({"PrinterFont": {"FaceName": "0123456789012345678901234567890123"}})",
@@ -235,7 +244,8 @@ TEST(RecordJson, BadInputNamesTheField) {
        "Entries[1].Connects: value out of range"},
       {T::Phonebook, R"({"Entries": {}})", "Entries: expected an array"},
       {T::Phonebook, R"({"Entries": [], "Extra": 1})", "Extra: unknown field"},
-      {T::Keymap, R"({"KeyMaps": {"VT100": {"Up Arrow": "0123456789012345678901234567890123456789X"}}})",
+      {T::Keymap,
+       R"({"KeyMaps": {"VT100": {"Up Arrow": "0123456789012345678901234567890123456789X"}}})",
        "KeyMaps.VT100.Up Arrow: string longer than its field (40 bytes at most)"},
       {T::Placement, R"({"X": 40000})", "X: value out of range (-32768 to 32767)"},
       {T::WindowPrefs, R"({"Background": {"Red": 256}})", "Background.Red: value out of range"},

@@ -26,10 +26,17 @@ TEST(Dcb, FlagBitsMapToTheirFields) {
   struct Case {
     int bit;
     bool Dcb::*field;
-  } cases[] = {{0, &Dcb::Binary},          {1, &Dcb::ParityCheck},      {2, &Dcb::OutxCtsFlow},
-               {3, &Dcb::OutxDsrFlow},     {6, &Dcb::DsrSensitivity},   {7, &Dcb::TxContinueOnXoff},
-               {8, &Dcb::OutX},            {9, &Dcb::InX},              {10, &Dcb::ErrorCharEnabled},
-               {11, &Dcb::NullStrip},      {14, &Dcb::AbortOnError}};
+  } cases[] = {{0, &Dcb::Binary},
+               {1, &Dcb::ParityCheck},
+               {2, &Dcb::OutxCtsFlow},
+               {3, &Dcb::OutxDsrFlow},
+               {6, &Dcb::DsrSensitivity},
+               {7, &Dcb::TxContinueOnXoff},
+               {8, &Dcb::OutX},
+               {9, &Dcb::InX},
+               {10, &Dcb::ErrorCharEnabled},
+               {11, &Dcb::NullStrip},
+               {14, &Dcb::AbortOnError}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.bit);
     Dcb d;
@@ -56,8 +63,8 @@ TEST(Dcb, FieldOffsets) {
   d.XonChar = 0x11;
   d.EvtChar = 0x7E;
   d.Reserved2 = 0xBEEF;
-  const Dcb::Raw expected = {28, 0, 0, 0, 4, 3, 2, 1, 0, 0, 0, 0, 0, 0, 0x22, 0x11,
-                             0x44, 0x33, 7, 2, 1, 0x11, 0, 0, 0, 0x7E, 0xEF, 0xBE};
+  const Dcb::Raw expected = {28,   0,    0,    0,    4, 3, 2, 1,    0, 0, 0, 0,    0,    0,
+                             0x22, 0x11, 0x44, 0x33, 7, 2, 1, 0x11, 0, 0, 0, 0x7E, 0xEF, 0xBE};
   EXPECT_EQ(d.Bytes(), expected);
 }
 
@@ -67,10 +74,12 @@ TEST(Dcb, ModeTextsBuildTheirSettings) {
     uint32_t rate;
     uint8_t parity, bits, stop;
   } cases[] = {
-      {"96,N,8,1", 9600, 0, 8, 0},     {"11,N,8,1", 110, 0, 8, 0},     {"15,N,8,1", 150, 0, 8, 0},
-      {"30,n,7,2", 300, 0, 7, 2},      {"60,N,8,1", 600, 0, 8, 0},     {"12,E,7,1", 1200, 2, 7, 0},
-      {"24,O,8,1", 2400, 1, 8, 0},     {"48,M,8,1", 4800, 3, 8, 0},    {"19,S,8,1.5", 19200, 4, 8, 1},
-      {"115200,N,8,1", 115200, 0, 8, 0}, {"COM1:96,N,8,1", 9600, 0, 8, 0}, {" 9600 , e , 5 , 2 ", 9600, 2, 5, 2},
+      {"96,N,8,1", 9600, 0, 8, 0},      {"11,N,8,1", 110, 0, 8, 0},
+      {"15,N,8,1", 150, 0, 8, 0},       {"30,n,7,2", 300, 0, 7, 2},
+      {"60,N,8,1", 600, 0, 8, 0},       {"12,E,7,1", 1200, 2, 7, 0},
+      {"24,O,8,1", 2400, 1, 8, 0},      {"48,M,8,1", 4800, 3, 8, 0},
+      {"19,S,8,1.5", 19200, 4, 8, 1},   {"115200,N,8,1", 115200, 0, 8, 0},
+      {"COM1:96,N,8,1", 9600, 0, 8, 0}, {" 9600 , e , 5 , 2 ", 9600, 2, 5, 2},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
@@ -102,9 +111,9 @@ TEST(Dcb, ModeBuilderClearsFlowAndKeepsTheRest) {
 }
 
 TEST(Dcb, UnparsableModeTextsFailAndChangeNothing) {
-  for (std::string_view text : {"", "96", "96,N,8", "96,X,8,1", "96,N,9,1", "96,N,4,1", "96,N,8,3",
-                                "96,N,8,1,x", "abc,N,8,1", "5,N,8,1", "96,NN,8,1", "-96,N,8,1",
-                                "96,N,8,1.25"}) {
+  for (std::string_view text :
+       {"", "96", "96,N,8", "96,X,8,1", "96,N,9,1", "96,N,4,1", "96,N,8,3", "96,N,8,1,x",
+        "abc,N,8,1", "5,N,8,1", "96,NN,8,1", "-96,N,8,1", "96,N,8,1.25"}) {
     SCOPED_TRACE(text);
     Dcb d;
     d.BaudRate = 1234;
@@ -123,9 +132,10 @@ TEST(Dcb, SettingsText) {
     uint8_t parity, bits, stop;
     std::string_view text;
   } cases[] = {
-      {9600, 0, 8, 0, "9600,N,8,1"},  {2400, 1, 7, 2, "2400,O,7,2"},   {19200, 2, 7, 1, "19200,E,7,1.5"},
-      {256000, 3, 8, 0, "256000,M,8,1"}, {300, 0, 8, 0, "---,N,8,1"},  {4800, 0, 8, 0, "---,N,8,1"},
-      {9600, 4, 8, 0, "9600,8,1"},    {9600, 0, 8, 5, "9600,N,8"},
+      {9600, 0, 8, 0, "9600,N,8,1"},     {2400, 1, 7, 2, "2400,O,7,2"},
+      {19200, 2, 7, 1, "19200,E,7,1.5"}, {256000, 3, 8, 0, "256000,M,8,1"},
+      {300, 0, 8, 0, "---,N,8,1"},       {4800, 0, 8, 0, "---,N,8,1"},
+      {9600, 4, 8, 0, "9600,8,1"},       {9600, 0, 8, 5, "9600,N,8"},
   };
   for (const auto& c : cases) {
     Dcb d;
@@ -143,10 +153,10 @@ TEST(Dcb, FlowControlText) {
     uint8_t rts;
     std::string_view text;
   } cases[] = {
-      {false, false, false, 1, "None"},   {true, false, false, 1, "Hardware"},
+      {false, false, false, 1, "None"},    {true, false, false, 1, "Hardware"},
       {true, false, false, 2, "Hardware"}, {true, false, false, 0, "None"},
-      {false, true, true, 0, "Xon/Xoff"}, {true, true, true, 1, "Xon/Xoff"},
-      {false, true, false, 1, "None"},    {false, false, true, 1, "None"},
+      {false, true, true, 0, "Xon/Xoff"},  {true, true, true, 1, "Xon/Xoff"},
+      {false, true, false, 1, "None"},     {false, false, true, 1, "None"},
   };
   for (const auto& c : cases) {
     Dcb d;
@@ -199,8 +209,9 @@ TEST(Dcb, BlockFromChoices) {
   EXPECT_FALSE(d.OutxCtsFlow);
   EXPECT_EQ(d.RtsControl, 0);
 
-  c = PortChoices{"COM9", std::nullopt, std::nullopt, std::nullopt, std::nullopt, FlowChoice::Hardware};
-  EXPECT_EQ(DcbFromChoices(c, d), 1u);  // an unknown port text gives COM2
+  c = PortChoices{"COM9",       std::nullopt, std::nullopt,
+                  std::nullopt, std::nullopt, FlowChoice::Hardware};
+  EXPECT_EQ(DcbFromChoices(c, d), 1u);              // an unknown port text gives COM2
   EXPECT_EQ(FormatPortSettings(d), "19200,E,7,1");  // empty groups leave their fields
   EXPECT_EQ(FlowOf(d), FlowChoice::Hardware);
   EXPECT_FALSE(d.OutX || d.InX);

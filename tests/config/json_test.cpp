@@ -49,14 +49,15 @@ TEST(Json, StringsAreBytesWhetherEscapedOrUtf8) {
 TEST(Json, RejectsMalformedDocuments) {
   // Syntax errors give the line.
   for (std::string_view text :
-       {"", "{", R"({"a":1,})", R"({"a":1 "b":2})", "[1,]", "01", R"("\q")", "\"a\nb\"", R"("abc)", "tru",
-        "{} x", "{\n\"a\": \xff}", "[\"\xc3\"]"}) {
+       {"", "{", R"({"a":1,})", R"({"a":1 "b":2})", "[1,]", "01", R"("\q")", "\"a\nb\"", R"("abc)",
+        "tru", "{} x", "{\n\"a\": \xff}", "[\"\xc3\"]"}) {
     json::Value v;
     std::string error;
     EXPECT_FALSE(json::Parse(text, v, error)) << text;
     EXPECT_EQ(error.rfind("line ", 0), 0u) << text << " -> " << error;
   }
-  EXPECT_FALSE(json::Parse(std::string(100000, '['), *std::make_unique<json::Value>(), *std::make_unique<std::string>()));
+  EXPECT_FALSE(json::Parse(std::string(100000, '['), *std::make_unique<json::Value>(),
+                           *std::make_unique<std::string>()));
   // Values Parlane cannot hold name their member.
   struct Case {
     std::string_view text;

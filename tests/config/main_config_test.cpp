@@ -14,7 +14,9 @@ using test::TempDir;
 using test::WriteBytes;
 using O = Main_Configuration_Struct::Off;
 
-std::string Str(std::span<const uint8_t> b, size_t off, size_t size) { return le::str(b, off, size); }
+std::string Str(std::span<const uint8_t> b, size_t off, size_t size) {
+  return le::str(b, off, size);
+}
 
 TEST(MainConfig, DefaultsAtTheirOffsets) {
   auto b = Main_Configuration_Struct::Defaults("/home/u/Downloads").Bytes();
@@ -36,7 +38,8 @@ TEST(MainConfig, DefaultsAtTheirOffsets) {
   EXPECT_EQ(le::u16(b, O::Rows), 24);
   EXPECT_EQ(le::u16(b, O::Columns), 80);
   EXPECT_EQ(le::u16(b, O::KeypadNumeric), 1);
-  for (size_t off : {O::ToolbarHidden, O::ConnectTimeHidden, O::ClockHidden}) EXPECT_EQ(le::u16(b, off), 0);
+  for (size_t off : {O::ToolbarHidden, O::ConnectTimeHidden, O::ClockHidden})
+    EXPECT_EQ(le::u16(b, off), 0);
   // Everything else is zero: the whole history, sounds, reserved area, font.
   for (size_t i = O::HostHistory; i < O::UseSpeakerBeep + 8; ++i) ASSERT_EQ(b[i], 0) << i;
   for (size_t i = O::PrinterFont; i < O::ModemInit; ++i) ASSERT_EQ(b[i], 0) << i;

@@ -22,7 +22,9 @@ TEST(HostHistory, Sequences) {
     std::vector<std::string> expected;
   } cases[] = {
       {"reused pair moves up", {{"A", "23"}, {"B", "23"}, {"A", "23"}}, {"A:23", "B:23"}},
-      {"case is ignored", {{"host", "23"}, {"other", "23"}, {"HOST", "23"}}, {"HOST:23", "other:23"}},
+      {"case is ignored",
+       {{"host", "23"}, {"other", "23"}, {"HOST", "23"}},
+       {"HOST:23", "other:23"}},
       {"ports differ", {{"A", "23"}, {"A", "2323"}}, {"A:2323", "A:23"}},
       {"empty host changes nothing", {{"A", "23"}, {"", "23"}}, {"A:23"}},
       {"middle entry moves to the top",
@@ -131,7 +133,7 @@ TEST(ShellText, Clock) {
   struct Case {
     int h, m;
     std::string_view text;
-  } cases[] = {{9, 5, "9:05 AM"}, {23, 30, "11:30 PM"}, {0, 0, "12:00 AM"},
+  } cases[] = {{9, 5, "9:05 AM"},   {23, 30, "11:30 PM"}, {0, 0, "12:00 AM"},
                {12, 0, "12:00 PM"}, {10, 59, "10:59 AM"}, {13, 7, "1:07 PM"}};
   for (const auto& c : cases) {
     std::tm t{};

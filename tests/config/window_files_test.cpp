@@ -70,7 +70,8 @@ TEST(WindowPrefs, LoadMissingShortAndWhole) {
   WriteBytes(file, std::vector<uint8_t>(50, 7));
   EXPECT_EQ(LoadWindowPreferences(file, defaults, messages), defaults);
   ASSERT_EQ(messages.entries.size(), 1u);
-  EXPECT_EQ(messages.entries[0].text, "Error in WINDPREF.CFG window preferences file\n\tDefaults will be used");
+  EXPECT_EQ(messages.entries[0].text,
+            "Error in WINDPREF.CFG window preferences file\n\tDefaults will be used");
   EXPECT_EQ(messages.entries[0].caption, "Parlane");
   EXPECT_EQ(messages.entries[0].icon, MessageIcon::Exclamation);
 

@@ -112,7 +112,8 @@ class DialNumberTest : public ::testing::Test {
   std::vector<std::string> Dialled() const {
     std::vector<std::string> out;
     for (size_t i = 0; i + 2 < port_.writes.size(); ++i)
-      if (port_.writes[i] == "ATDT" && port_.writes[i + 2] == "\r") out.push_back(port_.writes[i + 1]);
+      if (port_.writes[i] == "ATDT" && port_.writes[i + 2] == "\r")
+        out.push_back(port_.writes[i + 1]);
     return out;
   }
 
@@ -145,8 +146,8 @@ TEST_F(DialNumberTest, FirstTickDialsWithTheEntrysPort) {
 
 TEST_F(DialNumberTest, AttemptRunsOutThenCarriageReturnThenRedial) {
   Open(1);
-  Ticks(1);    // dial, shows 60
-  Ticks(60);   // shows 59 .. 0
+  Ticks(1);   // dial, shows 60
+  Ticks(60);  // shows 59 .. 0
   EXPECT_EQ(view_.shownCountdowns.back(), "0");
   EXPECT_EQ(dialer_->Countdown(), -1);
   const size_t before = port_.writes.size();
@@ -184,13 +185,22 @@ TEST_F(DialNumberTest, FailureWordShortensTheAttempt) {
 TEST_F(DialNumberTest, ResultWordsAreFoundAnywhereWithExactCapitals) {
   using R = DialNumber::Reply;
   const std::pair<const char*, R> cases[] = {
-      {"CONNECT", R::Connect},          {"CONNECT 28800/ARQ", R::Connect}, {"connect", R::Other},
-      {"NO CARRIER", R::Failure},       {"ERROR", R::Failure},             {"NO DIALTONE", R::Failure},
-      {"BUSY", R::Failure},             {"NO ANSWER", R::Failure},         {"OK", R::Other},
-      {"RING", R::Other},               {"", R::Other},                    {"ATDT555", R::Other},
+      {"CONNECT", R::Connect},
+      {"CONNECT 28800/ARQ", R::Connect},
+      {"connect", R::Other},
+      {"NO CARRIER", R::Failure},
+      {"ERROR", R::Failure},
+      {"NO DIALTONE", R::Failure},
+      {"BUSY", R::Failure},
+      {"NO ANSWER", R::Failure},
+      {"OK", R::Other},
+      {"RING", R::Other},
+      {"", R::Other},
+      {"ATDT555", R::Other},
       {"+++ NO CARRIER", R::Failure},
   };
-  for (const auto& [line, expected] : cases) EXPECT_EQ(DialNumber::ClassifyReply(line), expected) << line;
+  for (const auto& [line, expected] : cases)
+    EXPECT_EQ(DialNumber::ClassifyReply(line), expected) << line;
 }
 
 TEST_F(DialNumberTest, ConnectUpdatesTheEntryAndTheSettings) {
@@ -237,7 +247,8 @@ TEST_F(DialNumberTest, PortThatWillNotOpenCancels) {
   port_.failOpen = true;
   Open(1);
   Ticks(1);
-  EXPECT_EQ(view_.messages, std::vector<std::string>{"Parlane: Check hardware settings for\nFirst"});
+  EXPECT_EQ(view_.messages,
+            std::vector<std::string>{"Parlane: Check hardware settings for\nFirst"});
   EXPECT_EQ(view_.results, std::vector<DialResult>{DialResult::Cancelled});
   EXPECT_TRUE(port_.writes.empty());
   EXPECT_FALSE(view_.timerRunning);

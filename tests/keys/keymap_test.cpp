@@ -18,8 +18,8 @@ namespace parlane {
 namespace {
 
 namespace fs = std::filesystem;
-using test::TempDir;
 using test::ReadBytes;
+using test::TempDir;
 using test::WriteBytes;
 
 KeyTable SampleTable() {
@@ -174,9 +174,9 @@ size_t SlotOf(std::string_view label) {
 TEST(DefaultKeymap, SendsTheSequencesHostsExpect) {
   // One or two keys per emulation and key group; the rest of the table is data.
   const DefaultKeyCase cases[] = {
-      {0, "Delete", "\x7f"},     {0, "Keypad 3", "3"},      {1, "Up Arrow", "\x1b[A"},
+      {0, "Delete", "\x7f"},       {0, "Keypad 3", "3"},      {1, "Up Arrow", "\x1b[A"},
       {1, "Page Down", "\x1b[6~"}, {1, "Num Lock", "\x1bOP"}, {1, "Keypad 5", "\x1bOu"},
-      {2, "End", "\x1b[K"},       {2, "Keypad 7", "7"},      {3, "Insert", "\x1b[L"},
+      {2, "End", "\x1b[K"},        {2, "Keypad 7", "7"},      {3, "Insert", "\x1b[L"},
       {3, "Page Up", "\x1b[I"},
   };
   const KeyTable t = DefaultKeyTable();

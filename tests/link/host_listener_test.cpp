@@ -21,10 +21,12 @@ TEST(HostListener, PortTextRules) {
     int port;
   };
   const Case cases[] = {
-      {"23", 23},     {"2323", 2323}, {"", 23},          {"abc", 23},     {"0", 23},
-      {"-5", 23},     {"  80", 80},   {"81x", 81},       {"65536", 23},   {"65559", 23},
-      {"70000", 4464},
-      {"1234567890", 123456789 & 0xFFFF},  // only the first nine characters count
+      {"23", 23},      {"2323", 2323},
+      {"", 23},        {"abc", 23},
+      {"0", 23},       {"-5", 23},
+      {"  80", 80},    {"81x", 81},
+      {"65536", 23},   {"65559", 23},
+      {"70000", 4464}, {"1234567890", 123456789 & 0xFFFF},  // only the first nine characters count
   };
   for (const auto& tc : cases) {
     SCOPED_TRACE(tc.text);
@@ -33,7 +35,8 @@ TEST(HostListener, PortTextRules) {
 }
 
 TEST(HostListener, Texts) {
-  EXPECT_EQ(HostListener::WaitingText("abc"), "WAITING FOR TELNET CLIENT TO CONNECT ON PORT abc...");
+  EXPECT_EQ(HostListener::WaitingText("abc"),
+            "WAITING FOR TELNET CLIENT TO CONNECT ON PORT abc...");
   EXPECT_EQ(HostListener::ClientTitle("10.0.0.7"), "Host mode with 10.0.0.7");
   EXPECT_FALSE(HostListener::MachineName().empty());
 }

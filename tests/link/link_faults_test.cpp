@@ -42,7 +42,8 @@ struct Links : ::testing::Test {
   }
   std::unique_ptr<TransferLink> Make(int kind) {
     if (kind == 0) return std::make_unique<SerialTransferLink>(port);
-    if (kind == 1) return std::make_unique<TelnetTransferLink>(telnetFds[0], TelnetBinaryState{true, true});
+    if (kind == 1)
+      return std::make_unique<TelnetTransferLink>(telnetFds[0], TelnetBinaryState{true, true});
     return std::make_unique<FdTransferLink>(plainFds[0], plainFds[0]);
   }
   Pty pty;
@@ -64,7 +65,8 @@ TEST_F(Links, CancelEndsEveryWaitWithinASecond) {
       {"wait for input", [](TransferLink& l) { return l.WaitForInput(30000) == 0; }},
       {"stalled write",
        [&](TransferLink& l) {
-         return l.WriteBlock(reinterpret_cast<const uint8_t*>(big.data()), big.size(), 30000) == -1 ||
+         return l.WriteBlock(reinterpret_cast<const uint8_t*>(big.data()), big.size(), 30000) ==
+                    -1 ||
                 l.Flush() == -1;
        }},
       {"break", [](TransferLink& l) { return l.SendBreak(30) == 0; }},

@@ -51,9 +51,10 @@ TEST(SerialDiagnosisTest, NamesTheProgramHoldingTheDevice) {
   ASSERT_TRUE(pty.Ok());
   if (access("/usr/bin/flock", X_OK) != 0) GTEST_SKIP() << "flock(1) is not installed";
   pid_t pid = 0;
-  const char* argv[] = {"flock", "--nonblock", "--no-fork", pty.Device().c_str(), "sleep", "30",
-                        nullptr};
-  ASSERT_EQ(posix_spawn(&pid, "/usr/bin/flock", nullptr, nullptr, const_cast<char**>(argv), environ), 0);
+  const char* argv[] = {"flock", "--nonblock", "--no-fork", pty.Device().c_str(),
+                        "sleep", "30",         nullptr};
+  ASSERT_EQ(
+      posix_spawn(&pid, "/usr/bin/flock", nullptr, nullptr, const_cast<char**>(argv), environ), 0);
   std::string text;
   for (int i = 0; i < 100 && text.find("in use by") == std::string::npos; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));

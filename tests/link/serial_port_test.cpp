@@ -67,15 +67,20 @@ TEST(SerialSettings, EachBlockGivesItsTermios) {
     LineSettings expect;
   };
   const Case cases[] = {
-      {"9600,N,8,1 hardware", Hardware9600(),
+      {"9600,N,8,1 hardware",
+       Hardware9600(),
        {9600, 8, ParityCode::None, false, 1, true, false, false, 17, 19}},
-      {"1200,E,7,2 xon/xoff", MakeDcb(1200, 7, ParityCode::Even, StopBitsCode::Two, FlowChoice::XonXoff),
+      {"1200,E,7,2 xon/xoff",
+       MakeDcb(1200, 7, ParityCode::Even, StopBitsCode::Two, FlowChoice::XonXoff),
        {1200, 7, ParityCode::Even, false, 2, false, true, true, 17, 19}},
-      {"115200,O,6,1.5 acts as 2", MakeDcb(115200, 6, ParityCode::Odd, StopBitsCode::OneAndHalf, FlowChoice::None),
+      {"115200,O,6,1.5 acts as 2",
+       MakeDcb(115200, 6, ParityCode::Odd, StopBitsCode::OneAndHalf, FlowChoice::None),
        {115200, 6, ParityCode::Odd, false, 2, false, false, false, 17, 19}},
-      {"38400,M,5,1", MakeDcb(38400, 5, ParityCode::Mark, StopBitsCode::One, FlowChoice::None),
+      {"38400,M,5,1",
+       MakeDcb(38400, 5, ParityCode::Mark, StopBitsCode::One, FlowChoice::None),
        {38400, 5, ParityCode::Mark, false, 1, false, false, false, 17, 19}},
-      {"921600,S,8,1", MakeDcb(921600, 8, ParityCode::Space, StopBitsCode::One, FlowChoice::None),
+      {"921600,S,8,1",
+       MakeDcb(921600, 8, ParityCode::Space, StopBitsCode::One, FlowChoice::None),
        {921600, 8, ParityCode::Space, false, 1, false, false, false, 17, 19}},
   };
   for (const auto& tc : cases) {
@@ -102,8 +107,9 @@ TEST_F(PortOnPty, RatesReachTheDeviceIncludingArbitraryOnes) {
   for (uint32_t rate : {1200u, 9600u, 115200u, 256000u, 921600u, 14400u}) {
     SCOPED_TRACE(rate);
     auto port = MakePort();
-    ASSERT_TRUE(OpenCopy(*port, 1, ports, MakeDcb(rate, 8, ParityCode::None, StopBitsCode::Two,
-                                                 FlowChoice::Hardware), true, false));
+    ASSERT_TRUE(OpenCopy(
+        *port, 1, ports,
+        MakeDcb(rate, 8, ParityCode::None, StopBitsCode::Two, FlowChoice::Hardware), true, false));
     const auto got = ReadLineSettings(port->Fd());
     ASSERT_TRUE(got.has_value());
     EXPECT_EQ(got->baudRate, rate);
@@ -183,8 +189,9 @@ TEST_F(PortOnPty, ReopenWithoutCloseFirstKeepsTheLine) {
   auto port = MakePort();
   ASSERT_TRUE(OpenCopy(*port, 1, ports, Hardware9600(), true, false));
   const int fd = port->Fd();
-  ASSERT_TRUE(OpenCopy(*port, 1, ports, MakeDcb(19200, 7, ParityCode::Even, StopBitsCode::One,
-                                               FlowChoice::Hardware), false, true, "ATZ"));
+  ASSERT_TRUE(OpenCopy(*port, 1, ports,
+                       MakeDcb(19200, 7, ParityCode::Even, StopBitsCode::One, FlowChoice::Hardware),
+                       false, true, "ATZ"));
   EXPECT_EQ(port->Fd(), fd);
   EXPECT_EQ(ReadLineSettings(fd)->baudRate, 19200u);
   EXPECT_EQ(pty.Read(), "ATZ\r");
@@ -192,8 +199,9 @@ TEST_F(PortOnPty, ReopenWithoutCloseFirstKeepsTheLine) {
 
 TEST_F(PortOnPty, BytesBothWaysQueueCountsAndPurge) {
   auto port = MakePort();
-  ASSERT_TRUE(OpenCopy(*port, 1, ports, MakeDcb(115200, 8, ParityCode::None, StopBitsCode::One,
-                                               FlowChoice::None), true, false));
+  ASSERT_TRUE(OpenCopy(*port, 1, ports,
+                       MakeDcb(115200, 8, ParityCode::None, StopBitsCode::One, FlowChoice::None),
+                       true, false));
   EXPECT_EQ(port->Write(std::string_view("AT\xff\r")), 4);
   EXPECT_EQ(pty.Read(), "AT\xff\r");
 
@@ -223,14 +231,15 @@ TEST_F(PortOnPty, CarrierAndHangUpGoThroughTheModemLines) {
   port->HangUp([&] { ++pumps; });
   EXPECT_GE(TransferLink::ClockSeconds() - start, 2);
   EXPECT_EQ(lines.dtr, (std::vector<bool>{false, true}));
-  EXPECT_GT(pumps, 10);  // the window stayed alive
+  EXPECT_GT(pumps, 10);                                    // the window stayed alive
   EXPECT_EQ(pty.Read(std::chrono::milliseconds(20)), "");  // nothing is sent to the modem
 }
 
 TEST_F(PortOnPty, WatchedInputIsReadInBlocksAndAHungUpLineStopsTheWatch) {
   auto port = MakePort();
-  ASSERT_TRUE(OpenCopy(*port, 1, ports, MakeDcb(9600, 8, ParityCode::None, StopBitsCode::One,
-                                               FlowChoice::None), true, false));
+  ASSERT_TRUE(OpenCopy(*port, 1, ports,
+                       MakeDcb(9600, 8, ParityCode::None, StopBitsCode::One, FlowChoice::None),
+                       true, false));
   PollEventLoop loop;
   std::string got;
   port->WatchInput(loop, [&] {
@@ -274,9 +283,10 @@ TEST(CarrierWatch, OnlinePeriodsFollowTheCarrier) {
     long long elapsed;
   };
   const Tick ticks[] = {
-      {false, 100, C::None, 0},       {true, 105, C::Online, 0},  {true, 110, C::StillOnline, 5},
-      {true, 3725 + 105, C::StillOnline, 3725}, {false, 4000, C::Offline, 0},
-      {false, 4005, C::None, 0},      {true, 4010, C::Online, 0}, {true, 4015, C::StillOnline, 5},
+      {false, 100, C::None, 0},       {true, 105, C::Online, 0},
+      {true, 110, C::StillOnline, 5}, {true, 3725 + 105, C::StillOnline, 3725},
+      {false, 4000, C::Offline, 0},   {false, 4005, C::None, 0},
+      {true, 4010, C::Online, 0},     {true, 4015, C::StillOnline, 5},
   };
   CarrierWatch watch;
   for (const auto& t : ticks) {

@@ -34,7 +34,7 @@ TEST_F(SerialLink, ReadByteTakesAWaitingByteAndTimesOutByTheClock) {
   pty.Read(30ms);
   EXPECT_EQ(link.ReadByte(0), 'a');  // waiting: no clock needed
   EXPECT_EQ(link.ReadByte(0), 'b');
-  EXPECT_EQ(link.ReadByte(0), -1);   // nothing waiting and no time
+  EXPECT_EQ(link.ReadByte(0), -1);  // nothing waiting and no time
   const long long start = TransferLink::ClockSeconds();
   EXPECT_EQ(link.ReadByte(1), -1);
   const long long waited = TransferLink::ClockSeconds() - start;
@@ -86,7 +86,8 @@ TEST_F(SerialLink, GatheredBytesAreOutBeforeAnyReadWaitOrCount) {
       {"input count", [](SerialTransferLink& l) { l.InputCount(); }},
       {"output count", [](SerialTransferLink& l) { l.OutputCount(); }},
       {"purge input", [](SerialTransferLink& l) { l.PurgeInput(); }},
-      {"block", [](SerialTransferLink& l) { l.WriteBlock(reinterpret_cast<const uint8_t*>("!"), 1, 5); }},
+      {"block",
+       [](SerialTransferLink& l) { l.WriteBlock(reinterpret_cast<const uint8_t*>("!"), 1, 5); }},
   };
   for (const auto& tc : cases) {
     SCOPED_TRACE(tc.name);
@@ -94,7 +95,9 @@ TEST_F(SerialLink, GatheredBytesAreOutBeforeAnyReadWaitOrCount) {
     for (int b : {42, 42, 24, 66}) EXPECT_EQ(link.WriteByte(static_cast<uint8_t>(b), 10), 0);
     EXPECT_EQ(pty.Read(20ms), "");
     tc.op(link);
-    EXPECT_TRUE(pty.Read().starts_with("**\x18" "B"));
+    EXPECT_TRUE(
+        pty.Read().starts_with("**\x18"
+                               "B"));
   }
 }
 

@@ -137,10 +137,16 @@ TEST_F(Connected, ReceivedBytesArriveInBlocksOfAtMost1024) {
 
 TEST_F(Connected, SendDataDoubles255AndEchoesItDoubledForTheTelnetInterpreter) {
   c.conn->SetLocalEcho(true);
-  const std::string typed = "a\xff" "b";
+  const std::string typed =
+      "a\xff"
+      "b";
   EXPECT_EQ(c.conn->SendData(typed), 3);
-  EXPECT_EQ(ReadAvailable(peer), "a\xff\xff" "b");
-  EXPECT_EQ(c.events.shown, "a\xff\xff" "b");
+  EXPECT_EQ(ReadAvailable(peer),
+            "a\xff\xff"
+            "b");
+  EXPECT_EQ(c.events.shown,
+            "a\xff\xff"
+            "b");
 
   c.events.shown.clear();
   c.conn->SetLocalEcho(false);
@@ -153,7 +159,8 @@ TEST_F(Connected, SendRawAndWindowSizeGoOutUnchanged) {
   const uint8_t reply[] = {255, 251, 24};
   c.conn->SendRaw(reply);
   c.conn->SendWindowSize(80, 24);
-  EXPECT_EQ(ReadAvailable(peer), std::string("\xff\xfb\x18\xff\xfa\x1f\x00\x50\x00\x18\xff\xf0", 12));
+  EXPECT_EQ(ReadAvailable(peer),
+            std::string("\xff\xfb\x18\xff\xfa\x1f\x00\x50\x00\x18\xff\xf0", 12));
 }
 
 TEST_F(Connected, OutputTheSocketCannotTakeYetIsKeptInOrder) {

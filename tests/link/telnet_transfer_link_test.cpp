@@ -16,9 +16,7 @@ using namespace test;
 
 // The link on one end of a socket pair; the test plays the host on the other.
 struct LinkPair : ::testing::Test {
-  void SetUp() override {
-    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, fds), 0);
-  }
+  void SetUp() override { ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, fds), 0); }
   void TearDown() override {
     close(fds[0]);
     if (fds[1] >= 0) close(fds[1]);
@@ -46,17 +44,40 @@ TEST_F(LinkPair, ReceivedTelnetFramingIsTakenOut) {
   const TelnetBinaryState text{false, false};
   const TelnetBinaryState binary{true, true};
   const Case cases[] = {
-      {"doubled 255 is one byte", binary, "a\xff\xff" "b", "a\xff" "b"},
+      {"doubled 255 is one byte", binary,
+       "a\xff\xff"
+       "b",
+       "a\xff"
+       "b"},
       {"CR NUL outside binary is CR", text, std::string("a\r\0b\r\nc", 7), "a\rb\r\nc"},
       {"CR NUL in binary is data", binary, std::string("a\r\0b", 4), std::string("a\r\0b", 4)},
       {"NUL not after CR stays", text, std::string("\0x", 2), std::string("\0x", 2)},
-      {"option commands carry no data", binary, "a\xff\xfb\x01" "b\xff\xfe\x18" "c", "abc"},
-      {"NOP and go-ahead carry no data", binary, "a\xff\xf1" "b\xff\xf9" "c", "abc"},
-      {"subnegotiation carries no data", binary, "a\xff\xfa\x18\x01\xff\xff\xff\xf0" "b", "ab"},
+      {"option commands carry no data", binary,
+       "a\xff\xfb\x01"
+       "b\xff\xfe\x18"
+       "c",
+       "abc"},
+      {"NOP and go-ahead carry no data", binary,
+       "a\xff\xf1"
+       "b\xff\xf9"
+       "c",
+       "abc"},
+      {"subnegotiation carries no data", binary,
+       "a\xff\xfa\x18\x01\xff\xff\xff\xf0"
+       "b",
+       "ab"},
       {"WILL BINARY ends the CR NUL rule", text,
-       std::string("\r\0" "\xff\xfb\x00" "\r\0", 7), std::string("\r\r\0", 3)},
+       std::string("\r\0"
+                   "\xff\xfb\x00"
+                   "\r\0",
+                   7),
+       std::string("\r\r\0", 3)},
       {"WONT BINARY starts it again", binary,
-       std::string("\r\0" "\xff\xfc\x00" "\r\0", 7), std::string("\r\0\r", 3)},
+       std::string("\r\0"
+                   "\xff\xfc\x00"
+                   "\r\0",
+                   7),
+       std::string("\r\0\r", 3)},
   };
   for (const auto& tc : cases) {
     SCOPED_TRACE(tc.name);
@@ -73,7 +94,9 @@ TEST_F(LinkPair, DoubledByteSplitAcrossReceivesIsOneByte) {
   EXPECT_EQ(link.ReadByte(1), 'a');
   std::thread later([&] {
     std::this_thread::sleep_for(100ms);
-    Host("\xff" "b");
+    Host(
+        "\xff"
+        "b");
   });
   EXPECT_EQ(link.ReadByte(1), 0xff);
   EXPECT_EQ(link.ReadByte(1), 'b');
@@ -90,10 +113,16 @@ TEST_F(LinkPair, CrNulSplitAcrossReceivesIsOneCr) {
 
 TEST_F(LinkPair, AnswersDuringTheTransferAreRemembered) {
   TelnetTransferLink link(fds[0], {false, false});
-  Host(std::string("\xff\xfb\x00\xff\xfd\x00" "x", 7));
+  Host(
+      std::string("\xff\xfb\x00\xff\xfd\x00"
+                  "x",
+                  7));
   EXPECT_EQ(link.ReadByte(1), 'x');
   EXPECT_EQ(link.BinaryState(), (TelnetBinaryState{true, true}));
-  Host(std::string("\xff\xfe\x00" "y", 4));
+  Host(
+      std::string("\xff\xfe\x00"
+                  "y",
+                  4));
   EXPECT_EQ(link.ReadByte(1), 'y');
   EXPECT_EQ(link.BinaryState(), (TelnetBinaryState{true, false}));
 }
@@ -114,7 +143,8 @@ TEST_F(LinkPair, WritesDouble255InWriteByteAndStuffCrOutsideBinary) {
     SCOPED_TRACE(tc.name);
     TelnetTransferLink link(fds[0], {true, tc.weSendBinary});
     for (char ch : tc.byBytes) EXPECT_EQ(link.WriteByte(static_cast<uint8_t>(ch), 10), 0);
-    EXPECT_EQ(link.WriteBlock(reinterpret_cast<const uint8_t*>(tc.block.data()), tc.block.size(), 10), 0);
+    EXPECT_EQ(
+        link.WriteBlock(reinterpret_cast<const uint8_t*>(tc.block.data()), tc.block.size(), 10), 0);
     EXPECT_EQ(ReadAvailable(fds[1]), tc.wire);
   }
 }

@@ -66,7 +66,8 @@ class TelnetdServer {
       char hexPort[8];
       std::snprintf(hexPort, sizeof hexPort, ":%04X", port_);
       while (std::getline(tcp, line)) {
-        if (line.find(hexPort) != std::string::npos && line.find(" 0A ") != std::string::npos) return true;
+        if (line.find(hexPort) != std::string::npos && line.find(" 0A ") != std::string::npos)
+          return true;
       }
       usleep(50000);
     }
@@ -145,7 +146,9 @@ TEST(Telnetd, NegotiatesShowsThePromptAndRoundTrips255) {
   // A 255 we send goes out doubled and reaches the shell as one byte.
   s.conn_->SendData(std::string_view("stty -echo raw; od -An -tu1 -N3; stty sane\r"));
   s.loop_.RunUntil([] { return false; }, 500ms);
-  s.conn_->SendData(std::string_view("A\xff" "B"));
+  s.conn_->SendData(
+      std::string_view("A\xff"
+                       "B"));
   ASSERT_TRUE(s.WaitFor("65 255  66")) << s.events_.received;
 
   // A 255 the host prints arrives doubled on the wire.
@@ -176,8 +179,12 @@ TEST(Telnetd, TransferLinkCarriesCrNulAnd255Exactly) {
   ASSERT_GE(fd, 0);
   TelnetTransferLink link(fd, s.interp_.TelnetOptions().Binary());
   const std::string command = "stty -echo raw; printf 'S\\rX\\000\\r\\377\\105'; od -An -tu1 -N4\r";
-  ASSERT_EQ(link.WriteBlock(reinterpret_cast<const uint8_t*>(command.data()), command.size(), 10), 0);
-  const std::string printed("S\rX\0\r\xff" "E", 7);
+  ASSERT_EQ(link.WriteBlock(reinterpret_cast<const uint8_t*>(command.data()), command.size(), 10),
+            0);
+  const std::string printed(
+      "S\rX\0\r\xff"
+      "E",
+      7);
   std::string got;
   while (!got.ends_with(printed)) {
     const int b = link.ReadByte(10);

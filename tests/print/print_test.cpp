@@ -94,10 +94,13 @@ TEST(PrintLayout, RowsAndMarginsOfEachCommand) {
   };
   const std::vector<Case> cases = {
       {"several rows: first from its column, last up to its column",
-       SelectionRange(2, 5, 4, 7), {{8, "w 5"}, {6, "row 6"}, {6, "row "}}},
+       SelectionRange(2, 5, 4, 7),
+       {{8, "w 5"}, {6, "row 6"}, {6, "row "}}},
       {"one row: from the start column to the end of its text",
-       SelectionRange(1, 3, 2, 3), {{7, "ow 3"}}},
-      {"a column past the text prints nothing of that row", SelectionRange(40, 2, 3, 3),
+       SelectionRange(1, 3, 2, 3),
+       {{7, "ow 3"}}},
+      {"a column past the text prints nothing of that row",
+       SelectionRange(40, 2, 3, 3),
        {{11, ""}, {6, "row"}}},
   };
   for (const Case& c : cases) {
@@ -145,13 +148,23 @@ TEST(AttachedPrintOut, FilterTable) {
     size_t endsAt;  // index of the byte that ends the job; npos: none
   };
   const std::vector<Case> cases = {
-      {"text, CR LF and the end sequence", "HELLO\r\n\x1b[4i",
-       {{0, 1, "H"}, {1, 1, "E"}, {2, 1, "L"}, {3, 1, "L"}, {4, 1, "O"}}, 10},
-      {"CSI 4 i ends too", "A\x9b" "4i", {{0, 1, "A"}}, 3},
-      {"an escape sequence is dropped but its last byte", "\x1b[1m", {{0, 1, "m"}},
+      {"text, CR LF and the end sequence",
+       "HELLO\r\n\x1b[4i",
+       {{0, 1, "H"}, {1, 1, "E"}, {2, 1, "L"}, {3, 1, "L"}, {4, 1, "O"}},
+       10},
+      {"CSI 4 i ends too",
+       "A\x9b"
+       "4i",
+       {{0, 1, "A"}},
+       3},
+      {"an escape sequence is dropped but its last byte",
+       "\x1b[1m",
+       {{0, 1, "m"}},
        std::string::npos},
-      {"LF keeps the column; tab is eight spaces", "ab\n\tc",
-       {{0, 1, "a"}, {1, 1, "b"}, {2, 2, "        "}, {10, 2, "c"}}, std::string::npos},
+      {"LF keeps the column; tab is eight spaces",
+       "ab\n\tc",
+       {{0, 1, "a"}, {1, 1, "b"}, {2, 2, "        "}, {10, 2, "c"}},
+       std::string::npos},
       {"ESC [ 4 x is not the end", "\x1b[4xy", {{0, 1, "y"}}, std::string::npos},
   };
   for (const Case& c : cases) {

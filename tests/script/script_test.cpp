@@ -181,9 +181,9 @@ TEST(WaitMatcher, FindsTextAnywhereInTheStream) {
     bool found;
   };
   const Case cases[] = {
-      {"aab", "aaab", true},      {"abab", "ababab", true}, {"abac", "ababac", true},
-      {"login:", "logi login:", true}, {"ogin:", "oogin:", true}, {"ogin:", "ogi", false},
-      {"xyz", "xyxz", false},         {"Login:", "login:", false},
+      {"aab", "aaab", true},           {"abab", "ababab", true},    {"abac", "ababac", true},
+      {"login:", "logi login:", true}, {"ogin:", "oogin:", true},   {"ogin:", "ogi", false},
+      {"xyz", "xyxz", false},          {"Login:", "login:", false},
   };
   for (const auto& c : cases) {
     WaitMatcher m(c.text);

@@ -90,7 +90,9 @@ TEST_F(SerialLinkTest, ScriptSeesTheFirstBytesThenReadingFollowsTheLoop) {
   EXPECT_TRUE(Shows("login: guest"));  // local echo of the script's answer
 
   // Byte 255 is an ordinary character on this link.
-  pty.Write("\xff" "after");
+  pty.Write(
+      "\xff"
+      "after");
   EXPECT_TRUE(Shows("after"));
   EXPECT_GT(view.reads, 0);
 

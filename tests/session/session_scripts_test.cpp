@@ -177,16 +177,21 @@ TEST_F(ScriptSessionTest, AScriptDeletedWhileItRunsRunsToItsEnd) {
 TEST_F(ScriptSessionTest, RefusedHostRequestsAreShownAsText) {
   Make();
   view.allow = false;
-  Receive("**\x18" "B00000000000000\r\nrest of the block\r\n\x1b[5ijob text\x1b[4i\r\n");
+  Receive(
+      "**\x18"
+      "B00000000000000\r\nrest of the block\r\n\x1b[5ijob text\x1b[4i\r\n");
   EXPECT_EQ(view.downloads, 0);
-  EXPECT_EQ(view.asked, (std::vector<HostRequest>{HostRequest::Download, HostRequest::AttachedPrint}));
+  EXPECT_EQ(view.asked,
+            (std::vector<HostRequest>{HostRequest::Download, HostRequest::AttachedPrint}));
   const std::string text = ScreenText(session->Screen());
   EXPECT_NE(text.find("B00000000000000"), std::string::npos) << text;
   EXPECT_NE(text.find("rest of the block"), std::string::npos) << text;
   EXPECT_NE(text.find("job text"), std::string::npos) << text;
 
   view.allow = true;
-  Receive("**\x18" "B00000000000000\r\nnot shown\r\n");
+  Receive(
+      "**\x18"
+      "B00000000000000\r\nnot shown\r\n");
   EXPECT_EQ(view.downloads, 1);
   EXPECT_EQ(ScreenText(session->Screen()).find("not shown"), std::string::npos);
 }
@@ -231,7 +236,8 @@ class TelnetdLogin {
       std::ifstream tcp("/proc/net/tcp");
       std::string line;
       while (std::getline(tcp, line)) {
-        if (line.find(hexPort) != std::string::npos && line.find(" 0A ") != std::string::npos) return true;
+        if (line.find(hexPort) != std::string::npos && line.find(" 0A ") != std::string::npos)
+          return true;
       }
       usleep(50000);
     }
@@ -265,7 +271,8 @@ TEST_F(ScriptSessionTest, LogsInToTelnetdAndRunsACommand) {
   session->AttachTelnet(loop, "127.0.0.1", server.Port(), true);
   session->Start();
   const bool done = loop.RunUntil(
-      [&] { return ScreenText(session->Screen()).find("scripted-42") != std::string::npos; }, 20000ms);
+      [&] { return ScreenText(session->Screen()).find("scripted-42") != std::string::npos; },
+      20000ms);
   ASSERT_TRUE(done) << ScreenText(session->Screen());
   EXPECT_NE(ScreenText(session->Screen()).find("Welcome, guest"), std::string::npos);
   EXPECT_FALSE(session->ScriptIsRunning());

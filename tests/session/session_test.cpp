@@ -274,14 +274,13 @@ TEST_P(CopyTest, CopiesTheDescribedText) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CopyTest,
-    ::testing::Values(
-        CopyCase{"OneRow", {6, 0}, {9, 0}, "row"},
-        CopyCase{"OneRowRightToLeft", {9, 0}, {6, 0}, "row"},
-        CopyCase{"EndBeyondUsedLength", {11, 1}, {40, 1}, ""},
-        CopyCase{"ThreeRows", {6, 0}, {4, 2}, "row here\r\nmiddle\r\n"},
-        CopyCase{"FourRowsBackwards", {4, 3}, {10, 0}, "here\r\nmiddle\r\n\r\nlast"},
-        CopyCase{"WholeRowsCutAtUsedLength", {0, 1}, {80, 1}, "middle"},
-        CopyCase{"NothingSelected", {3, 0}, {3, 0}, ""}),
+    ::testing::Values(CopyCase{"OneRow", {6, 0}, {9, 0}, "row"},
+                      CopyCase{"OneRowRightToLeft", {9, 0}, {6, 0}, "row"},
+                      CopyCase{"EndBeyondUsedLength", {11, 1}, {40, 1}, ""},
+                      CopyCase{"ThreeRows", {6, 0}, {4, 2}, "row here\r\nmiddle\r\n"},
+                      CopyCase{"FourRowsBackwards", {4, 3}, {10, 0}, "here\r\nmiddle\r\n\r\nlast"},
+                      CopyCase{"WholeRowsCutAtUsedLength", {0, 1}, {80, 1}, "middle"},
+                      CopyCase{"NothingSelected", {3, 0}, {3, 0}, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct PixelCase {

@@ -58,10 +58,10 @@ class HayesModem {
   std::map<std::string, Outcome> outcomes;
 
   // ---- what happened ----
-  std::vector<std::string> dialed;     // numbers, in order
-  std::vector<std::string> commands;   // command lines, in order
-  std::string hostReceived;            // bytes that reached the "host" while on line
-  std::vector<bool> dtr;               // every DTR change
+  std::vector<std::string> dialed;    // numbers, in order
+  std::vector<std::string> commands;  // command lines, in order
+  std::string hostReceived;           // bytes that reached the "host" while on line
+  std::vector<bool> dtr;              // every DTR change
   bool Carrier() const { return carrier_; }
   bool Online() const { return online_; }
 
@@ -146,7 +146,8 @@ class HayesModem {
     }
     size_t i = 2;
     const auto digit = [&](int fallback) {
-      if (i < line.size() && std::isdigit(static_cast<unsigned char>(line[i]))) return line[i++] - '0';
+      if (i < line.size() && std::isdigit(static_cast<unsigned char>(line[i])))
+        return line[i++] - '0';
       return fallback;
     };
     while (i < line.size()) {
@@ -156,7 +157,10 @@ class HayesModem {
         case 'E': echo_ = digit(0) != 0; break;
         case 'V': verbose_ = digit(0) != 0; break;
         case 'Q': quiet_ = digit(0) != 0; break;
-        case 'Z': echo_ = verbose_ = true, quiet_ = false; digit(0); break;
+        case 'Z':
+          echo_ = verbose_ = true, quiet_ = false;
+          digit(0);
+          break;
         case 'H':
           digit(0);
           if (carrier_) {

@@ -27,7 +27,8 @@ struct Recorder final : DecoderSink {
     log += "[opt " + std::to_string(verb) + " " + std::to_string(option) + "]";
   }
   void Subnegotiation(uint8_t option, std::span<const uint8_t> payload) override {
-    log += "[sb " + std::to_string(option) + " " + std::string(payload.begin(), payload.end()) + "]";
+    log +=
+        "[sb " + std::to_string(option) + " " + std::string(payload.begin(), payload.end()) + "]";
   }
 };
 
@@ -42,16 +43,35 @@ TEST(TelnetDecoder, EventsDoNotDependOnBlockBoundaries) {
   const DecoderOptions session{.loneSeEndsSubnegotiation = true, .maxSubnegotiation = 0};
   const std::vector<Case> cases = {
       {"plain data", {}, "hello", "hello"},
-      {"doubled 255", {}, "a\xff\xff" "b", "a\xff" "b"},
+      {"doubled 255",
+       {},
+       "a\xff\xff"
+       "b",
+       "a\xff"
+       "b"},
       {"option requests", {}, "\xff\xfb\x01x\xff\xfd\x1f", "[opt 251 1]x[opt 253 31]"},
-      {"other commands", {}, "a\xff\xf1" "b\xff\xf9", "a[cmd 241]b[cmd 249]"},
-      {"subnegotiation with a doubled 255", {}, "\xff\xfa\x18\x01" "a\xff\xff" "b\xff\xf0z",
-       "[sb 24 \x01" "a\xff" "b]z"},
-      {"lone SE is data inside a strict subnegotiation", {}, "\xff\xfa\x05x\xf0y\xff\xf0z",
+      {"other commands",
+       {},
+       "a\xff\xf1"
+       "b\xff\xf9",
+       "a[cmd 241]b[cmd 249]"},
+      {"subnegotiation with a doubled 255",
+       {},
+       "\xff\xfa\x18\x01"
+       "a\xff\xff"
+       "b\xff\xf0z",
+       "[sb 24 \x01"
+       "a\xff"
+       "b]z"},
+      {"lone SE is data inside a strict subnegotiation",
+       {},
+       "\xff\xfa\x05x\xf0y\xff\xf0z",
        "[sb 5 x\xf0y]z"},
-      {"lone SE ends a lenient one", session, "\xff\xfa\x05xyz\xf0" "b", "[sb 5 xyz]b"},
-      {"CR NUL is a CR on the link", link, "a\r" + std::string(1, '\0') + "b\r\n",
-       "a\rb\r\n"},
+      {"lone SE ends a lenient one", session,
+       "\xff\xfa\x05xyz\xf0"
+       "b",
+       "[sb 5 xyz]b"},
+      {"CR NUL is a CR on the link", link, "a\r" + std::string(1, '\0') + "b\r\n", "a\rb\r\n"},
       {"NUL elsewhere stays", link, std::string("a\0b", 3), std::string("a\0b", 3)},
       {"CR NUL kept without the rule", {}, std::string("\r\0", 2), std::string("\r\0", 2)},
   };
@@ -96,7 +116,9 @@ TEST(TelnetDecoder, SinkCanStopTheFeed) {
     }
   } sink;
   Decoder decoder;
-  decoder.Feed(B("ab\xff\xf1" "cd"), sink);
+  decoder.Feed(B("ab\xff\xf1"
+                 "cd"),
+               sink);
   EXPECT_EQ(sink.seen, "ab");
 }
 
@@ -106,7 +128,11 @@ TEST(TelnetEncoder, Framing) {
     std::string input, wire;
   };
   const std::vector<Case> cases = {
-      {{true, false}, "a\xff" "b\r", "a\xff\xff" "b\r"},
+      {{true, false},
+       "a\xff"
+       "b\r",
+       "a\xff\xff"
+       "b\r"},
       {{true, true}, "\r\xff", std::string("\r\0\xff\xff", 4)},
       {{false, true}, "x\r\n\xff", std::string("x\r\0\n\xff", 5)},
       {{false, false}, "\r\xff", "\r\xff"},

@@ -21,7 +21,9 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::string Golden(const std::string& name) { return std::string(PARLANE_TEST_DATA) + "/golden/" + name; }
+std::string Golden(const std::string& name) {
+  return std::string(PARLANE_TEST_DATA) + "/golden/" + name;
+}
 
 struct GoldenCase {
   const char* stream;
@@ -86,9 +88,11 @@ struct ToolResult {
 };
 
 ToolResult RunRender(const std::string& args, const std::string& input = "") {
-  const std::string tool = std::string(PARLANE_BUILD_DIR) + "/src/cli/parlane-render/parlane-render";
+  const std::string tool =
+      std::string(PARLANE_BUILD_DIR) + "/src/cli/parlane-render/parlane-render";
   // ctest runs tests in parallel processes: each needs its own input file.
-  const std::string inFile = testing::TempDir() + "render_input_" + std::to_string(getpid()) + ".bin";
+  const std::string inFile =
+      testing::TempDir() + "render_input_" + std::to_string(getpid()) + ".bin";
   {
     std::ofstream f(inFile, std::ios::binary);
     f << input;
@@ -107,8 +111,8 @@ ToolResult RunRender(const std::string& args, const std::string& input = "") {
 }
 
 TEST(RenderTool, RejectsBadOptionsWithStatus2) {
-  for (const char* args : {"--bogus", "--rows 30", "--cols 100", "--emulation vt52",
-                           "--format xml", "--block 0", "--height", "--telnet=1"}) {
+  for (const char* args : {"--bogus", "--rows 30", "--cols 100", "--emulation vt52", "--format xml",
+                           "--block 0", "--height", "--telnet=1"}) {
     SCOPED_TRACE(args);
     EXPECT_EQ(RunRender(args).status, 2);
   }
@@ -118,7 +122,7 @@ TEST(RenderTool, RejectsBadOptionsWithStatus2) {
 // missing one; it used to end in an uncaught exception.
 TEST(RenderTool, UnreadableInputIsStatus2) {
   for (const std::string& file : {std::string(PARLANE_TEST_DATA), std::string("/no/such/file"),
-                                   std::string(PARLANE_TEST_DATA) + "/golden"}) {
+                                  std::string(PARLANE_TEST_DATA) + "/golden"}) {
     SCOPED_TRACE(file);
     EXPECT_EQ(RunRender("'" + file + "'").status, 2);
   }
@@ -155,7 +159,8 @@ std::string Lines(int count, const std::string& prefix = "line") {
 // A window shorter than the configured rows still shows the newest output
 // and the cursor once the store has filled.
 TEST(RenderTool, ShortWindowShowsTheNewestOutput) {
-  for (const char* size : {"--rows 24 --height 10", "--rows 50 --height 20", "--rows 24 --height 1"}) {
+  for (const char* size :
+       {"--rows 24 --height 10", "--rows 50 --height 20", "--rows 24 --height 1"}) {
     SCOPED_TRACE(size);
     const ToolResult r = RunRender(std::string("--emulation vt100 ") + size, Lines(400) + "END");
     ASSERT_EQ(r.status, 0);
@@ -172,7 +177,8 @@ TEST(RenderTool, ShortWindowShowsTheNewestOutput) {
 std::string JsonAttrs(const std::string& json, int index, size_t cells) {
   size_t at = json.find("\"lines\": [\n");
   for (int i = 0; i <= index && at != std::string::npos; ++i) at = json.find("{\"used\"", at + 1);
-  if (at == std::string::npos || (at = json.find("\"attrs\": \"", at)) == std::string::npos) return "";
+  if (at == std::string::npos || (at = json.find("\"attrs\": \"", at)) == std::string::npos)
+    return "";
   return json.substr(at + 10, 2 * cells);
 }
 

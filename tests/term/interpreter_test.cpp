@@ -53,7 +53,10 @@ TEST(Interpreter, CursorMovement) {
       {"CUB stops at 0", kVt, "abc\033[9D", {}, {{1, 0}}},
       {"movement pads the row", kVt, "\033[3C", {{1, "   "}}, {{1, 3}}},
       {"CUU stops at the region's top", kVt, "\033[5;10r\033[8;1H\033[20A", {}, {{5, 0}}},
-      {"CUU from above the region moves down to it", kVt, "\033[5;10r\033[2;1H\033[A", {},
+      {"CUU from above the region moves down to it",
+       kVt,
+       "\033[5;10r\033[2;1H\033[A",
+       {},
        {{5, 0}}},
       {"CUD stops at the region's bottom", kSco, "\033[5;10r\033[6;1H\033[20B", {}, {{10, 0}}},
       {"CUP ignores the region", kVt, "\033[5;10r\033[20;2H", {}, {{20, 1}}},
@@ -99,12 +102,21 @@ TEST(Interpreter, VerticalMovesCancelThePendingWrap) {
   const std::string row3 = "\033[3;1H" + std::string(80, 'x');
   const std::string lastY = std::string(79, 'x') + "Y";
   const std::vector<SeqCase> cases = {
-      {"cursor up", kVt, "\033[2;1H" + std::string(80, 'a') + row3 + "\033[AY",
-       {{2, std::string(79, 'a') + "Y"}, {3, std::string(80, 'x')}, {4, ""}}, {{2, 80}}},
-      {"cursor down", kSco, row3 + "\033[BY",
-       {{3, std::string(80, 'x')}, {4, std::string(79, ' ') + "Y"}}, {{4, 80}}},
+      {"cursor up",
+       kVt,
+       "\033[2;1H" + std::string(80, 'a') + row3 + "\033[AY",
+       {{2, std::string(79, 'a') + "Y"}, {3, std::string(80, 'x')}, {4, ""}},
+       {{2, 80}}},
+      {"cursor down",
+       kSco,
+       row3 + "\033[BY",
+       {{3, std::string(80, 'x')}, {4, std::string(79, ' ') + "Y"}},
+       {{4, 80}}},
       {"cursor up by 0 stays on the row", kPc, row3 + "\033[0AY", {{3, lastY}, {4, ""}}, {{3, 80}}},
-      {"cursor up at the region's top", kVt, "\033[3;10r" + row3 + "\033[AY", {{3, lastY}, {4, ""}},
+      {"cursor up at the region's top",
+       kVt,
+       "\033[3;10r" + row3 + "\033[AY",
+       {{3, lastY}, {4, ""}},
        {{3, 80}}},
   };
   for (const auto& c : cases) Check(c);
@@ -113,15 +125,23 @@ TEST(Interpreter, VerticalMovesCancelThePendingWrap) {
 TEST(Interpreter, Erasing) {
   const std::string two = "\033[1;1Habcdef\033[2;1Hghijkl\033[3;1Hmnopqr";
   const std::vector<SeqCase> cases = {
-      {"ED 2 clears all, cursor stays", kVt, two + "\033[2;3H\033[2J", {{1, ""}, {2, ""}, {3, ""}},
+      {"ED 2 clears all, cursor stays",
+       kVt,
+       two + "\033[2;3H\033[2J",
+       {{1, ""}, {2, ""}, {3, ""}},
        {{2, 2}}},
       {"ED 0 from the cursor", kVt, two + "\033[2;3H\033[J", {{1, "abcdef"}, {2, "gh"}, {3, ""}}},
-      {"ED 1 to the cursor", kVt, two + "\033[2;3H\033[1J",
+      {"ED 1 to the cursor",
+       kVt,
+       two + "\033[2;3H\033[1J",
        {{1, ""}, {2, "   jkl"}, {3, "mnopqr"}}},
       {"EL 0", kSco, two + "\033[2;3H\033[K", {{2, "gh"}}},
       {"EL 1", kVt, two + "\033[2;3H\033[1K", {{2, "   jkl"}}},
       {"EL 2", kVt, two + "\033[2;3H\033[2K", {{2, ""}}},
-      {"PC clear homes and fills", kPc, two + "\033[2;3H\033[2J", {{1, std::string(80, ' ')}},
+      {"PC clear homes and fills",
+       kPc,
+       two + "\033[2;3H\033[2J",
+       {{1, std::string(80, ' ')}},
        {{1, 0}}},
       {"PC ignores ED 0 and 1", kPc, two + "\033[2;3H\033[0J\033[1J", {{1, "abcdef"}}},
       {"PC EL fills to the end", kPc, two + "\033[2;3H\033[K", {{2, "gh" + std::string(78, ' ')}}},
@@ -147,11 +167,15 @@ TEST(Interpreter, ScoLineEditing) {
       {"delete line", kSco, rows + "\033[2;1H\033[M", {{1, "one"}, {2, "three"}, {24, ""}}},
       {"scroll up", kSco, rows + "\033[S", {{1, "two"}, {2, "three"}, {24, ""}}},
       {"scroll down", kSco, rows + "\033[T", {{1, ""}, {2, "one"}}},
-      {"counted forms are ignored", kSco, rows + "\033[2;1H\033[2@\033[2P\033[3L\033[3M",
+      {"counted forms are ignored",
+       kSco,
+       rows + "\033[2;1H\033[2@\033[2P\033[3L\033[3M",
        {{1, "one"}, {2, "two"}, {3, "three"}}},
       {"VT100 has no line editing", kVt, rows + "\033[2;1H\033[L\033[@", {{2, "two"}}},
-      {"insert at a pending wrap stays inside the row", kSco,
-       std::string(80, 'q') + "\033[@", {{1, std::string(79, 'q') + " "}}},
+      {"insert at a pending wrap stays inside the row",
+       kSco,
+       std::string(80, 'q') + "\033[@",
+       {{1, std::string(79, 'q') + " "}}},
   };
   for (const auto& c : cases) Check(c);
 }
@@ -180,7 +204,7 @@ TEST(Interpreter, ScrollRegion) {
   EXPECT_EQ(t.Line(10), "");
   EXPECT_EQ(t.Line(11), "row11");
   EXPECT_EQ(t.screen.ScreenTop(), 0);  // no scroll-back from a region
-  t.Feed("\033[5;1H\033M");  // reverse index at the top line
+  t.Feed("\033[5;1H\033M");            // reverse index at the top line
   EXPECT_EQ(t.Line(5), "");
   EXPECT_EQ(t.Line(6), "row6");
   EXPECT_EQ(t.Line(10), "row10");
@@ -263,7 +287,12 @@ TEST(Interpreter, CharacterSets) {
       {"only 0x5F..0x7E are mapped", kVt, "\033(0AZ^_`~", {{1, "AZ^ \x04\xF9"}}},
       {"PC ANSI has no designation", kPc, "\033(0lq", {{1, "q"}}},
       {"PC ANSI ignores SO", kPc, "\033)0\016q", {{1, "q"}}},
-      {"SCO high bit", kSco, "\033[12mA\033[10mA", {{1, "\xC1" "A"}}},
+      {"SCO high bit",
+       kSco,
+       "\033[12mA\033[10mA",
+       {{1,
+         "\xC1"
+         "A"}}},
       {"VT100 has no high bit", kVt, "\033[12mA", {{1, "A"}}},
       {"ESC # 8 eats the next byte", kVt, "\033#8XY", {{1, "Y"}}},
   };
@@ -292,7 +321,9 @@ TEST(Interpreter, PcAnsiWrapMode) {
 
 TEST(Interpreter, SequenceLimits) {
   const std::vector<SeqCase> cases = {
-      {"a 21st slot abandons the sequence", kVt, "\033[" + std::string(20, ';') + "HX",
+      {"a 21st slot abandons the sequence",
+       kVt,
+       "\033[" + std::string(20, ';') + "HX",
        {{1, "HX"}}},
       {"ESC = is abandoned and eats the =", kVt, "\033=X", {{1, "X"}}},
       {"unknown final bytes are lost", kVt, "\033[5xY", {{1, "Y"}}},
@@ -306,8 +337,17 @@ TEST(Interpreter, ControlCharacters) {
   const std::vector<SeqCase> cases = {
       {"NUL is ignored", kVt, std::string("a\0b", 3), {{1, "ab"}}},
       {"other controls are glyphs", kVt, "\x01\x1a", {{1, "\x01\x1a"}}},
-      {"DEL is a backspace", kVt, "ab\x7f" "c", {{1, "ac"}}},
-      {"CSI byte starts a sequence", kVt, "ab\x9b" "D" "c", {{1, "ac"}}},
+      {"DEL is a backspace",
+       kVt,
+       "ab\x7f"
+       "c",
+       {{1, "ac"}}},
+      {"CSI byte starts a sequence",
+       kVt,
+       "ab\x9b"
+       "D"
+       "c",
+       {{1, "ac"}}},
       {"TTY shows the CSI byte", kTty, "\x9b", {{1, "\x9b"}}},
       {"255 is a glyph outside Telnet", kVt, "\xff", {{1, "\xff"}}},
   };
@@ -319,14 +359,20 @@ TEST(Interpreter, ControlCharacters) {
 
 TEST(Interpreter, ZmodemRequestDetection) {
   Term t(kVt);
-  t.Feed("**\x18" "B00000000000000\r\nafter");
+  t.Feed(
+      "**\x18"
+      "B00000000000000\r\nafter");
   EXPECT_EQ(t.session.downloadRequests, 1);
   EXPECT_EQ(t.Line(1), "**");  // the rest of the block is discarded
-  t.Feed("\x18xY\x18" "B0Z");
+  t.Feed(
+      "\x18xY\x18"
+      "B0Z");
   EXPECT_EQ(t.session.downloadRequests, 1);
   EXPECT_EQ(t.Line(1), "**Y");  // the breaking bytes are swallowed
   Term split(kVt);
-  split.Feed("\x18" "B");
+  split.Feed(
+      "\x18"
+      "B");
   split.Feed("0");
   split.Feed("0rest");
   EXPECT_EQ(split.session.downloadRequests, 1);
@@ -387,7 +433,9 @@ TEST(Interpreter, ScriptSeesGroundBytes) {
 
 TEST(Interpreter, CaptureGetsEveryBlockUnchanged) {
   Term t(kVt, {24, 80}, true);
-  const std::string block = "\xff\xfb\x01" "x\033[2J";
+  const std::string block =
+      "\xff\xfb\x01"
+      "x\033[2J";
   t.Feed(block);
   EXPECT_EQ(std::string(t.session.capture.begin(), t.session.capture.end()), block);
 }

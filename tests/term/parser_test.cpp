@@ -31,9 +31,15 @@ TEST(EscapeCollector, SlotCounts) {
     int slots;
     int p1, p2;
   };
-  for (const Case c : {Case{"[K", 1, 0, 0}, {"[2K", 2, 2, 0}, {"[1;5H", 3, 1, 5},
-                       {"[?7h", 3, 0, 7}, {"[1;H", 2, 1, 0}, {"[;H", 2, 0, 0},
-                       {"[12345C", 2, 1235, 0}, {"[0099A", 2, 99, 0}, {"D", 0, 0, 0}}) {
+  for (const Case c : {Case{"[K", 1, 0, 0},
+                       {"[2K", 2, 2, 0},
+                       {"[1;5H", 3, 1, 5},
+                       {"[?7h", 3, 0, 7},
+                       {"[1;H", 2, 1, 0},
+                       {"[;H", 2, 0, 0},
+                       {"[12345C", 2, 1235, 0},
+                       {"[0099A", 2, 99, 0},
+                       {"D", 0, 0, 0}}) {
     SCOPED_TRACE(c.bytes);
     const Collected r = Collect(c.bytes);
     EXPECT_EQ(r.last, Step::Final);

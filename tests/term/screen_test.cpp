@@ -13,8 +13,14 @@ TEST(StoreCapacity, WholeScreensIn60000Bytes) {
   struct Case {
     int rows, cols, capacity;
   };
-  for (const Case c : {Case{24, 80, 360}, {24, 132, 216}, {25, 80, 350}, {25, 132, 225},
-                       {35, 80, 350}, {35, 132, 210}, {50, 80, 350}, {50, 132, 200}}) {
+  for (const Case c : {Case{24, 80, 360},
+                       {24, 132, 216},
+                       {25, 80, 350},
+                       {25, 132, 225},
+                       {35, 80, 350},
+                       {35, 132, 210},
+                       {50, 80, 350},
+                       {50, 132, 200}}) {
     SCOPED_TRACE(std::to_string(c.rows) + "x" + std::to_string(c.cols));
     EXPECT_EQ(StoreCapacity({c.rows, c.cols}), c.capacity);
     NullPainter painter;
@@ -69,7 +75,8 @@ TEST(Screen, LookAheadScrollsManyLinesAtOnce) {
   const std::string fill(23, '\n');  // the cursor reaches the last screen line
   const std::vector<Case> cases = {
       {"thirty line feeds scroll by H-3", fill + std::string(30, '\n'), {21, 9}},
-      {"an ESC after the first LF stops the look-ahead", fill + "\n\033[m" + std::string(5, '\n'),
+      {"an ESC after the first LF stops the look-ahead",
+       fill + "\n\033[m" + std::string(5, '\n'),
        {1, 5}},
       {"text between the line feeds", fill + "a\nb\nc\n", {3}},
   };
@@ -95,8 +102,10 @@ TEST(Screen, WrapLookAheadSeesTheRestOfTheRun) {
       {"TTY: an ESC later in the run stops the count", Emulation::Tty, "Y\033\n\n\n\n\n", {1, 5}},
       {"TTY: without an ESC the line feeds count", Emulation::Tty, "YZ\n\n\n\n\n", {6}},
       {"TTY: an ESC in the middle of a longer run", Emulation::Tty, "YZ\033W\n\n", {1, 2}},
-      {"TTY: a later wrap past the ESC counts again", Emulation::Tty,
-       "Y\033" + std::string(80, 'z') + "\n\n", {1, 3}},
+      {"TTY: a later wrap past the ESC counts again",
+       Emulation::Tty,
+       "Y\033" + std::string(80, 'z') + "\n\n",
+       {1, 3}},
       {"VT100: the ESC starts a sequence after the run", Emulation::Vt100, "Y\033[m\n\n", {1, 2}},
   };
   for (const auto& c : cases) {
@@ -206,8 +215,10 @@ TEST(Screen, Tabs) {
 }
 
 TEST(Screen, BackspaceBlanksOnlyInPcAnsi) {
-  for (auto [emu, text] : {std::pair{Emulation::PcAnsi, "ab "}, {Emulation::Vt100, "abc"},
-                           {Emulation::ScoAnsi, "abc"}, {Emulation::Tty, "abc"}}) {
+  for (auto [emu, text] : {std::pair{Emulation::PcAnsi, "ab "},
+                           {Emulation::Vt100, "abc"},
+                           {Emulation::ScoAnsi, "abc"},
+                           {Emulation::Tty, "abc"}}) {
     Term t(emu);
     t.Feed("abc\b");
     EXPECT_EQ(t.Line(1), text);
@@ -222,8 +233,10 @@ TEST(Screen, FormFeedByEmulation) {
     int used;
     uint8_t attr;
   };
-  for (const Case c : {Case{Emulation::Tty, 5, kAttrNormal}, {Emulation::Vt100, 0, kAttrNormal},
-                       {Emulation::PcAnsi, 80, 0x14}, {Emulation::ScoAnsi, 80, 0x14}}) {
+  for (const Case c : {Case{Emulation::Tty, 5, kAttrNormal},
+                       {Emulation::Vt100, 0, kAttrNormal},
+                       {Emulation::PcAnsi, 80, 0x14},
+                       {Emulation::ScoAnsi, 80, 0x14}}) {
     SCOPED_TRACE(static_cast<int>(c.emu));
     Term t(c.emu);
     t.Feed("hello\r\n");

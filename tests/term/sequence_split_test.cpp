@@ -41,21 +41,24 @@ TEST(SequenceSplit, WholeAndByteAtATimeAgree) {
   const std::string twenty = "\033[" + std::string(18, ';') + "5H";
   const std::string inputs[] = {
       "ab\033[5;10Hxy\033[K\033[2;3fz\033[1K",
-      "\033[12345;678901Hq\033[0099C!",        // digits beyond four
-      "\033[1;33;44mA\033[0;37mB\033[7mC\033[m", // renditions
-      "\033[?7lx\033[=7hy\033[5;?3Hz",           // intermediates
-      twenty, twenty + "1;2H", "\033[;;;;;;;;;;;;;;;;;;;;m",
+      "\033[12345;678901Hq\033[0099C!",           // digits beyond four
+      "\033[1;33;44mA\033[0;37mB\033[7mC\033[m",  // renditions
+      "\033[?7lx\033[=7hy\033[5;?3Hz",            // intermediates
+      twenty,
+      twenty + "1;2H",
+      "\033[;;;;;;;;;;;;;;;;;;;;m",
       "\033[6n\033[5n\033[c\033[0c\033[1c\033Z",  // replies
-      "\2335;5H\233Kab\2331;31m",                // the one-byte CSI
+      "\2335;5H\233Kab\2331;31m",                 // the one-byte CSI
       "\033[3;3H\033[2Jx\033[J\033[1Jy\033[3J",
       "\033(0lqk\033(Bx\033)0\016lq\017\0337\033[H\0338!",
       "\033[12m\033[10mAB\033[2@\033[@\033[P\033[L\033[M\033[S\033[T",
       "\033[5;10r\033[20;1H\033[A\033[s\033[u\033[30B",
-      "x\033[2\033[3;4Hy\033[\377z",             // ESC inside, 255 as a final
+      "x\033[2\033[3;4Hy\033[\377z",  // ESC inside, 255 as a final
   };
   for (Emulation emu : {Emulation::Vt100, Emulation::PcAnsi, Emulation::ScoAnsi}) {
     for (const std::string& input : inputs) {
-      SCOPED_TRACE(testing::Message() << static_cast<int>(emu) << " " << testing::PrintToString(input));
+      SCOPED_TRACE(testing::Message()
+                   << static_cast<int>(emu) << " " << testing::PrintToString(input));
       const Snapshot whole = Interpret(emu, input, false);
       const Snapshot bytes = Interpret(emu, input, true);
       EXPECT_EQ(whole.rows, bytes.rows);

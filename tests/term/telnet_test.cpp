@@ -57,8 +57,10 @@ TEST(TelnetSession, TerminalTypeAndSpeed) {
     Emulation emu;
     const char* name;
   };
-  for (const Case c : {Case{Emulation::Tty, "TTY"}, {Emulation::Vt100, "VT100"},
-                       {Emulation::PcAnsi, "ANSI"}, {Emulation::ScoAnsi, "ANSI"}}) {
+  for (const Case c : {Case{Emulation::Tty, "TTY"},
+                       {Emulation::Vt100, "VT100"},
+                       {Emulation::PcAnsi, "ANSI"},
+                       {Emulation::ScoAnsi, "ANSI"}}) {
     Term t(c.emu, {24, 80}, true);
     t.Feed("\xff\xfa\x18\x01\xff\xf0");
     ASSERT_EQ(t.session.sent.size(), 3u);  // head, name, end: three sends
@@ -115,11 +117,28 @@ TEST(TelnetSession, CommandsInTheStream) {
     std::string line;
   };
   const std::vector<Case> cases = {
-      {"IAC IAC shows one 255", "a\xff\xff" "b", "a\xff" "b"},
-      {"IAC NOP shows nothing", "a\xff\xf1" "b", "ab"},
-      {"a stray SE", "a\xff\xf0" "b", "ab"},
-      {"IAC inside an escape sequence ends it", "\033[\xff\xfb\x01" "b", "\xfb\x01" "b"},
-      {"subnegotiation is skipped up to SE", "a\xff\xfa\x05xyz\xf0" "b", "ab"},
+      {"IAC IAC shows one 255",
+       "a\xff\xff"
+       "b",
+       "a\xff"
+       "b"},
+      {"IAC NOP shows nothing",
+       "a\xff\xf1"
+       "b",
+       "ab"},
+      {"a stray SE",
+       "a\xff\xf0"
+       "b",
+       "ab"},
+      {"IAC inside an escape sequence ends it",
+       "\033[\xff\xfb\x01"
+       "b",
+       "\xfb\x01"
+       "b"},
+      {"subnegotiation is skipped up to SE",
+       "a\xff\xfa\x05xyz\xf0"
+       "b",
+       "ab"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -159,8 +178,12 @@ TEST(TelnetSession, IacIacBypassesTheScript) {
   NullPainter painter;
   TerminalScreen screen({24, 80}, {}, painter);
   Interpreter interp(screen, script, {true});
-  interp.Process(std::string_view("a\xff\xff" "b"));
-  EXPECT_EQ(S(script.seen), "a\xff" "b");  // the first IAC is offered, the data 255 is not
+  interp.Process(
+      std::string_view("a\xff\xff"
+                       "b"));
+  EXPECT_EQ(S(script.seen),
+            "a\xff"
+            "b");  // the first IAC is offered, the data 255 is not
 }
 
 }  // namespace

@@ -34,7 +34,8 @@ TEST(Crc, CheckValuesAndReceiverResidues) {
 TEST(Crc, BlockUpdateEqualsByteUpdate) {
   std::vector<uint8_t> data(300);
   for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 131 + 7);
-  for (size_t n : {size_t{0}, size_t{1}, size_t{7}, size_t{8}, size_t{9}, size_t{15}, size_t{16}, size_t{300}}) {
+  for (size_t n : {size_t{0}, size_t{1}, size_t{7}, size_t{8}, size_t{9}, size_t{15}, size_t{16},
+                   size_t{300}}) {
     Crc32 block, bytes;
     block.Update(std::span<const uint8_t>(data.data(), n));
     for (size_t i = 0; i < n; ++i) bytes.Update(data[i]);
@@ -79,7 +80,10 @@ TEST(Header, ZrqinitHexHeaderBytes) {
   std::vector<uint8_t> out;
   EncodeOptions opt;
   Encoder(out, opt).HexHeader(ZRQINIT, Header{});
-  const std::string expect = std::string("**\x18" "B00000000000000\r\x8a\x11", 21);
+  const std::string expect = std::string(
+      "**\x18"
+      "B00000000000000\r\x8a\x11",
+      21);
   EXPECT_EQ(std::string(out.begin(), out.end()), expect);
 }
 
@@ -99,7 +103,8 @@ TEST(Header, HexHeaderCrcCoversTypeAndFourBytes) {
   Encoder(out, opt).HexHeader(ZRPOS, h);
   // "**" ZDLE "B" then 7 hex pairs.
   std::vector<uint8_t> body;
-  for (size_t i = 4; i < 18; i += 2) body.push_back(static_cast<uint8_t>(HexDigitValue(out[i]) * 16 + HexDigitValue(out[i + 1])));
+  for (size_t i = 4; i < 18; i += 2)
+    body.push_back(static_cast<uint8_t>(HexDigitValue(out[i]) * 16 + HexDigitValue(out[i + 1])));
   EXPECT_EQ(body[0], ZRPOS);
   EXPECT_EQ(body[1], 0x78);  // ZP0 first
   EXPECT_EQ(body[4], 0x12);
@@ -160,7 +165,8 @@ TEST(Subpacket, EndsAndCrcs) {
 TEST(Subpacket, DataEqualsByteByByteEscaping) {
   std::vector<uint8_t> data;
   for (int round = 0; round < 3; ++round)
-    for (int b = 0; b < 256; ++b) data.push_back(static_cast<uint8_t>(round == 1 ? 255 - b : b * 7 + round));
+    for (int b = 0; b < 256; ++b)
+      data.push_back(static_cast<uint8_t>(round == 1 ? 255 - b : b * 7 + round));
   for (int mix = 0; mix < 4; ++mix) {
     SCOPED_TRACE(mix);
     EncodeOptions opt;
@@ -183,7 +189,8 @@ TEST(Subpacket, EmptyCrc16Packet) {
   Crc16 crc;
   crc.Update(ZCRCE);
   const uint16_t v = crc.Finish();
-  const std::vector<uint8_t> expect = {kZDLE, ZCRCE, static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
+  const std::vector<uint8_t> expect = {kZDLE, ZCRCE, static_cast<uint8_t>(v >> 8),
+                                       static_cast<uint8_t>(v)};
   EXPECT_EQ(out, expect);
 }
 

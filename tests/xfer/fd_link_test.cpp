@@ -38,8 +38,9 @@ termios Modes(int fd) {
 }
 
 bool IsRaw(const termios& t) {
-  return (t.c_lflag & (ICANON | ECHO | ISIG | IEXTEN)) == 0 && (t.c_iflag & (IXON | ICRNL | ISTRIP | INLCR)) == 0 &&
-         (t.c_oflag & OPOST) == 0 && t.c_cc[VMIN] == 1 && t.c_cc[VTIME] == 0;
+  return (t.c_lflag & (ICANON | ECHO | ISIG | IEXTEN)) == 0 &&
+         (t.c_iflag & (IXON | ICRNL | ISTRIP | INLCR)) == 0 && (t.c_oflag & OPOST) == 0 &&
+         t.c_cc[VMIN] == 1 && t.c_cc[VTIME] == 0;
 }
 
 // What a sender on the master may do to our side: lrzsz's own sending mode,

@@ -66,7 +66,8 @@ std::vector<uint8_t> HexHeader(int type, uint32_t pos) {
 }
 
 struct Rig {
-  explicit Rig(std::vector<uint8_t> in) : link(std::move(in)), progress(display), frames(link, progress, kSerialTiming) {}
+  explicit Rig(std::vector<uint8_t> in)
+      : link(std::move(in)), progress(display), frames(link, progress, kSerialTiming) {}
   ScriptLink link;
   RecordingDisplay display;
   TransferProgress progress;
@@ -113,7 +114,10 @@ TEST(ReceiveHeader, CancelRuns) {
 }
 
 TEST(ReceiveHeader, UpperCaseHexIsAnError) {
-  std::string s = std::string("**\x18" "B0900000000ABCD\r\n", 19);
+  std::string s = std::string(
+      "**\x18"
+      "B0900000000ABCD\r\n",
+      19);
   Rig rig({s.begin(), s.end()});
   EXPECT_EQ(rig.frames.ReceiveHeader(10), kError);
 }
@@ -186,7 +190,8 @@ TEST(ReceiveSubpacket, BufferedEqualsByteByByte) {
   std::vector<uint8_t> data;
   for (int r = 0; r < 3; ++r)
     for (int b = 0; b < 256; ++b) data.push_back(static_cast<uint8_t>(r == 1 ? 255 - b : b));
-  for (int b : {24, 24, 17, 19, 145, 147, 13, 141, 64, 127, 255}) data.push_back(static_cast<uint8_t>(b));
+  for (int b : {24, 24, 17, 19, 145, 147, 13, 141, 64, 127, 255})
+    data.push_back(static_cast<uint8_t>(b));
   for (bool crc32 : {false, true}) {
     for (bool escctl : {false, true}) {
       ScriptLink sendLink({});
@@ -199,7 +204,8 @@ TEST(ReceiveSubpacket, BufferedEqualsByteByByte) {
       sender.SendDataSubpacket(data, ZCRCG);
       sender.SendDataSubpacket({data.data(), 5}, ZCRCE);
       for (size_t chunk : {0u, 1u, 2u, 3u, 7u, 64u, 4096u}) {
-        SCOPED_TRACE(testing::Message() << "crc32 " << crc32 << " escctl " << escctl << " chunk " << chunk);
+        SCOPED_TRACE(testing::Message()
+                     << "crc32 " << crc32 << " escctl " << escctl << " chunk " << chunk);
         Rig rig(sendLink.out);
         rig.link.SetChunk(chunk);
         rig.frames.SetEscapeControl(escctl);

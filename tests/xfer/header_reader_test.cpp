@@ -23,7 +23,8 @@ std::vector<uint8_t> Wire(void (*build)(Encoder&)) {
 }
 
 // Feeds every byte; returns the first result that is not More.
-HeaderReader::Result FeedAll(HeaderReader& reader, const std::vector<uint8_t>& bytes, size_t* used = nullptr) {
+HeaderReader::Result FeedAll(HeaderReader& reader, const std::vector<uint8_t>& bytes,
+                             size_t* used = nullptr) {
   for (size_t i = 0; i < bytes.size(); ++i) {
     const auto r = reader.Feed(bytes[i]);
     if (r.kind != Kind::More) {
@@ -43,8 +44,10 @@ TEST(HeaderReader, HeadersOfEveryFormat) {
     bool crc32;
     size_t unread;  // the XON after a hex header's CR LF is not the header's
   };
-  std::vector<uint8_t> hex = Wire([](Encoder& e) { e.HexHeader(ZRPOS, Header::FromPosition(0x12345678)); });
-  std::vector<uint8_t> bin32 = Wire([](Encoder& e) { e.BinaryHeader(ZDATA, Header::FromPosition(0x12345678)); });
+  std::vector<uint8_t> hex =
+      Wire([](Encoder& e) { e.HexHeader(ZRPOS, Header::FromPosition(0x12345678)); });
+  std::vector<uint8_t> bin32 =
+      Wire([](Encoder& e) { e.BinaryHeader(ZDATA, Header::FromPosition(0x12345678)); });
   std::vector<uint8_t> noisy = {'x', 'y', 17, 19};
   noisy.insert(noisy.end(), bin32.begin(), bin32.begin() + 6);
   noisy.push_back(17);  // XON inside the frame is skipped
@@ -68,9 +71,11 @@ TEST(HeaderReader, HeadersOfEveryFormat) {
 }
 
 TEST(HeaderReader, HexTrailerMayNeverCome) {
-  std::vector<uint8_t> hex = Wire([](Encoder& e) { e.HexHeader(ZRINIT, Header::FromFlags(CANFDX)); });
+  std::vector<uint8_t> hex =
+      Wire([](Encoder& e) { e.HexHeader(ZRINIT, Header::FromFlags(CANFDX)); });
   hex.resize(hex.size() - 2);  // CR LF (and the XON after them) lost
-  while (hex.back() == kXON || hex.back() == '\n' || hex.back() == 0x8A || hex.back() == kCR) hex.pop_back();
+  while (hex.back() == kXON || hex.back() == '\n' || hex.back() == 0x8A || hex.back() == kCR)
+    hex.pop_back();
   HeaderReader reader;
   EXPECT_EQ(FeedAll(reader, hex).kind, Kind::More);
   EXPECT_EQ(reader.NextWait(), Wait::Trailer);
@@ -92,7 +97,9 @@ TEST(HeaderReader, FailuresAndCancels) {
       {"bad CRC", bad, Kind::BadCrc},
       {"upper-case hex", {'*', '*', 24, 'B', '0', 'A'}, Kind::Garbled},
       {"subpacket end inside a binary header", {'*', 24, 'C', 24, 'k'}, Kind::Garbled},
-      {"ZDLE and four CAN inside a binary header", {'*', 24, 'A', 24, 24, 24, 24, 24}, Kind::Cancelled},
+      {"ZDLE and four CAN inside a binary header",
+       {'*', 24, 'A', 24, 24, 24, 24, 24},
+       Kind::Cancelled},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -29,8 +29,7 @@ enum class Transport { SocketPair, Pty, PtySlave, Tcp };
 // Two connected descriptors: [0] for Parlane's side, [1] for the peer.
 bool MakeTransport(Transport t, int fds[2]) {
   switch (t) {
-    case Transport::SocketPair:
-      return socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) == 0;
+    case Transport::SocketPair: return socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) == 0;
     case Transport::Pty:
     case Transport::PtySlave: {
       int master, slave;
@@ -50,7 +49,8 @@ bool MakeTransport(Transport t, int fds[2]) {
       a.sin_family = AF_INET;
       a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
       socklen_t len = sizeof a;
-      if (bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(listener, 1) != 0 ||
+      if (bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+          listen(listener, 1) != 0 ||
           getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
         close(listener);
         return false;
@@ -121,7 +121,8 @@ PairResult RunPair(Transport t, std::vector<std::string> ours, const std::string
   close(fds[1]);
   r.ours = test::WaitChild(p1, kTimeLimitSeconds);
   r.peer = test::WaitChild(p2, kTimeLimitSeconds);
-  if (r.ours != 0) std::fprintf(stderr, "--- parlane-xfer:\n%s\n", Slurp(b.logs / "ours.log").c_str());
+  if (r.ours != 0)
+    std::fprintf(stderr, "--- parlane-xfer:\n%s\n", Slurp(b.logs / "ours.log").c_str());
   return r;
 }
 
@@ -141,8 +142,8 @@ TEST_P(Lrzsz, SzSendsToParlane) {
   Batch b;
   std::vector<std::string> peer = {Peer("sz"), "-q"};
   peer.insert(peer.end(), b.paths.begin(), b.paths.end());
-  const PairResult r =
-      RunPair(GetParam(), {test::XferTool(), "receive", "-q", "--dir", b.to.Path()}, "", peer, "", b);
+  const PairResult r = RunPair(
+      GetParam(), {test::XferTool(), "receive", "-q", "--dir", b.to.Path()}, "", peer, "", b);
   EXPECT_EQ(r.ours, 0);
   b.ExpectDelivered();
 }
@@ -154,12 +155,14 @@ TEST(LrzszResume, SzResumesOnlyAMatchingCopy) {
     SCOPED_TRACE(matching ? "matching copy" : "unrelated copy");
     Batch b;
     const std::vector<uint8_t> full = test::ReadFile(b.paths[3]);  // r100000.bin
-    test::WriteFile(b.to / "r100000.bin", matching ? std::vector<uint8_t>(full.begin(), full.begin() + 50000)
-                                                   : test::RandomBytes(50000, 99));
+    test::WriteFile(b.to / "r100000.bin",
+                    matching ? std::vector<uint8_t>(full.begin(), full.begin() + 50000)
+                             : test::RandomBytes(50000, 99));
     std::vector<std::string> peer = {Peer("sz"), "-q"};
     peer.insert(peer.end(), b.paths.begin(), b.paths.end());
     const PairResult r =
-        RunPair(Transport::SocketPair, {test::XferTool(), "receive", "--dir", b.to.Path()}, "", peer, "", b);
+        RunPair(Transport::SocketPair, {test::XferTool(), "receive", "--dir", b.to.Path()}, "",
+                peer, "", b);
     EXPECT_EQ(r.ours, 0);
     b.ExpectDelivered();
     char resumed[64];
@@ -175,7 +178,8 @@ TEST_P(LrzszYmodem, SbSendsYmodemGToParlane) {
   std::vector<std::string> peer = {Peer("sb"), "-q"};
   peer.insert(peer.end(), b.paths.begin(), b.paths.end());
   const PairResult r =
-      RunPair(GetParam(), {test::XferTool(), "receive", "--ymodem-g", "-q", "--dir", b.to.Path()}, "", peer, "", b);
+      RunPair(GetParam(), {test::XferTool(), "receive", "--ymodem-g", "-q", "--dir", b.to.Path()},
+              "", peer, "", b);
   EXPECT_EQ(r.ours, 0);
   EXPECT_EQ(r.peer, 0);
   b.ExpectDelivered();
@@ -187,12 +191,14 @@ std::string TransportName(const testing::TestParamInfo<Transport>& i) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, Lrzsz,
-                         testing::Values(Transport::SocketPair, Transport::Pty, Transport::PtySlave, Transport::Tcp),
+                         testing::Values(Transport::SocketPair, Transport::Pty, Transport::PtySlave,
+                                         Transport::Tcp),
                          TransportName);
 // Not with Parlane on the slave: sb switches its terminal to XON/XOFF and
 // CAN-interrupts just after our start byte, which on a pty master changes
 // our side while its first unescaped block is on the way.
-INSTANTIATE_TEST_SUITE_P(Transports, LrzszYmodem, testing::Values(Transport::SocketPair, Transport::Pty, Transport::Tcp),
+INSTANTIATE_TEST_SUITE_P(Transports, LrzszYmodem,
+                         testing::Values(Transport::SocketPair, Transport::Pty, Transport::Tcp),
                          TransportName);
 
 TEST(Cli, UsageAndUnreadableFilesExitWithTwo) {
@@ -222,7 +228,8 @@ TEST(Cli, UsageAndUnreadableFilesExitWithTwo) {
 TEST(Cli, ReceiveWithoutSenderFails) {
   TempDir logs, to;
   const int devnull = open("/dev/null", O_RDWR | O_CLOEXEC);
-  const pid_t p = test::Spawn({test::XferTool(), "receive", "--dir", to.Path()}, devnull, "", logs / "log");
+  const pid_t p =
+      test::Spawn({test::XferTool(), "receive", "--dir", to.Path()}, devnull, "", logs / "log");
   EXPECT_EQ(test::WaitChild(p, kTimeLimitSeconds), 1);
   close(devnull);
   EXPECT_NE(Slurp(logs / "log").find("FAILED"), std::string::npos);

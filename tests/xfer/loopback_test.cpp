@@ -23,7 +23,8 @@ using test::TempDir;
 
 enum class Proto { Zmodem, TelnetZmodem, YmodemG };
 
-std::unique_ptr<TransferProtocol> Make(Proto p, TransferLink& link, TransferDisplay& d, TransferOptions o) {
+std::unique_ptr<TransferProtocol> Make(Proto p, TransferLink& link, TransferDisplay& d,
+                                       TransferOptions o) {
   switch (p) {
     case Proto::Zmodem: return std::make_unique<Zmodem>(link, d, std::move(o));
     case Proto::TelnetZmodem: return std::make_unique<TelnetZmodem>(link, d, std::move(o));
@@ -50,7 +51,8 @@ struct Scenario {
 };
 
 // Sender on a thread, receiver here; each end closes its link when done.
-void Transfer(const Scenario& s, const std::vector<std::string>& files, const std::string& dir, Outcome& run) {
+void Transfer(const Scenario& s, const std::vector<std::string>& files, const std::string& dir,
+              Outcome& run) {
   auto pair = test::MakeLinkPair(s.msPerSecond, s.senderFaults, s.receiverFaults);
   if (s.cancelSender) pair.a->SetCancelCheck(s.cancelSender);
   if (s.cancelReceiver) pair.b->SetCancelCheck(s.cancelReceiver);
@@ -139,7 +141,8 @@ TEST(Faulty, ZmodemRecoversThroughResends) {
     double corrupt, drop, duplicate;
     uint32_t seed;
   };
-  for (const Case c : {Case{2e-4, 0, 0, 7}, Case{0, 2e-4, 0, 8}, Case{0, 0, 2e-4, 9}, Case{1e-4, 1e-4, 1e-4, 10}}) {
+  for (const Case c : {Case{2e-4, 0, 0, 7}, Case{0, 2e-4, 0, 8}, Case{0, 0, 2e-4, 9},
+                       Case{1e-4, 1e-4, 1e-4, 10}}) {
     SCOPED_TRACE(c.seed);
     Files f;
     f.Add("a.bin", test::RandomBytes(100000, c.seed));
@@ -150,8 +153,10 @@ TEST(Faulty, ZmodemRecoversThroughResends) {
     Transfer(s, f.paths, f.to.Path(), run);
     EXPECT_EQ(run.receive.outcome, TransferOutcome::Success) << run.receive.status;
     if (run.receive.outcome != TransferOutcome::Success) {
-      for (const auto& st : run.sendDisplay.statuses) std::fprintf(stderr, "  sender: %s\n", st.c_str());
-      for (const auto& st : run.receiveDisplay.statuses) std::fprintf(stderr, "  receiver: %s\n", st.c_str());
+      for (const auto& st : run.sendDisplay.statuses)
+        std::fprintf(stderr, "  sender: %s\n", st.c_str());
+      for (const auto& st : run.receiveDisplay.statuses)
+        std::fprintf(stderr, "  receiver: %s\n", st.c_str());
     }
     f.ExpectDelivered();
     int asks = 0;
@@ -235,7 +240,8 @@ TEST_P(CancelTransfer, FromEitherEnd) {
   Outcome run;
   RecordingDisplay& canceller = byReceiver ? run.receiveDisplay : run.sendDisplay;
   canceller.onField = [&](TransferField field, std::string_view text) {
-    if (field == TransferField::BytesTransferred && std::stoll(std::string(text)) > 20000) cancel = true;
+    if (field == TransferField::BytesTransferred && std::stoll(std::string(text)) > 20000)
+      cancel = true;
   };
   Transfer(s, f.paths, f.to.Path(), run);
   const TransferResult& mine = byReceiver ? run.receive : run.send;
@@ -250,7 +256,8 @@ TEST_P(CancelTransfer, FromEitherEnd) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ends, CancelTransfer,
-                         testing::Combine(testing::Values(Proto::Zmodem, Proto::YmodemG), testing::Bool()));
+                         testing::Combine(testing::Values(Proto::Zmodem, Proto::YmodemG),
+                                          testing::Bool()));
 
 TEST(NoPeer, ReceiversGiveUp) {
   for (Proto p : {Proto::Zmodem, Proto::YmodemG}) {

@@ -42,7 +42,8 @@ struct ReceiverThread {
 };
 
 struct ZSender {
-  explicit ZSender(test::LinkPair& pair) : progress(display), frames(*pair.a, progress, kSerialTiming) {}
+  explicit ZSender(test::LinkPair& pair)
+      : progress(display), frames(*pair.a, progress, kSerialTiming) {}
   void Offer(std::string_view info) {
     frames.SendBinaryHeader(ZFILE, Header{});
     frames.SendDataSubpacket(Bytes(info), ZCRCW);
@@ -66,14 +67,20 @@ TEST(ScriptedZmodem, UnsafeNamesAreSkippedAndTheBatchGoesOn) {
   ZSender s(pair);
   ASSERT_EQ(s.frames.ReceiveHeader(10), ZRINIT);
   const std::string longName(200, 'n');
-  for (std::string name : {std::string(".."), std::string("."), std::string(""), std::string("a/.."),
-                           std::string("dir/"), std::string("dir\\.."), longName}) {
+  for (std::string name :
+       {std::string(".."), std::string("."), std::string(""), std::string("a/.."),
+        std::string("dir/"), std::string("dir\\.."), longName}) {
     SCOPED_TRACE(name);
-    s.Offer(name + std::string("\0" "5 0 0", 6));
+    s.Offer(name + std::string("\0"
+                               "5 0 0",
+                               6));
     EXPECT_EQ(s.frames.ReceiveHeader(10), ZSKIP);
   }
   // Only the last component of a path is used.
-  s.Offer(std::string("../../sub/ok.txt\0" "5", 18));
+  s.Offer(
+      std::string("../../sub/ok.txt\0"
+                  "5",
+                  18));
   ASSERT_EQ(s.frames.ReceiveHeader(10), ZRPOS);
   EXPECT_EQ(s.frames.ReceivedPosition(), 0u);
   s.frames.SendBinaryHeader(ZDATA, Header::FromPosition(0));
@@ -97,7 +104,10 @@ TEST(ScriptedZmodem, ErrorLimit) {
     ReceiverThread<Zmodem> receiver(pair, dir.Path());
     ZSender s(pair);
     ASSERT_EQ(s.frames.ReceiveHeader(10), ZRINIT);
-    s.Offer(std::string("e.bin\0" "4", 7));
+    s.Offer(
+        std::string("e.bin\0"
+                    "4",
+                    7));
     ASSERT_EQ(s.frames.ReceiveHeader(10), ZRPOS);
     // A subpacket whose CRC does not match.
     std::vector<uint8_t> wire;
@@ -128,7 +138,8 @@ TEST(ScriptedZmodem, ErrorLimit) {
   }
 }
 
-std::vector<uint8_t> YBlock(uint8_t start, uint8_t number, std::vector<uint8_t> data, bool badComplement = false) {
+std::vector<uint8_t> YBlock(uint8_t start, uint8_t number, std::vector<uint8_t> data,
+                            bool badComplement = false) {
   std::vector<uint8_t> b(3 + data.size() + 2);
   b[0] = start;
   b[1] = number;
@@ -166,7 +177,10 @@ TEST(ScriptedYmodem, BatchEndsAtAnEmptyNameWhateverFollows) {
   TransferLink& link = *pair.a;
   ASSERT_EQ(ReadUntil(link, {'G'}), 'G');
   // One file, then the closing block 0 with a file count in its last bytes.
-  const auto b0 = YBlock(1, 0, Block0(std::string_view("f.txt\0" "3", 7)));
+  const auto b0 = YBlock(1, 0,
+                         Block0(std::string_view("f.txt\0"
+                                                 "3",
+                                                 7)));
   link.WriteBlock(b0.data(), b0.size(), 1);
   ASSERT_EQ(ReadUntil(link, {'G'}), 'G');
   const auto data = YBlock(1, 1, std::vector<uint8_t>(128, 'z'));
@@ -190,13 +204,34 @@ TEST(ScriptedYmodem, Refusals) {
     const char* status;
   };
   const Case cases[] = {
-      {YBlock(1, 0, Block0(std::string_view("..\0" "3", 4))), {}, "CANCELLED - Could not create file"},
-      {YBlock(1, 0, Block0(std::string_view("x/\0" "3", 4))), {}, "CANCELLED - Could not create file"},
-      {YBlock(1, 0, Block0(std::string_view("ok\0" "3", 4))), YBlock(1, 1, std::vector<uint8_t>(128, 1), true),
-       "CANCELLED - Invalid block number"},
-      {YBlock(1, 0, Block0(std::string_view("ok\0" "3", 4))), YBlock(1, 2, std::vector<uint8_t>(128, 1)),
-       "CANCELLED - Invalid block number"},
-      {YBlock(1, 0, Block0(std::string_view("ok\0" "3", 4))), {'?'}, "CANCELLED - Synchronization error"},
+      {YBlock(1, 0,
+              Block0(std::string_view("..\0"
+                                      "3",
+                                      4))),
+       {},
+       "CANCELLED - Could not create file"},
+      {YBlock(1, 0,
+              Block0(std::string_view("x/\0"
+                                      "3",
+                                      4))),
+       {},
+       "CANCELLED - Could not create file"},
+      {YBlock(1, 0,
+              Block0(std::string_view("ok\0"
+                                      "3",
+                                      4))),
+       YBlock(1, 1, std::vector<uint8_t>(128, 1), true), "CANCELLED - Invalid block number"},
+      {YBlock(1, 0,
+              Block0(std::string_view("ok\0"
+                                      "3",
+                                      4))),
+       YBlock(1, 2, std::vector<uint8_t>(128, 1)), "CANCELLED - Invalid block number"},
+      {YBlock(1, 0,
+              Block0(std::string_view("ok\0"
+                                      "3",
+                                      4))),
+       {'?'},
+       "CANCELLED - Synchronization error"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.status);

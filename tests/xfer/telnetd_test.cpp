@@ -63,14 +63,16 @@ class TelnetServer {
     const std::string script = work / "login.sh";
     {
       std::ofstream f(script);
-      f << "#!/bin/sh\ncd '" << remoteDir << "' || exit 1\nexec " << bash << " --noprofile --norc -i\n";
+      f << "#!/bin/sh\ncd '" << remoteDir << "' || exit 1\nexec " << bash
+        << " --noprofile --norc -i\n";
     }
     chmod(script.c_str(), 0755);
     port_ = FreePort();
     const int devnull = open("/dev/null", O_RDWR | O_CLOEXEC);
-    pid_ = test::Spawn({socat, "TCP-LISTEN:" + std::to_string(port_) + ",bind=127.0.0.1,reuseaddr,fork",
-                        "EXEC:" + telnetd + " -h -E " + script + ",nofork"},
-                       devnull, "", work / "socat.log");
+    pid_ = test::Spawn(
+        {socat, "TCP-LISTEN:" + std::to_string(port_) + ",bind=127.0.0.1,reuseaddr,fork",
+         "EXEC:" + telnetd + " -h -E " + script + ",nofork"},
+        devnull, "", work / "socat.log");
     close(devnull);
     const auto deadline = std::chrono::steady_clock::now() + kListenWait;
     while (!Listening(port_) && std::chrono::steady_clock::now() < deadline)
@@ -100,7 +102,8 @@ int RunTool(const std::vector<std::string>& args, const TempDir& work) {
   const int status = test::WaitChild(p, kTimeLimitSeconds);
   if (status != 0) {
     std::ifstream f(work / "tool.log");
-    std::fprintf(stderr, "--- parlane-xfer:\n%s\n", std::string(std::istreambuf_iterator<char>(f), {}).c_str());
+    std::fprintf(stderr, "--- parlane-xfer:\n%s\n",
+                 std::string(std::istreambuf_iterator<char>(f), {}).c_str());
   }
   return status;
 }
@@ -122,8 +125,8 @@ TEST(Telnetd, ReceiveWhatTheRemoteShellSendsWithSz) {
   test::WriteFile(remote / "from-host.bin", data);
   TelnetServer server(remote.Path(), work);
   ASSERT_TRUE(server.Ready());
-  EXPECT_EQ(RunTool({test::XferTool(), "receive", "-q", "--connect", server.Address(), "--dir", local.Path(),
-                     "--command", "sz from-host.bin"},
+  EXPECT_EQ(RunTool({test::XferTool(), "receive", "-q", "--connect", server.Address(), "--dir",
+                     local.Path(), "--command", "sz from-host.bin"},
                     work),
             0);
   EXPECT_EQ(test::ReadFile(local / "from-host.bin"), data);
@@ -137,8 +140,8 @@ TEST(Telnetd, SendToTheRemoteShellsRz) {
   test::WriteFile(local / "second", test::RandomBytes(3000, 5));
   TelnetServer server(remote.Path(), work);
   ASSERT_TRUE(server.Ready());
-  EXPECT_EQ(RunTool({test::XferTool(), "send", "-q", "--connect", server.Address(), local / "to-host.bin",
-                     local / "second"},
+  EXPECT_EQ(RunTool({test::XferTool(), "send", "-q", "--connect", server.Address(),
+                     local / "to-host.bin", local / "second"},
                     work),
             0);
   EXPECT_EQ(test::ReadFile(remote / "to-host.bin"), data);

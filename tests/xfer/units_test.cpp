@@ -43,16 +43,32 @@ TEST(Announcement, NameAndSize) {
     int64_t size;
   };
   const Case cases[] = {
-      {std::string("a.txt\0" "1234 0 0 0 0 0", 20), "a.txt", 1234},
+      {std::string("a.txt\0"
+                   "1234 0 0 0 0 0",
+                   20),
+       "a.txt", 1234},
       {std::string("a.txt\0", 6), "a.txt", -1},
       {"no-terminator", "no-terminator", -1},
-      {std::string("x\0" "  42", 6), "x", 42},
-      {std::string("x\0" "abc", 5), "x", -1},
-      {std::string("x\0" "5000000000", 12), "x", 5000000000},
-      {std::string("x\0" "99999999999999999999999", 25), "x", int64_t{1} << 52},
+      {std::string("x\0"
+                   "  42",
+                   6),
+       "x", 42},
+      {std::string("x\0"
+                   "abc",
+                   5),
+       "x", -1},
+      {std::string("x\0"
+                   "5000000000",
+                   12),
+       "x", 5000000000},
+      {std::string("x\0"
+                   "99999999999999999999999",
+                   25),
+       "x", int64_t{1} << 52},
   };
   for (const Case& c : cases) {
-    const auto a = ParseAnnouncement({reinterpret_cast<const uint8_t*>(c.info.data()), c.info.size()});
+    const auto a =
+        ParseAnnouncement({reinterpret_cast<const uint8_t*>(c.info.data()), c.info.size()});
     EXPECT_EQ(a.name, c.name);
     EXPECT_EQ(a.size, c.size) << c.info;
   }
@@ -69,7 +85,8 @@ TEST(Progress, UnitsAndGaugeBeyondTwoGigabytes) {
   EXPECT_EQ(TransferProgress::GaugeValue(big, units), 99);
   EXPECT_EQ(TransferProgress::GaugeValue(big / 2, units), 49);
   EXPECT_EQ(TransferProgress::GaugeValue(4196 * 50, 100), 50);
-  EXPECT_EQ(TransferProgress::GaugeValue(big, 1), 100);  // an unknown size never overflows the gauge
+  EXPECT_EQ(TransferProgress::GaugeValue(big, 1),
+            100);  // an unknown size never overflows the gauge
   EXPECT_EQ(TransferProgress::FormatDuration(3725), "01:02:05");
   EXPECT_EQ(TransferProgress::FormatDuration(-5), "00:00:00");
 }

@@ -19,8 +19,13 @@ bool RecordingDisplay::SawStatus(const std::string& s) const {
   return std::find(statuses.begin(), statuses.end(), s) != statuses.end();
 }
 
-PipeLink::PipeLink(std::shared_ptr<Channel> in, std::shared_ptr<Channel> out, int msPerSecond, Faults faults)
-    : in_(std::move(in)), out_(std::move(out)), msPerSecond_(msPerSecond), faults_(faults), random_(faults.seed) {}
+PipeLink::PipeLink(std::shared_ptr<Channel> in, std::shared_ptr<Channel> out, int msPerSecond,
+                   Faults faults)
+    : in_(std::move(in)),
+      out_(std::move(out)),
+      msPerSecond_(msPerSecond),
+      faults_(faults),
+      random_(faults.seed) {}
 
 PipeLink::~PipeLink() {
   std::lock_guard lock(out_->mutex);
@@ -31,7 +36,8 @@ PipeLink::~PipeLink() {
 int PipeLink::ReadByte(int seconds) {
   std::unique_lock lock(in_->mutex);
   const auto limit = std::chrono::milliseconds(static_cast<long long>(seconds) * msPerSecond_);
-  if (!in_->ready.wait_for(lock, limit, [&] { return !in_->bytes.empty() || in_->closed; })) return -1;
+  if (!in_->ready.wait_for(lock, limit, [&] { return !in_->bytes.empty() || in_->closed; }))
+    return -1;
   if (in_->bytes.empty()) return -1;
   const uint8_t b = in_->bytes.front();
   in_->bytes.pop_front();
@@ -53,7 +59,8 @@ int PipeLink::InputCount() {
 int PipeLink::WaitForInput(int seconds) {
   std::unique_lock lock(in_->mutex);
   const auto limit = std::chrono::milliseconds(static_cast<long long>(seconds) * msPerSecond_);
-  return in_->ready.wait_for(lock, limit, [&] { return !in_->bytes.empty() || in_->closed; }) && !in_->bytes.empty();
+  return in_->ready.wait_for(lock, limit, [&] { return !in_->bytes.empty() || in_->closed; }) &&
+         !in_->bytes.empty();
 }
 
 int PipeLink::WriteBlock(const uint8_t* bytes, size_t count, int) {
@@ -118,9 +125,12 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
 
 bool FileExists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
-std::string XferTool() { return std::string(PARLANE_BUILD_DIR) + "/src/cli/parlane-xfer/parlane-xfer"; }
+std::string XferTool() {
+  return std::string(PARLANE_BUILD_DIR) + "/src/cli/parlane-xfer/parlane-xfer";
+}
 
-pid_t Spawn(const std::vector<std::string>& argv, int ioFd, const std::string& cwd, const std::string& logFile) {
+pid_t Spawn(const std::vector<std::string>& argv, int ioFd, const std::string& cwd,
+            const std::string& logFile) {
   std::vector<char*> args;
   for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);

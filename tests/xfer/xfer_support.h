@@ -62,7 +62,8 @@ struct Channel {
 // lasts `msPerSecond` milliseconds, so that time-outs cost little.
 class PipeLink final : public TransferLink {
  public:
-  PipeLink(std::shared_ptr<Channel> in, std::shared_ptr<Channel> out, int msPerSecond, Faults faults = {});
+  PipeLink(std::shared_ptr<Channel> in, std::shared_ptr<Channel> out, int msPerSecond,
+           Faults faults = {});
   ~PipeLink() override;
 
   int ReadByte(int seconds) override;
@@ -114,7 +115,8 @@ std::string XferTool();
 
 // A child process with the given descriptor as standard input and output
 // and its standard error in `logFile`; -1 when it could not start.
-pid_t Spawn(const std::vector<std::string>& argv, int ioFd, const std::string& cwd, const std::string& logFile);
+pid_t Spawn(const std::vector<std::string>& argv, int ioFd, const std::string& cwd,
+            const std::string& logFile);
 // Waits for the child up to `seconds`, killing it after that; returns its
 // exit status, or -1 when it had to be killed or died of a signal.
 int WaitChild(pid_t pid, int seconds);

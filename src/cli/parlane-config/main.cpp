@@ -107,11 +107,13 @@ int Load(const Args& a) {
   std::string error;
   if (!ReadFile(jsonFile, text, error)) return Fail(error);
   json::Value doc;
-  if (!json::Parse(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), doc, error))
+  if (!json::Parse(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), doc,
+                   error))
     return Fail(jsonFile + ": " + error);
   auto type = a.type;
   if (!type) {
-    if (const json::Value* t = doc.Find("Type"); t && t->IsString()) type = RecordFileTypeFromWord(t->AsString());
+    if (const json::Value* t = doc.Find("Type"); t && t->IsString())
+      type = RecordFileTypeFromWord(t->AsString());
   }
   if (!type) type = RecordFileTypeFromName(file);
   if (!type) return Fail(file + ": unknown file type; give --type");
@@ -140,12 +142,16 @@ int Defaults(const Args& a) {
   if (a.positional.size() != 1) return Fail("defaults needs one DIR");
   const fs::path dir = a.positional[0];
   std::error_code ec;
-  if (!PrepareProgramDir(dir, ec)) return Fail(dir.string() + ": " + ec.message(), kExitWriteFailed);
+  if (!PrepareProgramDir(dir, ec))
+    return Fail(dir.string() + ": " + ec.message(), kExitWriteFailed);
   int status = 0;
   auto report = [&](std::string_view name, bool kept, bool ok) {
-    if (kept) std::cout << "kept " << (dir / name).string() << "\n";
-    else if (ok) std::cout << "wrote " << (dir / name).string() << "\n";
-    else status = Fail((dir / name).string() + ": cannot be written", kExitWriteFailed);
+    if (kept)
+      std::cout << "kept " << (dir / name).string() << "\n";
+    else if (ok)
+      std::cout << "wrote " << (dir / name).string() << "\n";
+    else
+      status = Fail((dir / name).string() + ": cannot be written", kExitWriteFailed);
   };
 
   const fs::path main = dir / kMainConfigFile;
@@ -160,12 +166,16 @@ int Defaults(const Args& a) {
   }
 
   const fs::path keymap = dir / kKeymapFileName;
-  if (Exists(keymap)) report(kKeymapFileName, true, true);
-  else report(kKeymapFileName, false, InstallDefaultKeymap(dir));
+  if (Exists(keymap))
+    report(kKeymapFileName, true, true);
+  else
+    report(kKeymapFileName, false, InstallDefaultKeymap(dir));
 
   const fs::path book = dir / kPhonebookFile;
-  if (Exists(book)) report(kPhonebookFile, true, true);
-  else report(kPhonebookFile, false, WriteWhole(book, {}, kPrivateFileMode));
+  if (Exists(book))
+    report(kPhonebookFile, true, true);
+  else
+    report(kPhonebookFile, false, WriteWhole(book, {}, kPrivateFileMode));
   return status;
 }
 

@@ -83,15 +83,9 @@ int main(int argc, char** argv) {
 
   std::string out;
   switch (options->format) {
-    case render::Format::Text:
-      out = RenderText(screen, options->scrollback);
-      break;
-    case render::Format::Json:
-      out = RenderJson(interpreter, session);
-      break;
-    case render::Format::Html:
-      out = RenderHtml(screen, options->scrollback);
-      break;
+    case render::Format::Text: out = RenderText(screen, options->scrollback); break;
+    case render::Format::Json: out = RenderJson(interpreter, session); break;
+    case render::Format::Html: out = RenderHtml(screen, options->scrollback); break;
   }
   std::fwrite(out.data(), 1, out.size(), stdout);
   return std::ferror(stdout) ? 1 : 0;

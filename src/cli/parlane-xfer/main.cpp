@@ -103,9 +103,12 @@ std::optional<int> Parse(int argc, char** argv, Args& args) {
       args.files.push_back(a);
     }
   }
-  if (args.direction == TransferDirection::Send && args.files.empty()) return Usage("no files to send");
-  if (args.direction == TransferDirection::Receive && !args.files.empty()) return Usage("receive takes no files");
-  if (args.ymodem && (args.telnet || !args.connect.empty())) return Usage("Ymodem-G runs on a plain line only");
+  if (args.direction == TransferDirection::Send && args.files.empty())
+    return Usage("no files to send");
+  if (args.direction == TransferDirection::Receive && !args.files.empty())
+    return Usage("receive takes no files");
+  if (args.ymodem && (args.telnet || !args.connect.empty()))
+    return Usage("Ymodem-G runs on a plain line only");
   return std::nullopt;
 }
 
@@ -129,11 +132,13 @@ std::optional<int> CheckPaths(const Args& args) {
   return std::nullopt;
 }
 
-std::unique_ptr<TransferProtocol> MakeProtocol(const Args& args, TransferLink& link, TransferDisplay& display) {
+std::unique_ptr<TransferProtocol> MakeProtocol(const Args& args, TransferLink& link,
+                                               TransferDisplay& display) {
   TransferOptions options;
   options.receiveDir = args.dir;
   if (args.ymodem) return std::make_unique<YmodemG>(link, display, options);
-  if (args.telnet || !args.connect.empty()) return std::make_unique<TelnetZmodem>(link, display, options);
+  if (args.telnet || !args.connect.empty())
+    return std::make_unique<TelnetZmodem>(link, display, options);
   return std::make_unique<Zmodem>(link, display, options);
 }
 
@@ -154,7 +159,8 @@ int RunConnected(const Args& args) {
     std::fprintf(stderr, "parlane-xfer: %s: %s\n", args.connect.c_str(), error.c_str());
     return kExitFailed;
   }
-  std::string command = args.command.value_or(args.direction == TransferDirection::Send ? "rz" : "");
+  std::string command =
+      args.command.value_or(args.direction == TransferDirection::Send ? "rz" : "");
   int status = kExitFailed;
   if (PrepareTelnetTransfer(fd, command)) {
     {

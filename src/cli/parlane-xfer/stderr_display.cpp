@@ -17,7 +17,10 @@ std::string Printable(std::string_view text) {
 }  // namespace
 
 StderrDisplay::StderrDisplay(std::FILE* out, bool quiet)
-    : out_(out), quiet_(quiet), tty_(isatty(fileno(out)) != 0), start_(std::chrono::steady_clock::now()) {}
+    : out_(out),
+      quiet_(quiet),
+      tty_(isatty(fileno(out)) != 0),
+      start_(std::chrono::steady_clock::now()) {}
 
 void StderrDisplay::SetCaption(std::string_view caption) {
   if (!quiet_) std::fprintf(out_, "%s\n", Printable(caption).c_str());
@@ -34,7 +37,8 @@ void StderrDisplay::SetField(TransferField field, std::string_view text) {
     case TransferField::Size:
       if (!quiet_) {
         EndProgressLine();
-        std::fprintf(out_, "File %s, %.*s bytes\n", name_.c_str(), static_cast<int>(text.size()), text.data());
+        std::fprintf(out_, "File %s, %.*s bytes\n", name_.c_str(), static_cast<int>(text.size()),
+                     text.data());
       }
       break;
     case TransferField::BytesTransferred:
@@ -49,8 +53,7 @@ void StderrDisplay::SetField(TransferField field, std::string_view text) {
         std::fprintf(out_, "%s\n", Printable(lastStatus_).c_str());
       }
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -74,12 +77,13 @@ void StderrDisplay::EndProgressLine() {
 
 void StderrDisplay::Summary(bool success, const std::string& status) {
   EndProgressLine();
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
   const int64_t bytes = fileBase_ + count_;
   const double rate = seconds > 0 ? static_cast<double>(bytes) / seconds : 0.0;
-  std::fprintf(out_, "%s: %d file%s, %lld bytes in %.1f s (%.1f KB/s): %s\n", success ? "OK" : "FAILED", files_,
-               files_ == 1 ? "" : "s", static_cast<long long>(bytes), seconds, rate / 1024.0,
-               Printable(status).c_str());
+  std::fprintf(out_, "%s: %d file%s, %lld bytes in %.1f s (%.1f KB/s): %s\n",
+               success ? "OK" : "FAILED", files_, files_ == 1 ? "" : "s",
+               static_cast<long long>(bytes), seconds, rate / 1024.0, Printable(status).c_str());
   std::fflush(out_);
 }
 

@@ -15,8 +15,7 @@ using E = DialingDirectoryEntry;
 using O = DialingDirectoryEntry::Off;
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return std::tolower(static_cast<unsigned char>(x)) ==
                   std::tolower(static_cast<unsigned char>(y));
          });
@@ -39,29 +38,31 @@ std::string Format(const char* pattern, const std::tm& t) {
 
 const RecordField& E::Layout() {
   using namespace layout;
-  static const RecordField layout = Group(
-      "", 0, kSize,
-      {Flag(Int("Type", O::Type, &E::Type)), Str("Name", O::Name, kNameSize, &E::Name),
-       Str("Address", O::Address, kAddressSize, &E::Address), Str("Port", O::Port, kPortSize, &E::Port),
-       Str("UserName", O::UserName, kUserNameSize, &E::UserName),
-       Str("Password", O::Password, kPasswordSize, &E::Password),
-       Int("Connects", O::Connects, &E::Connects),
-       Str("LastConnectDate", O::LastConnectDate, kDateSize, &E::LastConnectDate),
-       Str("LastConnectTime", O::LastConnectTime, kTimeSize, &E::LastConnectTime),
-       Ranged(Int("ComPort", O::ComPort, &E::ComPort), {{0, 3}}),
-       DcbField("PortSettings", O::PortSettings, &E::PortSettings),
-       TerminalOptionsField("Terminal", O::Terminal, Bind(&E::Terminal)),
-       Flag(Int("Protocol", O::Protocol, &E::Protocol)),
-       Str("LoginScript", O::LoginScript, kScriptSize, &E::LoginScript),
-       // Never read; always written as zeros.
-       Unkept("Reserved", O::Reserved, kReservedSize)});
+  static const RecordField layout =
+      Group("", 0, kSize,
+            {Flag(Int("Type", O::Type, &E::Type)), Str("Name", O::Name, kNameSize, &E::Name),
+             Str("Address", O::Address, kAddressSize, &E::Address),
+             Str("Port", O::Port, kPortSize, &E::Port),
+             Str("UserName", O::UserName, kUserNameSize, &E::UserName),
+             Str("Password", O::Password, kPasswordSize, &E::Password),
+             Int("Connects", O::Connects, &E::Connects),
+             Str("LastConnectDate", O::LastConnectDate, kDateSize, &E::LastConnectDate),
+             Str("LastConnectTime", O::LastConnectTime, kTimeSize, &E::LastConnectTime),
+             Ranged(Int("ComPort", O::ComPort, &E::ComPort), {{0, 3}}),
+             DcbField("PortSettings", O::PortSettings, &E::PortSettings),
+             TerminalOptionsField("Terminal", O::Terminal, Bind(&E::Terminal)),
+             Flag(Int("Protocol", O::Protocol, &E::Protocol)),
+             Str("LoginScript", O::LoginScript, kScriptSize, &E::LoginScript),
+             // Never read; always written as zeros.
+             Unkept("Reserved", O::Reserved, kReservedSize)});
   return layout;
 }
 
 E E::Decode(std::span<const uint8_t> in, size_t off) {
   // A record cut short by the end of the span reads as zero-padded.
   std::array<uint8_t, kSize> b{};
-  if (off < in.size()) std::copy_n(in.begin() + static_cast<long>(off), std::min(in.size() - off, kSize), b.begin());
+  if (off < in.size())
+    std::copy_n(in.begin() + static_cast<long>(off), std::min(in.size() - off, kSize), b.begin());
   E e;
   DecodeFields(Layout(), b, &e);
   return e;
@@ -92,8 +93,8 @@ E NewDialupEntry(const Main_Configuration_Struct& cfg, const Dcb& portSettings) 
 
 std::string ListLine(const E& e) {
   // The count is shown as a signed decimal ("%d"), as the dial dialog shows it.
-  return e.Name + "\t" + e.Address + "\t" + std::to_string(static_cast<int32_t>(e.Connects)) + "\t" +
-         e.LastConnectDate;
+  return e.Name + "\t" + e.Address + "\t" + std::to_string(static_cast<int32_t>(e.Connects)) +
+         "\t" + e.LastConnectDate;
 }
 
 std::string ConnectDateText(const std::tm& local) { return Format("%m/%d/%y", local); }
@@ -159,7 +160,8 @@ void Phonebook::Load(const std::filesystem::path& file, MessageSink& messages) {
   entries_.clear();
   RecordReader reader(file);
   if (reader.status() != ReadStatus::Ok) {
-    messages.ShowMessage(WithName(kMsgPhonebookOpen, file), kShellCaption, MessageIcon::Exclamation);
+    messages.ShowMessage(WithName(kMsgPhonebookOpen, file), kShellCaption,
+                         MessageIcon::Exclamation);
     return;
   }
   std::array<uint8_t, E::kSize> record{};

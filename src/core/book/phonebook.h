@@ -46,7 +46,7 @@ struct DialingDirectoryEntry {
 
   uint32_t Type = 0;  // EntryType
   std::string Name;
-  std::string Address;   // phone number or host
+  std::string Address;  // phone number or host
   std::string Port = "23";
   std::string UserName;  // Ctrl+F1 sends it
   std::string Password;  // Ctrl+F2 sends it
@@ -92,7 +92,8 @@ inline constexpr std::string_view kMsgPhonebookOpen = "Could not open phonebook 
 inline constexpr std::string_view kMsgPhonebookCorrupt =
     "Phonebook file %s is corrupted!  Please delete and reconfigure to be safe...";
 inline constexpr std::string_view kMsgPhonebookSave = "Error saving Phonebook file";
-inline constexpr std::string_view kMsgDuplicateEntry = "Entry already exists.  Use a different name.";
+inline constexpr std::string_view kMsgDuplicateEntry =
+    "Entry already exists.  Use a different name.";
 inline constexpr std::string_view kMsgDialupEntryIncomplete =
     "Entry must have a valid name and phone number";
 inline constexpr std::string_view kMsgTelnetEntryIncomplete =

@@ -61,7 +61,8 @@ Value DumpField(const Field& f, std::span<const uint8_t> b, size_t base) {
     case Kind::Dcb: return DumpDcb(b, off);
     case Kind::Array: {
       json::Array a;
-      for (size_t i = 0; i < f.count; ++i) a.push_back(DumpField(f.members[0], b, off + i * f.members[0].size));
+      for (size_t i = 0; i < f.count; ++i)
+        a.push_back(DumpField(f.members[0], b, off + i * f.members[0].size));
       return Value(std::move(a));
     }
     case Kind::Group: break;
@@ -133,13 +134,15 @@ class Loader {
                   const std::string& path, std::span<const std::string_view> skip) {
     if (!v.IsObject()) return Fail(path, "expected an object");
     if (f.withRaw) {
-      if (const Value* raw = v.Find("raw"); raw && !HexBytes(*raw, b, off, f.size, Join(path, "raw")))
+      if (const Value* raw = v.Find("raw");
+          raw && !HexBytes(*raw, b, off, f.size, Join(path, "raw")))
         return false;
     }
     for (const auto& kv : v.AsObject()) {
       const std::string& key = kv.first;
       const Value& member = kv.second;
-      if ((f.withRaw && key == "raw") || std::find(skip.begin(), skip.end(), key) != skip.end()) continue;
+      if ((f.withRaw && key == "raw") || std::find(skip.begin(), skip.end(), key) != skip.end())
+        continue;
       size_t memberBase = off;
       const parlane::Field* m = FindMember(f, key, memberBase);
       if (m == nullptr) return Fail(Join(path, key), "unknown field");
@@ -148,7 +151,8 @@ class Loader {
     return true;
   }
 
-  bool HexBytes(const Value& v, std::span<uint8_t> b, size_t off, size_t size, const std::string& path) {
+  bool HexBytes(const Value& v, std::span<uint8_t> b, size_t off, size_t size,
+                const std::string& path) {
     std::vector<uint8_t> bytes;
     if (!v.IsString() || !FromHex(v.AsString(), bytes) || bytes.size() != size)
       return Fail(path, "expected " + std::to_string(size * 2) + " hex digits");
@@ -172,7 +176,8 @@ class Loader {
     if (!v.IsInt()) return Fail(path, "expected a whole number");
     out = v.AsInt();
     if (out < lo || out > hi)
-      return Fail(path, "value out of range (" + std::to_string(lo) + " to " + std::to_string(hi) + ")");
+      return Fail(path,
+                  "value out of range (" + std::to_string(lo) + " to " + std::to_string(hi) + ")");
     return true;
   }
 
@@ -208,7 +213,8 @@ class Loader {
     return true;
   }
 
-  bool String(const Value& v, std::span<uint8_t> b, size_t off, size_t size, const std::string& path) {
+  bool String(const Value& v, std::span<uint8_t> b, size_t off, size_t size,
+              const std::string& path) {
     if (!v.IsString()) return Fail(path, "expected a string");
     const std::string& s = v.AsString();
     if (s.find('\0') != std::string::npos) return Fail(path, "a string may not hold a NUL byte");
@@ -216,7 +222,8 @@ class Loader {
     // the file filled without one stays as it was.
     if (le::str(b, off, size) == s) return true;
     if (s.size() > size - 1)
-      return Fail(path, "string longer than its field (" + std::to_string(size - 1) + " bytes at most)");
+      return Fail(path,
+                  "string longer than its field (" + std::to_string(size - 1) + " bytes at most)");
     le::putstr(b, off, size, s);
     return true;
   }
@@ -228,7 +235,8 @@ class Loader {
     if (a.size() != f.count) return Fail(path, "expected " + std::to_string(f.count) + " elements");
     const auto& el = f.members[0];
     for (size_t i = 0; i < a.size(); ++i)
-      if (!Field(el, a[i], b, off + i * el.size, path + "[" + std::to_string(i) + "]")) return false;
+      if (!Field(el, a[i], b, off + i * el.size, path + "[" + std::to_string(i) + "]"))
+        return false;
     return true;
   }
 
@@ -252,10 +260,14 @@ class Loader {
     if (!v.IsString()) return Fail(path, "expected \"Hardware\", \"Xon/Xoff\" or \"None\"");
     const std::string& s = v.AsString();
     FlowChoice want;
-    if (s == "Hardware") want = FlowChoice::Hardware;
-    else if (s == "Xon/Xoff") want = FlowChoice::XonXoff;
-    else if (s == "None") want = FlowChoice::None;
-    else return Fail(path, "expected \"Hardware\", \"Xon/Xoff\" or \"None\"");
+    if (s == "Hardware")
+      want = FlowChoice::Hardware;
+    else if (s == "Xon/Xoff")
+      want = FlowChoice::XonXoff;
+    else if (s == "None")
+      want = FlowChoice::None;
+    else
+      return Fail(path, "expected \"Hardware\", \"Xon/Xoff\" or \"None\"");
     if (FlowOf(d) == want) return true;
     if (want == FlowChoice::None) {
       d.OutxCtsFlow = false;
@@ -273,7 +285,8 @@ class Loader {
 
   bool DcbObject(const Value& v, std::span<uint8_t> b, size_t off, const std::string& path) {
     if (!v.IsObject()) return Fail(path, "expected an object");
-    if (const Value* raw = v.Find("raw"); raw && !HexBytes(*raw, b, off, Dcb::kSize, Join(path, "raw")))
+    if (const Value* raw = v.Find("raw");
+        raw && !HexBytes(*raw, b, off, Dcb::kSize, Join(path, "raw")))
       return false;
     const Dcb before = Dcb::Decode(b, off);
     Dcb d = before;
@@ -297,7 +310,8 @@ class Loader {
         return Fail(p, "unknown field");
       }
     }
-    if (const Value* flow = v.Find("Flow"); flow && !ApplyFlow(*flow, d, Join(path, "Flow"))) return false;
+    if (const Value* flow = v.Find("Flow"); flow && !ApplyFlow(*flow, d, Join(path, "Flow")))
+      return false;
     if (!(d == before)) d.Encode(b, off);
     return true;
   }
@@ -312,7 +326,9 @@ struct FileSchema {
 
 std::vector<uint8_t> ToVector(std::span<const uint8_t> b) { return {b.begin(), b.end()}; }
 
-DialingDirectoryEntry BaseEntry() { return NewTelnetEntry(Main_Configuration_Struct::Defaults("")); }
+DialingDirectoryEntry BaseEntry() {
+  return NewTelnetEntry(Main_Configuration_Struct::Defaults(""));
+}
 
 FileSchema SchemaFor(RecordFileType t) {
   switch (t) {
@@ -358,7 +374,8 @@ bool LoadRecord(const FileSchema& s, const Value& v, std::span<const std::string
   Loader loader(error);
   if (!v.IsObject()) return loader.Fail(path, "expected an object");
   std::vector<uint8_t> rec = s.base;
-  if (const Value* raw = v.Find("raw"); raw && !loader.HexBytes(*raw, rec, 0, rec.size(), Loader::Join(path, "raw")))
+  if (const Value* raw = v.Find("raw");
+      raw && !loader.HexBytes(*raw, rec, 0, rec.size(), Loader::Join(path, "raw")))
     return false;
   if (!loader.GroupValue(s.record, v, rec, 0, path, skip)) return false;
   out.insert(out.end(), rec.begin(), rec.end());
@@ -371,13 +388,14 @@ std::string SizeNote(size_t have, size_t want) {
 
 bool IEquals(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+           return std::toupper(static_cast<unsigned char>(x)) ==
+                  std::toupper(static_cast<unsigned char>(y));
          });
 }
 
-constexpr std::array<RecordFileType, 5> kAllTypes = {RecordFileType::Main, RecordFileType::Placement,
-                                                     RecordFileType::Keymap, RecordFileType::Phonebook,
-                                                     RecordFileType::WindowPrefs};
+constexpr std::array<RecordFileType, 5> kAllTypes = {
+    RecordFileType::Main, RecordFileType::Placement, RecordFileType::Keymap,
+    RecordFileType::Phonebook, RecordFileType::WindowPrefs};
 
 }  // namespace
 
@@ -437,17 +455,20 @@ json::Value DumpRecordFile(RecordFileType type, std::span<const uint8_t> bytes,
     const size_t n = std::min(size, bytes.size());
     std::copy_n(bytes.begin(), n, rec.begin());
     if (bytes.size() < size)
-      notes.push_back(SizeNote(bytes.size(), size) + "; the missing bytes are shown with their defaults");
+      notes.push_back(SizeNote(bytes.size(), size) +
+                      "; the missing bytes are shown with their defaults");
     if (bytes.size() > size) {
       trailing = bytes.subspan(size);
-      notes.push_back(SizeNote(bytes.size(), size) + "; the program ignores the bytes past the record");
+      notes.push_back(SizeNote(bytes.size(), size) +
+                      "; the program ignores the bytes past the record");
     }
     Value body = DumpRecord(s, rec, {});
     for (auto& kv : body.AsObject()) top.push_back(std::move(kv));
   }
   if (!trailing.empty()) {
     // Keep "raw" last: it is the least readable member.
-    auto raw = std::find_if(top.begin(), top.end(), [](const auto& kv) { return kv.first == "raw"; });
+    auto raw =
+        std::find_if(top.begin(), top.end(), [](const auto& kv) { return kv.first == "raw"; });
     top.insert(raw, {"Trailing", Value(ToHex(trailing))});
   }
   return Value(std::move(top));
@@ -460,18 +481,20 @@ bool LoadRecordFile(RecordFileType type, const json::Value& doc, std::vector<uin
   if (!doc.IsObject()) return loader.Fail("", "expected an object");
   if (const Value* t = doc.Find("Type")) {
     if (!t->IsString() || t->AsString() != RecordFileTypeWord(type))
-      return loader.Fail("Type", "this is not a " + std::string(RecordFileTypeWord(type)) + " file");
+      return loader.Fail("Type",
+                         "this is not a " + std::string(RecordFileTypeWord(type)) + " file");
   }
   const FileSchema s = SchemaFor(type);
   if (type == RecordFileType::Phonebook) {
     for (const auto& [key, v] : doc.AsObject())
-      if (key != "Type" && key != "Entries" && key != "Trailing") return loader.Fail(key, "unknown field");
+      if (key != "Type" && key != "Entries" && key != "Trailing")
+        return loader.Fail(key, "unknown field");
     const Value* entries = doc.Find("Entries");
     if (entries && !entries->IsArray()) return loader.Fail("Entries", "expected an array");
     if (entries) {
       for (size_t i = 0; i < entries->AsArray().size(); ++i)
-        if (!LoadRecord(s, entries->AsArray()[i], kEntryKeys, "Entries[" + std::to_string(i) + "]", out,
-                        error))
+        if (!LoadRecord(s, entries->AsArray()[i], kEntryKeys, "Entries[" + std::to_string(i) + "]",
+                        out, error))
           return false;
     }
   } else if (!LoadRecord(s, doc, kTopKeys, "", out, error)) {
@@ -479,7 +502,8 @@ bool LoadRecordFile(RecordFileType type, const json::Value& doc, std::vector<uin
   }
   if (const Value* t = doc.Find("Trailing")) {
     std::vector<uint8_t> extra;
-    if (!t->IsString() || !FromHex(t->AsString(), extra)) return loader.Fail("Trailing", "expected hex digits");
+    if (!t->IsString() || !FromHex(t->AsString(), extra))
+      return loader.Fail("Trailing", "expected hex digits");
     out.insert(out.end(), extra.begin(), extra.end());
   }
   return true;

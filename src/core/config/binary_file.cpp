@@ -59,7 +59,8 @@ bool WriteFull(int fd, const uint8_t* data, size_t size) {
 
 ReadResult OpenForRead(const std::filesystem::path& file, int& fd) {
   fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return {errno == ENOENT || errno == ENOTDIR ? ReadStatus::Missing : ReadStatus::Error, 0};
+  if (fd < 0)
+    return {errno == ENOENT || errno == ENOTDIR ? ReadStatus::Missing : ReadStatus::Error, 0};
   return {ReadStatus::Ok, 0};
 }
 

@@ -60,8 +60,8 @@ struct Dcb {
   static Dcb Decode(std::span<const uint8_t> b, size_t off = 0);
   void Encode(std::span<uint8_t> b, size_t off = 0) const;
   Raw Bytes() const;
-  uint32_t Flags() const;          // the u32 at offset 8
-  void SetFlags(uint32_t flags);   // splits it into the fields above
+  uint32_t Flags() const;         // the u32 at offset 8
+  void SetFlags(uint32_t flags);  // splits it into the fields above
   bool operator==(const Dcb&) const = default;
 };
 
@@ -84,8 +84,8 @@ std::string_view FlowControlText(FlowChoice flow);
 inline std::string_view FlowControlText(const Dcb& dcb) { return FlowControlText(FlowOf(dcb)); }
 
 // The eight rates of the Hardware Settings dialog, in its transfer order.
-inline constexpr std::array<uint32_t, 8> kOfferedBaudRates = {1200, 2400, 9600, 19200,
-                                                             38400, 57600, 115200, 256000};
+inline constexpr std::array<uint32_t, 8> kOfferedBaudRates = {1200,  2400,  9600,   19200,
+                                                              38400, 57600, 115200, 256000};
 // The port names, indexed by the port index.
 inline constexpr std::array<std::string_view, 4> kPortNames = {"COM1", "COM2", "COM3", "COM4"};
 // "COM%d:" with the port number (index + 1), as the dial-up entry editor
@@ -97,12 +97,12 @@ inline constexpr uint32_t kNoUsablePort = 255;
 // The state of the Hardware Settings dialog. An empty optional is a radio
 // group with nothing checked.
 struct PortChoices {
-  std::string PortText;                 // the selected list text, "" when none
-  std::optional<uint32_t> BaudRate;     // one of kOfferedBaudRates
-  std::optional<uint8_t> ByteSize;      // 5 to 8
-  std::optional<uint8_t> StopBits;      // StopBitsCode 0 to 2
-  std::optional<uint8_t> Parity;        // ParityCode 0 to 3
-  std::optional<FlowChoice> Flow;       // Hardware or XonXoff
+  std::string PortText;              // the selected list text, "" when none
+  std::optional<uint32_t> BaudRate;  // one of kOfferedBaudRates
+  std::optional<uint8_t> ByteSize;   // 5 to 8
+  std::optional<uint8_t> StopBits;   // StopBitsCode 0 to 2
+  std::optional<uint8_t> Parity;     // ParityCode 0 to 3
+  std::optional<FlowChoice> Flow;    // Hardware or XonXoff
   bool operator==(const PortChoices&) const = default;
 };
 

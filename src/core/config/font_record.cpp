@@ -19,7 +19,9 @@ LogFont LogFont::Decode(std::span<const uint8_t> b, size_t off) {
   return f;
 }
 
-void LogFont::Encode(std::span<uint8_t> b, size_t off) const { EncodeFields(LogFontLayout(), this, b, off); }
+void LogFont::Encode(std::span<uint8_t> b, size_t off) const {
+  EncodeFields(LogFontLayout(), this, b, off);
+}
 
 FontChoice FontChoice::Decode(std::span<const uint8_t> b, size_t off) {
   FontChoice c;

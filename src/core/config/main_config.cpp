@@ -12,7 +12,7 @@ using O = Main_Configuration_Struct::Off;
 using M = Main_Configuration_Struct;
 
 constexpr std::array<std::string_view, M::kToolCount> kDefaultTools = {"winfile.exe", "notepad.exe",
-                                                                      "write.exe", ""};
+                                                                       "write.exe", ""};
 
 // Session sizes a terminal can have.
 constexpr int64_t kMinRows = 24;
@@ -32,7 +32,8 @@ RecordField MakeLayout() {
        Flag(Int("Protocol", O::Protocol, &M::Protocol)),
        ArrayOf("HostHistory", O::HostHistory, &M::HostHistory,
                Group("", 0, H::kSize,
-                     {Str("Host", 0, H::kHostSize, &H::Host), Str("Port", H::kHostSize, H::kPortSize, &H::Port)})),
+                     {Str("Host", 0, H::kHostSize, &H::Host),
+                      Str("Port", H::kHostSize, H::kPortSize, &H::Port)})),
        ArrayOf("SoundFiles", O::SoundFiles, &M::SoundFiles, StrElement(M::kSoundFileSize)),
        Flag(Int("UseSpeakerBeep", O::UseSpeakerBeep, &M::UseSpeakerBeep)),
        Flag(Int("SoundsOff", O::SoundsOff, &M::SoundsOff)),

@@ -58,13 +58,13 @@ struct Main_Configuration_Struct {
                             ToolbarHidden = 3504, ConnectTimeHidden = 3506, ClockHidden = 3508;
   };
 
-  uint32_t ComPort = 0;           // 0 = COM1 .. 3 = COM4, 255 = no usable port
+  uint32_t ComPort = 0;  // 0 = COM1 .. 3 = COM4, 255 = no usable port
   Dcb PortSettings;
   FontChoice PrinterFont;
   std::string ModemInit;
   std::string DialPrefix;
   TerminalOptions Terminal;
-  uint32_t Protocol = 0;          // TransferProtocol
+  uint32_t Protocol = 0;  // TransferProtocol
   std::array<HostHistoryEntry, kHistoryCount> HostHistory;
   std::array<std::string, kSoundCount> SoundFiles;  // one per SoundEvent
   uint32_t UseSpeakerBeep = 0;
@@ -91,7 +91,8 @@ struct Main_Configuration_Struct {
 
   // The record's fields, for its codec and its JSON form.
   static const RecordField& Layout();
-  static Main_Configuration_Struct Decode(std::span<const uint8_t> b);  // short spans read as zero-padded
+  static Main_Configuration_Struct Decode(
+      std::span<const uint8_t> b);          // short spans read as zero-padded
   void Encode(std::span<uint8_t> b) const;  // b.size() >= kSize
   std::array<uint8_t, kSize> Bytes() const;
   bool operator==(const Main_Configuration_Struct&) const = default;
@@ -107,9 +108,9 @@ std::string DefaultTransferDir(const std::filesystem::path& home);
 // key table's function-key texts, which the same start-up step resets.)
 // `read`, when given, receives the record's bytes as read (over the
 // defaults), for SaveMainConfig.
-Main_Configuration_Struct LoadMainConfig(const std::filesystem::path& file,
-                                         std::string_view transferDir,
-                                         std::array<uint8_t, Main_Configuration_Struct::kSize>* read = nullptr);
+Main_Configuration_Struct LoadMainConfig(
+    const std::filesystem::path& file, std::string_view transferDir,
+    std::array<uint8_t, Main_Configuration_Struct::kSize>* read = nullptr);
 
 // Writes the 3510-byte record. With `read` (the bytes LoadMainConfig read),
 // those bytes are kept and only the fields that changed are written over

@@ -13,8 +13,8 @@ const RecordField& WindowPlacementRecord::Layout() {
   using P = WindowPlacementRecord;
   static const RecordField layout =
       Group("", 0, kSize,
-            {Int("X", 0, &P::X), Int("Y", 2, &P::Y), Int("Width", 4, &P::Width), Int("Height", 6, &P::Height),
-             Flag(Int("FrameMaximized", 8, &P::FrameMaximized)),
+            {Int("X", 0, &P::X), Int("Y", 2, &P::Y), Int("Width", 4, &P::Width),
+             Int("Height", 6, &P::Height), Flag(Int("FrameMaximized", 8, &P::FrameMaximized)),
              Flag(Int("SessionsMaximized", 10, &P::SessionsMaximized))});
   return layout;
 }

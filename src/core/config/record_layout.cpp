@@ -127,11 +127,13 @@ void Encode(const RecordField& f, void* obj, std::span<uint8_t> b, size_t base, 
 
 }  // namespace
 
-void DecodeFields(const RecordField& layout, std::span<const uint8_t> bytes, void* record, size_t base) {
+void DecodeFields(const RecordField& layout, std::span<const uint8_t> bytes, void* record,
+                  size_t base) {
   Decode(layout, bytes, base, record);
 }
 
-void EncodeFields(const RecordField& layout, const void* record, std::span<uint8_t> bytes, size_t base) {
+void EncodeFields(const RecordField& layout, const void* record, std::span<uint8_t> bytes,
+                  size_t base) {
   Encode(layout, const_cast<void*>(record), bytes, base, false);
 }
 
@@ -152,7 +154,9 @@ RecordField Leaf(std::string name, FieldKind kind, size_t offset, size_t size,
   return f;
 }
 
-RecordField StrElement(size_t size) { return Leaf("", FieldKind::Str, 0, size, Self<std::string>()); }
+RecordField StrElement(size_t size) {
+  return Leaf("", FieldKind::Str, 0, size, Self<std::string>());
+}
 
 RecordField Unkept(std::string name, size_t offset, size_t size) {
   return Leaf(std::move(name), FieldKind::Bytes, offset, size, nullptr);
@@ -195,12 +199,12 @@ RecordField FitsField(RecordField text) {
 RecordField TerminalOptionsField(std::string name, size_t offset, std::function<void*(void*)> at) {
   using namespace layout;
   using T = TerminalOptions;
-  RecordField f = Group(std::move(name), offset, T::kSize,
-                        {Ranged(Int("Emulation", 0, &T::Emulation), {{0, 3}}),
-                         Flag(Int("InboundCrLf", 4, &T::InboundCrLf)),
-                         Flag(Int("OutboundCrLf", 8, &T::OutboundCrLf)),
-                         Flag(Int("LocalEcho", 12, &T::LocalEcho)), Flag(Int("WordWrap", 16, &T::WordWrap)),
-                         Flag(Int("BackspaceSendsDelete", 20, &T::BackspaceSendsDelete))});
+  RecordField f = Group(
+      std::move(name), offset, T::kSize,
+      {Ranged(Int("Emulation", 0, &T::Emulation), {{0, 3}}),
+       Flag(Int("InboundCrLf", 4, &T::InboundCrLf)), Flag(Int("OutboundCrLf", 8, &T::OutboundCrLf)),
+       Flag(Int("LocalEcho", 12, &T::LocalEcho)), Flag(Int("WordWrap", 16, &T::WordWrap)),
+       Flag(Int("BackspaceSendsDelete", 20, &T::BackspaceSendsDelete))});
   f.at = std::move(at);
   return f;
 }
@@ -233,13 +237,14 @@ RecordField FontChoiceField(std::string name, size_t offset, std::function<void*
   using namespace layout;
   using C = FontChoice;
   // The chooser's own fields are shown only through "raw".
-  RecordField f = WithRaw(Group(
-      std::move(name), offset, C::kSize,
-      {Hidden(Int("Flags", 0, &C::Flags)), Hidden(Int("Error", 4, &C::Error)), Hidden(Int("DC", 8, &C::DC)),
-       Inlined(Sub("Font", 12, LogFont::kSize, &C::Font, LogFontFields())),
-       Int("PointSize", 72, &C::PointSize), Hidden(Int("Color", 76, &C::Color)),
-       Hidden(Int("Style", 80, &C::Style)), Hidden(Int("FontType", 84, &C::FontType)),
-       Hidden(Int("SizeMin", 86, &C::SizeMin)), Hidden(Int("SizeMax", 90, &C::SizeMax))}));
+  RecordField f = WithRaw(
+      Group(std::move(name), offset, C::kSize,
+            {Hidden(Int("Flags", 0, &C::Flags)), Hidden(Int("Error", 4, &C::Error)),
+             Hidden(Int("DC", 8, &C::DC)),
+             Inlined(Sub("Font", 12, LogFont::kSize, &C::Font, LogFontFields())),
+             Int("PointSize", 72, &C::PointSize), Hidden(Int("Color", 76, &C::Color)),
+             Hidden(Int("Style", 80, &C::Style)), Hidden(Int("FontType", 84, &C::FontType)),
+             Hidden(Int("SizeMin", 86, &C::SizeMin)), Hidden(Int("SizeMax", 90, &C::SizeMax))}));
   f.at = std::move(at);
   return f;
 }

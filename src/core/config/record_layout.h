@@ -29,8 +29,8 @@ enum class FieldKind { U8, U16, I16, U32, I32, Str, Bytes, Dcb, Group, Array };
 struct RecordField {
   std::string name;
   FieldKind kind = FieldKind::U32;
-  size_t offset = 0;  // within the enclosing group or array element
-  size_t size = 0;    // bytes (a string's size includes its terminator)
+  size_t offset = 0;                 // within the enclosing group or array element
+  size_t size = 0;                   // bytes (a string's size includes its terminator)
   std::vector<RecordField> members;  // Group: its fields; Array: the one element field
   size_t count = 0;                  // Array: elements
   size_t stride = 0;                 // Array: bytes between elements of the decoded array
@@ -67,10 +67,14 @@ namespace layout {
 
 template <typename T>
 constexpr FieldKind IntKind() {
-  if constexpr (std::is_same_v<T, uint8_t>) return FieldKind::U8;
-  else if constexpr (std::is_same_v<T, uint16_t>) return FieldKind::U16;
-  else if constexpr (std::is_same_v<T, int16_t>) return FieldKind::I16;
-  else if constexpr (std::is_same_v<T, uint32_t>) return FieldKind::U32;
+  if constexpr (std::is_same_v<T, uint8_t>)
+    return FieldKind::U8;
+  else if constexpr (std::is_same_v<T, uint16_t>)
+    return FieldKind::U16;
+  else if constexpr (std::is_same_v<T, int16_t>)
+    return FieldKind::I16;
+  else if constexpr (std::is_same_v<T, uint32_t>)
+    return FieldKind::U32;
   else {
     static_assert(std::is_same_v<T, int32_t>, "an integer field is 8, 16 or 32 bits");
     return FieldKind::I32;
@@ -99,7 +103,8 @@ template <typename R, typename T>
 RecordField Int(std::string name, size_t offset, T R::*member) {
   return Leaf(std::move(name), IntKind<T>(), offset, sizeof(T), Bind(member));
 }
-// An integer reached through an accessor: Int<Record, uint8_t>("Red", 0, [](Record& r) -> uint8_t& {...}).
+// An integer reached through an accessor: Int<Record, uint8_t>("Red", 0, [](Record& r) -> uint8_t&
+// {...}).
 template <typename R, typename T, typename Get>
 RecordField Int(std::string name, size_t offset, Get get) {
   return Leaf(std::move(name), IntKind<T>(), offset, sizeof(T), Bind<R>(get));
@@ -144,7 +149,8 @@ RecordField Sub(std::string name, size_t offset, size_t size, T R::*member,
   return f;
 }
 template <typename R, typename T, typename Get>
-RecordField Sub(std::string name, size_t offset, size_t size, Get get, std::vector<RecordField> members) {
+RecordField Sub(std::string name, size_t offset, size_t size, Get get,
+                std::vector<RecordField> members) {
   RecordField f = Group(std::move(name), offset, size, std::move(members));
   f.at = Bind<R>(get);
   return f;
@@ -152,7 +158,8 @@ RecordField Sub(std::string name, size_t offset, size_t size, Get get, std::vect
 
 // `count` elements of `element` one after another, bound to a std::array.
 template <typename R, typename T, size_t N>
-RecordField ArrayOf(std::string name, size_t offset, std::array<T, N> R::*member, RecordField element) {
+RecordField ArrayOf(std::string name, size_t offset, std::array<T, N> R::*member,
+                    RecordField element) {
   RecordField f;
   f.name = std::move(name);
   f.kind = FieldKind::Array;

@@ -22,8 +22,8 @@ enum class SoundEvent {
 
 // The names the Sound Effects dialog lists, in SoundFiles order.
 inline constexpr std::array<std::string_view, 7> kSoundEventNames = {
-    "Title screen", "Beep", "Connect", "Telnet Host Mode connect",
-    "File transfer success", "File transfer failed", "Exit"};
+    "Title screen",         "Beep", "Connect", "Telnet Host Mode connect", "File transfer success",
+    "File transfer failed", "Exit"};
 
 struct SoundAction {
   enum class Kind { Nothing, SystemBeep, WaveFile };

@@ -19,6 +19,8 @@ TerminalOptions TerminalOptions::Decode(std::span<const uint8_t> b, size_t off) 
   return t;
 }
 
-void TerminalOptions::Encode(std::span<uint8_t> b, size_t off) const { EncodeFields(Layout(), this, b, off); }
+void TerminalOptions::Encode(std::span<uint8_t> b, size_t off) const {
+  EncodeFields(Layout(), this, b, off);
+}
 
 }  // namespace parlane

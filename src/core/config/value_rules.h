@@ -15,10 +15,22 @@ namespace parlane {
 
 // The sixteen colours of the colour dialog, radio 200 + i is colour i.
 inline constexpr std::array<Rgb, 16> kDialogColors = {{
-    {0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0},
-    {0, 0, 128},     {128, 0, 128}, {0, 128, 128}, {192, 192, 192},
-    {128, 128, 128}, {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
-    {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255},
+    {0, 0, 0},
+    {128, 0, 0},
+    {0, 128, 0},
+    {128, 128, 0},
+    {0, 0, 128},
+    {128, 0, 128},
+    {0, 128, 128},
+    {192, 192, 192},
+    {128, 128, 128},
+    {255, 0, 0},
+    {0, 255, 0},
+    {255, 255, 0},
+    {0, 0, 255},
+    {255, 0, 255},
+    {0, 255, 255},
+    {255, 255, 255},
 }};
 
 // The radio checked when the dialog opens on `current`: the index of the
@@ -35,7 +47,7 @@ struct TerminalChoices {
   bool Outbound = false;
   bool LocalEcho = false;
   bool WordWrap = false;
-  bool DeleteChecked = false;  // "Delete"
+  bool DeleteChecked = false;    // "Delete"
   bool ControlHChecked = false;  // "Control-H"
   bool operator==(const TerminalChoices&) const = default;
 };

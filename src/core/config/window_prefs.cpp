@@ -48,11 +48,11 @@ RecordField ColorField(std::string name, size_t offset, Rgb WindowPreferences::*
 
 const RecordField& WindowPreferences::Layout() {
   using W = WindowPreferences;
-  static const RecordField layout = layout::Group(
-      "", 0, kSize,
-      {FontChoiceField("Font", 0, layout::Bind(&W::Font)),
-       ColorField("Background", kBackgroundOffset, &W::Background, &W::BackgroundPad),
-       ColorField("Text", kTextOffset, &W::Text, &W::TextPad)});
+  static const RecordField layout =
+      layout::Group("", 0, kSize,
+                    {FontChoiceField("Font", 0, layout::Bind(&W::Font)),
+                     ColorField("Background", kBackgroundOffset, &W::Background, &W::BackgroundPad),
+                     ColorField("Text", kTextOffset, &W::Text, &W::TextPad)});
   return layout;
 }
 

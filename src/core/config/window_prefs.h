@@ -45,7 +45,8 @@ WindowPreferences DefaultWindowPreferences(int dpiY);
 
 inline constexpr std::string_view kMsgWindowPrefsBad =
     "Error in %s window preferences file\n\tDefaults will be used";
-inline constexpr std::string_view kMsgWindowPrefsSaveFailed = "Error saving Window Preferences file";
+inline constexpr std::string_view kMsgWindowPrefsSaveFailed =
+    "Error saving Window Preferences file";
 
 // A missing file gives `defaults` silently; a file from which 102 bytes
 // cannot be read gives `defaults` and the error message.

@@ -13,8 +13,8 @@ constexpr std::string_view kCr = "\r";
 
 constexpr std::string_view kConnectWord = "CONNECT";
 // Tested in this order, after CONNECT.
-constexpr std::array<std::string_view, 5> kFailureWords = {"NO CARRIER", "ERROR", "NO DIALTONE", "BUSY",
-                                                           "NO ANSWER"};
+constexpr std::array<std::string_view, 5> kFailureWords = {"NO CARRIER", "ERROR", "NO DIALTONE",
+                                                           "BUSY", "NO ANSWER"};
 
 // The format with its one "%s" replaced by `value`.
 std::string Replace(std::string_view format, std::string_view value) {
@@ -92,7 +92,9 @@ void DialNumber::ShowEntry(const DialingDirectoryEntry& e) {
   view_.SetField(DialField::LastCallTime, e.LastConnectTime);
 }
 
-void DialNumber::ShowCountdown() { view_.SetField(DialField::TimeRemaining, std::to_string(countdown_)); }
+void DialNumber::ShowCountdown() {
+  view_.SetField(DialField::TimeRemaining, std::to_string(countdown_));
+}
 
 void DialNumber::ProcessModemReply() {
   if (result_ || !port_.IsOpen()) return;
@@ -136,11 +138,8 @@ void DialNumber::EndOfLine() {
       // A CONNECT before anything was dialled belongs to no entry: only shown.
       if (current_) Connected();
       break;
-    case Reply::Failure:
-      countdown_ = kAfterFailure;
-      break;
-    case Reply::Other:
-      break;
+    case Reply::Failure: countdown_ = kAfterFailure; break;
+    case Reply::Other: break;
   }
 }
 

@@ -98,8 +98,8 @@ class DialNumber {
 
   // `selected`: the entries of the selected phonebook lines, in list-box
   // order (at most kMaxSelected are used); they must outlive the dialer.
-  DialNumber(std::vector<DialingDirectoryEntry*> selected, Main_Configuration_Struct& cfg, DialPort& port,
-             DialView& view, const DialClock& clock);
+  DialNumber(std::vector<DialingDirectoryEntry*> selected, Main_Configuration_Struct& cfg,
+             DialPort& port, DialView& view, const DialClock& clock);
 
   void SetUp();
   void Tick();

@@ -23,19 +23,21 @@ RecordField MakeLayout() {
     for (size_t s = 0; s < kKeySlotCount; ++s) {
       // A text is read up to its NUL and at most size-1 characters, so it
       // always fits its field again.
-      slots.push_back(FitsField(Str<K::KeyMap>(std::string(kKeySlots[s].Label), s * K::kKeyTextSize,
-                                               K::kKeyTextSize,
-                                               [s](K::KeyMap& m) -> std::string& { return m[s]; })));
+      slots.push_back(FitsField(
+          Str<K::KeyMap>(std::string(kKeySlots[s].Label), s * K::kKeyTextSize, K::kKeyTextSize,
+                         [s](K::KeyMap& m) -> std::string& { return m[s]; })));
     }
-    maps.push_back(Sub<K, K::KeyMap>(std::string(kEmulationNames[e]), e * K::kKeyMapSize, K::kKeyMapSize,
-                                     [e](K& k) -> K::KeyMap& { return k.KeyMaps[e]; }, std::move(slots)));
+    maps.push_back(Sub<K, K::KeyMap>(
+        std::string(kEmulationNames[e]), e * K::kKeyMapSize, K::kKeyMapSize,
+        [e](K& k) -> K::KeyMap& { return k.KeyMaps[e]; }, std::move(slots)));
   }
-  return Group("", 0, K::kSize,
-               {ArrayOf("FunctionKeys", K::kFunctionKeysOffset, &K::FunctionKeys,
-                        FitsField(StrElement(K::kFunctionTextSize))),
-                ArrayOf("ShiftFunctionKeys", K::kShiftFunctionKeysOffset, &K::ShiftFunctionKeys,
-                        FitsField(StrElement(K::kFunctionTextSize))),
-                Group("KeyMaps", K::kKeyMapsOffset, kKeyMapCount * K::kKeyMapSize, std::move(maps))});
+  return Group(
+      "", 0, K::kSize,
+      {ArrayOf("FunctionKeys", K::kFunctionKeysOffset, &K::FunctionKeys,
+               FitsField(StrElement(K::kFunctionTextSize))),
+       ArrayOf("ShiftFunctionKeys", K::kShiftFunctionKeysOffset, &K::ShiftFunctionKeys,
+               FitsField(StrElement(K::kFunctionTextSize))),
+       Group("KeyMaps", K::kKeyMapsOffset, kKeyMapCount * K::kKeyMapSize, std::move(maps))});
 }
 
 // Writes the whole buffer to a descriptor, retrying short writes.

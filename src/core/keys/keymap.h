@@ -37,13 +37,13 @@ inline constexpr size_t kKeyMapCount = 4;  // one per emulation, in emulation or
 inline constexpr size_t kFirstKeypadSlot = 10;
 
 inline constexpr std::array<KeySlot, kKeySlotCount> kKeySlots = {{
-    {0x2D, "Insert"},      {0x2E, "Delete"},     {0x24, "Home"},       {0x23, "End"},
-    {0x21, "Page Up"},     {0x22, "Page Down"},  {0x26, "Up Arrow"},   {0x28, "Down Arrow"},
-    {0x25, "Left Arrow"},  {0x27, "Right Arrow"}, {0x90, "Num Lock"},  {0x6F, "Keypad /"},
-    {0x6A, "Keypad *"},    {0x6D, "Keypad -"},   {0x6B, "Keypad +"},   {0x6E, "Keypad ."},
-    {0x60, "Keypad 0"},    {0x61, "Keypad 1"},   {0x62, "Keypad 2"},   {0x63, "Keypad 3"},
-    {0x64, "Keypad 4"},    {0x65, "Keypad 5"},   {0x66, "Keypad 6"},   {0x67, "Keypad 7"},
-    {0x68, "Keypad 8"},    {0x69, "Keypad 9"},
+    {0x2D, "Insert"},     {0x2E, "Delete"},      {0x24, "Home"},     {0x23, "End"},
+    {0x21, "Page Up"},    {0x22, "Page Down"},   {0x26, "Up Arrow"}, {0x28, "Down Arrow"},
+    {0x25, "Left Arrow"}, {0x27, "Right Arrow"}, {0x90, "Num Lock"}, {0x6F, "Keypad /"},
+    {0x6A, "Keypad *"},   {0x6D, "Keypad -"},    {0x6B, "Keypad +"}, {0x6E, "Keypad ."},
+    {0x60, "Keypad 0"},   {0x61, "Keypad 1"},    {0x62, "Keypad 2"}, {0x63, "Keypad 3"},
+    {0x64, "Keypad 4"},   {0x65, "Keypad 5"},    {0x66, "Keypad 6"}, {0x67, "Keypad 7"},
+    {0x68, "Keypad 8"},   {0x69, "Keypad 9"},
 }};
 
 struct KeyTable {
@@ -54,8 +54,8 @@ struct KeyTable {
   static constexpr size_t kMaxKeyTextLength = kKeyTextSize - 1;
   static constexpr size_t kFunctionKeysOffset = 0;
   static constexpr size_t kShiftFunctionKeysOffset = kFunctionKeyCount * kFunctionTextSize;  // 972
-  static constexpr size_t kKeyMapsOffset = 2 * kShiftFunctionKeysOffset;                    // 1944
-  static constexpr size_t kKeyMapSize = kKeySlotCount * kKeyTextSize;                       // 1066
+  static constexpr size_t kKeyMapsOffset = 2 * kShiftFunctionKeysOffset;                     // 1944
+  static constexpr size_t kKeyMapSize = kKeySlotCount * kKeyTextSize;                        // 1066
 
   using KeyMap = std::array<std::string, kKeySlotCount>;
 

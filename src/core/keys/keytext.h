@@ -20,8 +20,8 @@ namespace parlane {
 std::string TranslateKeyText(std::string_view text, bool outboundCrLf);
 
 // The five lines that explain the notation in the key-map dialog.
-inline constexpr std::string_view kKeyTextHelp[] = {
-    "^ = Control Key Sequence", "^~ = ^", "^[ = Escape Character",
-    "\\xx = Character in Hex Format", "\\\\ = \\"};
+inline constexpr std::string_view kKeyTextHelp[] = {"^ = Control Key Sequence", "^~ = ^",
+                                                    "^[ = Escape Character",
+                                                    "\\xx = Character in Hex Format", "\\\\ = \\"};
 
 }  // namespace parlane

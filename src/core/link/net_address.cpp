@@ -37,7 +37,8 @@ std::string NetAddress::Text() const {
 
 int NetAddress::PortNumber() const {
   if (Family() == AF_INET) return ntohs(reinterpret_cast<const sockaddr_in*>(&storage)->sin_port);
-  if (Family() == AF_INET6) return ntohs(reinterpret_cast<const sockaddr_in6*>(&storage)->sin6_port);
+  if (Family() == AF_INET6)
+    return ntohs(reinterpret_cast<const sockaddr_in6*>(&storage)->sin6_port);
   return 0;
 }
 

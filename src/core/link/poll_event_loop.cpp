@@ -131,8 +131,8 @@ bool PollEventLoop::DispatchReady(const std::vector<pollfd>& fds) {
     unsigned bits = kIoNone;
     if ((p.revents & POLLIN) || trouble) bits |= kIoRead;
     if ((p.revents & POLLOUT) || trouble) bits |= kIoWrite;
-    ready.push_back({p.fd, it->second.generation, bits & it->second.events,
-                     (p.revents & POLLNVAL) != 0});
+    ready.push_back(
+        {p.fd, it->second.generation, bits & it->second.events, (p.revents & POLLNVAL) != 0});
   }
   for (const auto& r : ready) {
     const auto it = watches_.find(r.fd);

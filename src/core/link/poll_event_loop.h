@@ -65,7 +65,7 @@ class PollEventLoop final : public EventLoop {
   uint64_t generation_ = 0;
   bool quit_ = false;
 
-  int wakeRead_ = -1;   // self-pipe: Post from another thread wakes poll
+  int wakeRead_ = -1;  // self-pipe: Post from another thread wakes poll
   int wakeWrite_ = -1;
   std::mutex postedMutex_;
   std::vector<std::function<void()>> posted_;

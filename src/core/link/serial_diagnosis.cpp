@@ -75,12 +75,13 @@ DeviceHolder HolderFromProc(const std::string& target, const SerialSystemPaths& 
 std::string BusyText(const std::string& device, const SerialSystemPaths& paths) {
   const DeviceHolder holder = FindDeviceHolder(device, paths);
   if (holder.pid == 0) {
-    return device + " is in use by another program. Close that program (or its session on "
-                    "this port) and try again.";
+    return device +
+           " is in use by another program. Close that program (or its session on "
+           "this port) and try again.";
   }
-  const std::string who = holder.name.empty() ? "process " + std::to_string(holder.pid)
-                                              : "\"" + holder.name + "\" (process " +
-                                                    std::to_string(holder.pid) + ")";
+  const std::string who =
+      holder.name.empty() ? "process " + std::to_string(holder.pid)
+                          : "\"" + holder.name + "\" (process " + std::to_string(holder.pid) + ")";
   return device + " is in use by " + who + ". Close that program and try again.";
 }
 
@@ -88,7 +89,8 @@ std::string PermissionText(const std::string& device) {
   std::string group = "dialout";
   struct stat st {};
   if (stat(device.c_str(), &st) == 0) {
-    if (const struct group* g = getgrgid(st.st_gid); g != nullptr && g->gr_gid != 0) group = g->gr_name;
+    if (const struct group* g = getgrgid(st.st_gid); g != nullptr && g->gr_gid != 0)
+      group = g->gr_name;
   }
   return "You are not allowed to use " + device + ": it belongs to the group \"" + group +
          "\", and you are not a member. Add yourself with\n    sudo usermod -aG " + group +
@@ -171,7 +173,9 @@ std::vector<std::string> ListSerialDevices(const fs::path& dev) {
   std::sort(found.begin(), found.end(), [](const std::string& a, const std::string& b) {
     // ttyS first, then ttyUSB, then ttyACM, each in natural order.
     const auto rank = [](const std::string& s) {
-      return s.find("ttyUSB") != std::string::npos ? 1 : s.find("ttyACM") != std::string::npos ? 2 : 0;
+      return s.find("ttyUSB") != std::string::npos   ? 1
+             : s.find("ttyACM") != std::string::npos ? 2
+                                                     : 0;
     };
     if (rank(a) != rank(b)) return rank(a) < rank(b);
     return NaturalLess(a, b);

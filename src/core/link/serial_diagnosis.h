@@ -32,7 +32,8 @@ DeviceHolder FindDeviceHolder(const std::string& device, const SerialSystemPaths
 // permission denied (not in the device's group, with the command that adds
 // the user), busy (naming the holder when it can be found), not a terminal.
 // Empty when the device now opens and nothing can be said.
-std::string ExplainSerialOpenFailure(const std::string& device, const SerialSystemPaths& paths = {});
+std::string ExplainSerialOpenFailure(const std::string& device,
+                                     const SerialSystemPaths& paths = {});
 
 // The serial devices present: /dev/ttyS*, /dev/ttyUSB*, /dev/ttyACM* in
 // natural order, then the stable names under /dev/serial/by-id.

@@ -193,9 +193,7 @@ bool SerialPort::SetDtr(bool on) { return fd_ >= 0 && lines_->SetDtr(fd_, on); }
 
 bool SerialPort::Carrier() { return fd_ >= 0 && lines_->Carrier(fd_); }
 
-bool SerialPort::SetBreak(bool on) {
-  return fd_ >= 0 && ioctl(fd_, on ? TIOCSBRK : TIOCCBRK) == 0;
-}
+bool SerialPort::SetBreak(bool on) { return fd_ >= 0 && ioctl(fd_, on ? TIOCSBRK : TIOCCBRK) == 0; }
 
 bool SerialPort::PurgeInput() { return fd_ >= 0 && tcflush(fd_, TCIFLUSH) == 0; }
 

@@ -49,11 +49,11 @@ class SerialPort {
   // on the same device is kept and given the new settings (the dialer hands
   // its port to the dial-up window so), and one on another device is closed.
   // Failures are shown with the caption "Error on COMn"; returns false.
-  bool OpenPort(uint32_t portIndex, const PortMap& ports, Dcb& dcb, bool closeFirst,
-                bool sendInit, std::string_view modemInit = "");
+  bool OpenPort(uint32_t portIndex, const PortMap& ports, Dcb& dcb, bool closeFirst, bool sendInit,
+                std::string_view modemInit = "");
   // The same on a device path, with `portName` for the caption.
-  bool OpenDevice(const std::string& device, std::string_view portName, Dcb& dcb,
-                  bool sendInit, std::string_view modemInit = "");
+  bool OpenDevice(const std::string& device, std::string_view portName, Dcb& dcb, bool sendInit,
+                  std::string_view modemInit = "");
   // Purges both directions and closes the device.
   void Close();
 

@@ -14,7 +14,7 @@ namespace parlane {
 struct LineSettings {
   bool operator==(const LineSettings&) const = default;
   uint32_t baudRate = 0;
-  int dataBits = 8;         // 5 to 8
+  int dataBits = 8;  // 5 to 8
   ParityCode parity = ParityCode::None;
   bool checkParity = false;  // the block's parity-check bit: INPCK
   int stopBits = 1;          // 1 or 2 (1.5 acts as 2)

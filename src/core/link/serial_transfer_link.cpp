@@ -16,7 +16,8 @@ BufferedTransferLink::Policy SerialPolicy() {
 
 }  // namespace
 
-SerialTransferLink::SerialTransferLink(SerialPort& port) : BufferedTransferLink(SerialPolicy()), port_(port) {}
+SerialTransferLink::SerialTransferLink(SerialPort& port)
+    : BufferedTransferLink(SerialPolicy()), port_(port) {}
 
 // What is still gathered goes out, but a stuck line does not hold the
 // transfer's end for long.

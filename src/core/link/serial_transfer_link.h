@@ -32,8 +32,12 @@ class SerialTransferLink final : public BufferedTransferLink {
   bool InputEnded() const override { return !port_.IsOpen() || BufferedTransferLink::InputEnded(); }
 
  private:
-  long ReadSome(uint8_t* buffer, size_t capacity) override { return port_.ReadWaiting(buffer, capacity); }
-  long WriteSome(const uint8_t* bytes, size_t count) override { return port_.WriteSome({bytes, count}); }
+  long ReadSome(uint8_t* buffer, size_t capacity) override {
+    return port_.ReadWaiting(buffer, capacity);
+  }
+  long WriteSome(const uint8_t* bytes, size_t count) override {
+    return port_.WriteSome({bytes, count});
+  }
   int WaitDescriptor(short /*events*/) const override { return port_.Fd(); }
   int DriverInputCount() const override { return port_.InputCount(); }
   int DriverOutputCount() override { return port_.OutputCount(); }

@@ -34,12 +34,17 @@ struct TelnetConnection::LookupShared {
   TelnetConnection* conn = nullptr;
 };
 
-TelnetConnection::TelnetConnection(EventLoop& loop, TelnetEvents& events, std::string host, int port)
+TelnetConnection::TelnetConnection(EventLoop& loop, TelnetEvents& events, std::string host,
+                                   int port)
     : loop_(loop), events_(events), host_(std::move(host)), port_(port & 0xFFFF) {}
 
 TelnetConnection::TelnetConnection(EventLoop& loop, TelnetEvents& events, int acceptedFd,
                                    std::string peerAddress)
-    : loop_(loop), events_(events), port_(23), hostMode_(true), fd_(acceptedFd),
+    : loop_(loop),
+      events_(events),
+      port_(23),
+      hostMode_(true),
+      fd_(acceptedFd),
       peerAddress_(std::move(peerAddress)) {}
 
 TelnetConnection::~TelnetConnection() {

@@ -128,7 +128,7 @@ class TelnetConnection {
   std::string peerAddress_;
   std::vector<NetAddress> candidates_;  // addresses still to try, in order
   long long connectTime_ = 0;
-  std::vector<uint8_t> pending_;        // output the socket has not taken yet
+  std::vector<uint8_t> pending_;  // output the socket has not taken yet
   std::shared_ptr<LookupShared> lookup_;
   std::shared_ptr<int> life_ = std::make_shared<int>(0);  // expires with the object
 };

@@ -9,10 +9,10 @@
 namespace parlane {
 
 struct TelnetUrl {
-  std::string host;       // a name or a numeric address, IPv6 without brackets
+  std::string host;  // a name or a numeric address, IPv6 without brackets
   uint16_t port = 23;
   std::string portText = "23";  // the port as written, "23" when none was
-  std::string error;      // not empty: why the URL cannot be used (one line)
+  std::string error;            // not empty: why the URL cannot be used (one line)
 };
 
 // True when `text` starts with the telnet: scheme (any case), so that it is

@@ -84,15 +84,9 @@ bool AttachedPrintOut::Filter(uint8_t byte) {
         case kReturn: column_ = 0; return false;
         default: Draw({&byte, 1}, 1); return false;
       }
-    case 1:
-      state_ = byte == '[' ? 2 : 0;
-      return false;
-    case 2:
-      state_ = byte == '4' ? 3 : 0;
-      return false;
-    default:
-      state_ = 0;
-      return byte == 'i';
+    case 1: state_ = byte == '[' ? 2 : 0; return false;
+    case 2: state_ = byte == '4' ? 3 : 0; return false;
+    default: state_ = 0; return byte == 'i';
   }
 }
 

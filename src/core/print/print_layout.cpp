@@ -48,8 +48,8 @@ std::vector<PrintedRow> LayoutPage(const TerminalScreen& screen, const PrintRang
   std::vector<PrintedRow> rows;
   const int perPage = LinesPerPage(metrics);
   const int first = range.firstRow + (page - 1) * perPage;
-  const int last = std::min(range.firstRow + page * perPage - 1,
-                            std::min(range.lastRow, LastStoreRow(screen)));
+  const int last =
+      std::min(range.firstRow + page * perPage - 1, std::min(range.lastRow, LastStoreRow(screen)));
   for (int row = std::max(first, 0); row <= last; ++row) {
     const RowView view = screen.Row(row);
     int start = 0;

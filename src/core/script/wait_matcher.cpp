@@ -4,7 +4,8 @@
 
 namespace parlane {
 
-WaitMatcher::WaitMatcher(std::string text) : text_(std::move(text)), fallback_(text_.size() + 1, 0) {
+WaitMatcher::WaitMatcher(std::string text)
+    : text_(std::move(text)), fallback_(text_.size() + 1, 0) {
   // Knuth-Morris-Pratt failure table: fallback_[n] is the length of the
   // longest proper prefix of text_[0, n) that is also its suffix, so a broken
   // partial match resumes where an overlapping occurrence could still begin.

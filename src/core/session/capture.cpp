@@ -54,7 +54,7 @@ std::unique_ptr<CaptureFile> CaptureFile::Open(const std::filesystem::path& file
   const int flags = O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | (truncate ? O_TRUNC : 0);
   const int fd = ::open(file.c_str(), flags, kNewFileMode);
   if (fd < 0) return nullptr;
-  struct stat st{};
+  struct stat st {};
   // A file another program holds locked is in use; the check does not keep
   // the lock, so two windows may still capture into one file.
   if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -102,7 +102,7 @@ SaveResult SaveRows(const std::filesystem::path& file, const TerminalScreen& scr
 std::unique_ptr<FileTransmitter> FileTransmitter::Open(const std::filesystem::path& file) {
   const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return nullptr;
-  struct stat st{};
+  struct stat st {};
   if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
     ::close(fd);
     return nullptr;
@@ -115,7 +115,8 @@ FileTransmitter::~FileTransmitter() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-bool FileTransmitter::Step(size_t budget, const std::function<void(std::span<const uint8_t>)>& send) {
+bool FileTransmitter::Step(size_t budget,
+                           const std::function<void(std::span<const uint8_t>)>& send) {
   if (fd_ < 0 || budget == 0) return fd_ >= 0;
   std::vector<uint8_t> buffer(budget);
   ssize_t n;

@@ -18,7 +18,8 @@ class TerminalScreen;
 
 inline constexpr std::string_view kTextCaptureOn = "Capture ON";
 inline constexpr std::string_view kTextCaptureWriteFailed = "Error writing to capture file";
-inline constexpr std::string_view kTextFileInUse = "Could not create file.  File may already be in use.";
+inline constexpr std::string_view kTextFileInUse =
+    "Could not create file.  File may already be in use.";
 inline constexpr std::string_view kTextSaveWriteFailed = "Error occurred while writing to file.";
 inline constexpr std::string_view kTextAppendQuestion =
     "File already exists.\rAppend to file?\r(Selecting NO overwrites)";

@@ -29,9 +29,7 @@ SelectionPoint Selection::First() const {
   return anchor_.col <= end_.col ? anchor_ : end_;
 }
 
-SelectionPoint Selection::Last() const {
-  return First() == anchor_ ? end_ : anchor_;
-}
+SelectionPoint Selection::Last() const { return First() == anchor_ ? end_ : anchor_; }
 
 namespace {
 

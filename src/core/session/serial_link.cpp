@@ -26,8 +26,8 @@ long long WallSeconds() { return static_cast<long long>(std::time(nullptr)); }
 
 }  // namespace
 
-SerialLink::SerialLink(SerialPort& port, Session& session, EventLoop& loop,
-                       std::string statusName, std::string initialInput, Clock clock)
+SerialLink::SerialLink(SerialPort& port, Session& session, EventLoop& loop, std::string statusName,
+                       std::string initialInput, Clock clock)
     : port_(port),
       session_(session),
       loop_(loop),

@@ -84,14 +84,14 @@ class SessionView {
 };
 
 struct SessionSetup {
-  ScreenGeometry geometry;      // the configured rows R and columns C
-  TerminalOptions options;      // the session's own copy
-  WindowColors colors;          // the window class's text and background colours
+  ScreenGeometry geometry;  // the configured rows R and columns C
+  TerminalOptions options;  // the session's own copy
+  WindowColors colors;      // the window class's text and background colours
   KeypadMode keypad = KeypadMode::Numeric;
-  std::string userName;         // Ctrl+F1
-  std::string password;         // Ctrl+F2
-  std::string loginScript;      // started when connected; empty for none
-  bool telnet = false;          // byte 255 starts a Telnet command
+  std::string userName;     // Ctrl+F1
+  std::string password;     // Ctrl+F2
+  std::string loginScript;  // started when connected; empty for none
+  bool telnet = false;      // byte 255 starts a Telnet command
 };
 
 class Session final : private SessionHooks, private ScriptHost {

@@ -10,8 +10,7 @@ namespace {
 
 class TelnetLink final : public SessionLink, private TelnetEvents {
  public:
-  TelnetLink(EventLoop& loop, Session& session, const std::string& host, int port,
-             bool askOnClose)
+  TelnetLink(EventLoop& loop, Session& session, const std::string& host, int port, bool askOnClose)
       : session_(session), connection_(loop, *this, host, port) {
     connection_.SetAskOnClose(askOnClose);
   }

@@ -101,7 +101,8 @@ void Decoder::Feed(std::span<const uint8_t> block, DecoderSink& sink) {
     const auto* iac = static_cast<const uint8_t*>(std::memchr(p, kIac, left));
     const uint8_t* stop = iac != nullptr ? iac : end;
     if (options_.stripNulAfterCr) {
-      const auto* cr = static_cast<const uint8_t*>(std::memchr(p, kCr, static_cast<size_t>(stop - p)));
+      const auto* cr =
+          static_cast<const uint8_t*>(std::memchr(p, kCr, static_cast<size_t>(stop - p)));
       if (cr != nullptr) {
         stop = cr + 1;
         afterCr_ = true;

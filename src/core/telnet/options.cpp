@@ -14,17 +14,12 @@ struct OptionPolicy {
 OptionPolicy PolicyFor(uint8_t option) {
   switch (option) {
     case kOptBinary:
-    case kOptSuppressGoAhead:
-      return {kDo, kWill};
-    case kOptEcho:
-      return {kDo, kWont};
+    case kOptSuppressGoAhead: return {kDo, kWill};
+    case kOptEcho: return {kDo, kWont};
     case kOptTerminalType:
-    case kOptTerminalSpeed:
-      return {kDont, kWill};
-    case kOptNaws:
-      return {0, kWill};
-    default:
-      return {kDont, kWont};
+    case kOptTerminalSpeed: return {kDont, kWill};
+    case kOptNaws: return {0, kWill};
+    default: return {kDont, kWont};
   }
 }
 

@@ -14,10 +14,22 @@ namespace parlane {
 
 // The ANSI palette shared by all windows; bit 3 of an index is the bright bit.
 inline constexpr std::array<Rgb, 16> kAnsiPalette = {{
-    {0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0},
-    {0, 0, 128},     {128, 0, 128}, {0, 128, 128}, {192, 192, 192},
-    {128, 128, 128}, {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
-    {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255},
+    {0, 0, 0},
+    {128, 0, 0},
+    {0, 128, 0},
+    {128, 128, 0},
+    {0, 0, 128},
+    {128, 0, 128},
+    {0, 128, 128},
+    {192, 192, 192},
+    {128, 128, 128},
+    {255, 0, 0},
+    {0, 255, 0},
+    {255, 255, 0},
+    {0, 0, 255},
+    {255, 0, 255},
+    {0, 255, 255},
+    {255, 255, 255},
 }};
 
 // VT100 bold text is drawn in this yellow.
@@ -32,9 +44,9 @@ struct WindowColors {
 };
 
 // Attribute bytes with a fixed meaning.
-inline constexpr uint8_t kAttrNormal = 0xF0;   // VT100 normal; the value of a fresh store
-inline constexpr uint8_t kAttrBold = 0x80;     // VT100 bold
-inline constexpr uint8_t kAttrReverse = 0x08;  // VT100 reverse
+inline constexpr uint8_t kAttrNormal = 0xF0;       // VT100 normal; the value of a fresh store
+inline constexpr uint8_t kAttrBold = 0x80;         // VT100 bold
+inline constexpr uint8_t kAttrReverse = 0x08;      // VT100 reverse
 inline constexpr uint8_t kAttrAnsiDefault = 0x70;  // ANSI: light grey on black
 
 struct CellColorPair {

@@ -61,17 +61,10 @@ int Interpreter::CountParam() const { return seq_.SlotCount() == 1 ? 1 : seq_.Pa
 
 void Interpreter::Dispatch() {
   switch (dispatch_) {
-    case DispatchTable::Vt100:
-      DispatchVt100(seq_.FinalByte());
-      break;
-    case DispatchTable::PcAnsi:
-      DispatchPcAnsi(seq_.FinalByte());
-      break;
-    case DispatchTable::ScoAnsi:
-      DispatchSco(seq_.FinalByte());
-      break;
-    case DispatchTable::None:
-      break;  // the emulation was changed in the middle of a sequence
+    case DispatchTable::Vt100: DispatchVt100(seq_.FinalByte()); break;
+    case DispatchTable::PcAnsi: DispatchPcAnsi(seq_.FinalByte()); break;
+    case DispatchTable::ScoAnsi: DispatchSco(seq_.FinalByte()); break;
+    case DispatchTable::None: break;  // the emulation was changed in the middle of a sequence
   }
 }
 
@@ -108,8 +101,7 @@ bool Interpreter::DispatchCursor(uint8_t final) {
     case 'i':  // MC: only the start of attached printing
       if (csi && slots == 2 && seq_.Param(1) == kPrintStart) StartPrinting();
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -138,16 +130,14 @@ bool Interpreter::DispatchCommon(uint8_t final) {
       if (csi) screen_.SetScrollRegion(seq_.Param(1), seq_.Param(2));
       return true;
     case 'c':  // DA: ESC [ c and ESC [ 0 c only
-      if (csi && (slots == 1 || (slots == 2 && IsDigit(seq_.SlotChar(1)) &&
-                                 seq_.Param(1) == 0))) {
+      if (csi && (slots == 1 || (slots == 2 && IsDigit(seq_.SlotChar(1)) && seq_.Param(1) == 0))) {
         DeviceAttributes();
       }
       return true;
     case 'Z':  // DECID
       if (!csi && slots == 0) DeviceAttributes();
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -205,14 +195,9 @@ void Interpreter::DispatchPcAnsi(uint8_t final) {
         screen_.SetWrap(final == 'h');
       }
       break;
-    case 's':
-      screen_.SaveCursor();
-      break;
-    case 'u':
-      screen_.RestoreCursor();
-      break;
-    default:
-      break;
+    case 's': screen_.SaveCursor(); break;
+    case 'u': screen_.RestoreCursor(); break;
+    default: break;
   }
 }
 
@@ -245,8 +230,7 @@ void Interpreter::DispatchSco(uint8_t final) {
     case 'T':  // SD
       screen_.ScrollDownOne();
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -256,18 +240,13 @@ void Interpreter::VtRenditions() {
   for (int i = 1; i < slots || i == 1; ++i) {
     switch (seq_.Param(i)) {
       case kSgrReset:
-      case kSgrNormal:
-        screen_.SetAttribute(kAttrNormal);
-        break;
+      case kSgrNormal: screen_.SetAttribute(kAttrNormal); break;
       case kSgrBold:
         // Yellow text on a yellow window would vanish: bold is then ignored.
         if (screen_.CurrentBackground() != kBoldYellow) screen_.SetAttribute(kAttrBold);
         break;
-      case kSgrReverse:
-        screen_.SetAttribute(kAttrReverse);
-        break;
-      default:
-        break;
+      case kSgrReverse: screen_.SetAttribute(kAttrReverse); break;
+      default: break;
     }
   }
 }

@@ -46,14 +46,14 @@ struct EmulationTraits {
 };
 
 inline constexpr EmulationTraits kEmulationTraits[] = {
-    {Emulation::Tty, kEmulationNames[0], "tty", "TTY", false, false, false, false, EraseStyle::Plain,
-     RenditionRule::Window, DispatchTable::None},
-    {Emulation::Vt100, kEmulationNames[1], "vt100", "VT100", true, true, false, false, EraseStyle::Vt,
-     RenditionRule::Vt100, DispatchTable::Vt100},
-    {Emulation::PcAnsi, kEmulationNames[2], "pcansi", "ANSI", true, false, false, true, EraseStyle::Pc,
-     RenditionRule::AnsiColor, DispatchTable::PcAnsi},
-    {Emulation::ScoAnsi, kEmulationNames[3], "scoansi", "ANSI", true, true, true, false, EraseStyle::Pc,
-     RenditionRule::AnsiColor, DispatchTable::ScoAnsi},
+    {Emulation::Tty, kEmulationNames[0], "tty", "TTY", false, false, false, false,
+     EraseStyle::Plain, RenditionRule::Window, DispatchTable::None},
+    {Emulation::Vt100, kEmulationNames[1], "vt100", "VT100", true, true, false, false,
+     EraseStyle::Vt, RenditionRule::Vt100, DispatchTable::Vt100},
+    {Emulation::PcAnsi, kEmulationNames[2], "pcansi", "ANSI", true, false, false, true,
+     EraseStyle::Pc, RenditionRule::AnsiColor, DispatchTable::PcAnsi},
+    {Emulation::ScoAnsi, kEmulationNames[3], "scoansi", "ANSI", true, true, true, false,
+     EraseStyle::Pc, RenditionRule::AnsiColor, DispatchTable::ScoAnsi},
 };
 
 inline constexpr size_t kEmulationCount = std::size(kEmulationTraits);

@@ -28,24 +28,20 @@ class DepthGuard {
 
 std::string_view StateName(InterpreterState state) {
   static constexpr std::array<std::string_view, 7> kNames = {
-      "Ground",           "Escape",        "TransferDetect",      "PrinterPassThrough",
-      "TelnetCommand",    "TelnetOption",  "TelnetSubnegotiation"};
+      "Ground",        "Escape",       "TransferDetect",      "PrinterPassThrough",
+      "TelnetCommand", "TelnetOption", "TelnetSubnegotiation"};
   const auto index = static_cast<size_t>(state);
   return index < kNames.size() ? kNames[index] : "Ground";
 }
 
 InterpreterState Interpreter::State() const {
   switch (telnet_.CurrentState()) {
-    case telnet::Decoder::State::Data:
-      return state_;
-    case telnet::Decoder::State::Command:
-      return InterpreterState::TelnetCommand;
-    case telnet::Decoder::State::Option:
-      return InterpreterState::TelnetOption;
+    case telnet::Decoder::State::Data: return state_;
+    case telnet::Decoder::State::Command: return InterpreterState::TelnetCommand;
+    case telnet::Decoder::State::Option: return InterpreterState::TelnetOption;
     case telnet::Decoder::State::SubOption:
     case telnet::Decoder::State::Sub:
-    case telnet::Decoder::State::SubIac:
-      break;
+    case telnet::Decoder::State::SubIac: break;
   }
   return InterpreterState::TelnetSubnegotiation;
 }
@@ -87,7 +83,7 @@ void Interpreter::DrainEchoQueue() {
 }
 
 bool Interpreter::WindowResized() {
-  if (!options_.telnet || !telnet_options_.WindowSizeAgreed()) return false;
+  if (!options_.telnet || !telnetOptions_.WindowSizeAgreed()) return false;
   SendRaw(telnet::WindowSizeReport(screen_.Columns(), screen_.Height()));
   return true;
 }
@@ -95,18 +91,18 @@ bool Interpreter::WindowResized() {
 void Interpreter::Run(const uint8_t* data, size_t size, uint8_t* writable) {
   if (size == 0) return;
   hooks_.CaptureWrite({data, size});
-  script_running_ = hooks_.ScriptRunning();
+  scriptRunning_ = hooks_.ScriptRunning();
   const Emulation emulation = screen_.Emu();
   table_ = &GroundTable(emulation, options_.telnet);
   dispatch_ = TraitsOf(emulation).dispatch;
   designation_ = TraitsOf(emulation).charsets;
   const uint8_t* p = data;
   const uint8_t* end = data + size;
-  block_end_ = end;
+  blockEnd_ = end;
   while (p < end) {
     if (telnet_.InCommand()) {
       // A Telnet command, begun in an earlier block or at an IAC in Ground.
-      p += telnet_.FeedCommand({p, static_cast<size_t>(end - p)}, telnet_sink_);
+      p += telnet_.FeedCommand({p, static_cast<size_t>(end - p)}, telnetSink_);
       continue;
     }
     switch (state_) {
@@ -117,15 +113,11 @@ void Interpreter::Run(const uint8_t* data, size_t size, uint8_t* writable) {
           p += GroundRun(p, end, writable != nullptr ? writable + (p - data) : nullptr);
         } while (p < end && state_ == InterpreterState::Ground && !telnet_.InCommand());
         break;
-      case InterpreterState::Escape:
-        p = EscapeRun(p, end);
-        break;
+      case InterpreterState::Escape: p = EscapeRun(p, end); break;
       case InterpreterState::TransferDetect:
         if (TransferDetectByte(*p++)) return;  // a download: the rest is dropped
         break;
-      case InterpreterState::PrinterPassThrough:
-        PrinterByte(*p++);
-        break;
+      case InterpreterState::PrinterPassThrough: PrinterByte(*p++); break;
       case InterpreterState::TelnetCommand:
       case InterpreterState::TelnetOption:
       case InterpreterState::TelnetSubnegotiation:
@@ -136,8 +128,8 @@ void Interpreter::Run(const uint8_t* data, size_t size, uint8_t* writable) {
 }
 
 size_t Interpreter::GroundRun(const uint8_t* p, const uint8_t* end, uint8_t* writable) {
-  if (script_running_ && hooks_.OfferToScript(*p) == ScriptVerdict::Ended) {
-    script_running_ = false;
+  if (scriptRunning_ && hooks_.OfferToScript(*p) == ScriptVerdict::Ended) {
+    scriptRunning_ = false;
   }
   const ByteClass cls = (*table_)[*p];
   if (cls != ByteClass::Print) {
@@ -150,8 +142,7 @@ size_t Interpreter::GroundRun(const uint8_t* p, const uint8_t* end, uint8_t* wri
   }
   // While a script runs every byte is offered to it first, so runs are single bytes.
   const size_t available = static_cast<size_t>(end - p);
-  const size_t len =
-      script_running_ ? 1 : PrintRunLength(*table_, {p, available});
+  const size_t len = scriptRunning_ ? 1 : PrintRunLength(*table_, {p, available});
   std::span<uint8_t> back;
   if (writable != nullptr) back = {writable, len};
   screen_.WriteRun({p, len}, back, {p + len, available - len});
@@ -162,44 +153,27 @@ size_t Interpreter::ControlByte(ByteClass cls, const uint8_t* p, const uint8_t* 
   const std::span<const uint8_t> rest{p + 1, static_cast<size_t>(end - p - 1)};
   switch (cls) {
     case ByteClass::Print:
-    case ByteClass::Ignore:
-      break;
-    case ByteClass::Bell:
-      hooks_.Bell();
-      break;
-    case ByteClass::Backspace:
-      screen_.Backspace();
-      break;
-    case ByteClass::Tab:
-      screen_.Tab();
-      break;
-    case ByteClass::LineFeed:
-      screen_.LineFeed(rest);
-      return 1;  // no padding after a line feed
-    case ByteClass::FormFeed:
-      screen_.FormFeed();
-      break;
+    case ByteClass::Ignore: break;
+    case ByteClass::Bell: hooks_.Bell(); break;
+    case ByteClass::Backspace: screen_.Backspace(); break;
+    case ByteClass::Tab: screen_.Tab(); break;
+    case ByteClass::LineFeed: screen_.LineFeed(rest); return 1;  // no padding after a line feed
+    case ByteClass::FormFeed: screen_.FormFeed(); break;
     case ByteClass::Return:
       screen_.CarriageReturn(rest);
       if (screen_.Options().InboundCrLf != 0) return 1;
       break;
-    case ByteClass::ShiftOut:
-      screen_.SelectCharset(CharsetSlot::G1);
-      break;
-    case ByteClass::ShiftIn:
-      screen_.SelectCharset(CharsetSlot::G0);
-      break;
+    case ByteClass::ShiftOut: screen_.SelectCharset(CharsetSlot::G1); break;
+    case ByteClass::ShiftIn: screen_.SelectCharset(CharsetSlot::G0); break;
     case ByteClass::Cancel:
       state_ = InterpreterState::TransferDetect;
-      transfer_count_ = 0;
+      transferCount_ = 0;
       break;
     case ByteClass::Escape:
-    case ByteClass::Csi:
-      screen_.PadToCursor();
-      return StartSequence(cls == ByteClass::Csi, p, end);
+    case ByteClass::Csi: screen_.PadToCursor(); return StartSequence(cls == ByteClass::Csi, p, end);
     case ByteClass::Iac:
       screen_.PadToCursor();
-      telnet_.FeedCommand({p, 1}, telnet_sink_);
+      telnet_.FeedCommand({p, 1}, telnetSink_);
       return 1;
   }
   screen_.PadToCursor();
@@ -229,21 +203,15 @@ const uint8_t* Interpreter::EscapeRun(const uint8_t* p, const uint8_t* end) {
 
 void Interpreter::EndSequence(EscapeCollector::Step step) {
   switch (step) {
-    case EscapeCollector::Step::Continue:
-      return;
+    case EscapeCollector::Step::Continue: return;
     case EscapeCollector::Step::Abandon:
-    case EscapeCollector::Step::DigitIgnored:
-      break;
+    case EscapeCollector::Step::DigitIgnored: break;
     case EscapeCollector::Step::Designate:
       screen_.Designate(seq_.DesignatesG1() ? CharsetSlot::G1 : CharsetSlot::G0,
                         seq_.DesignatesLineDrawing());
       break;
-    case EscapeCollector::Step::SaveCursor:
-      screen_.SaveCursor();
-      break;
-    case EscapeCollector::Step::RestoreCursor:
-      screen_.RestoreCursor();
-      break;
+    case EscapeCollector::Step::SaveCursor: screen_.SaveCursor(); break;
+    case EscapeCollector::Step::RestoreCursor: screen_.RestoreCursor(); break;
     case EscapeCollector::Step::Final:
       Dispatch();
       if (state_ != InterpreterState::PrinterPassThrough) state_ = InterpreterState::Ground;
@@ -256,11 +224,11 @@ void Interpreter::EndSequence(EscapeCollector::Step step) {
 bool Interpreter::TransferDetectByte(uint8_t b) {
   // The Zmodem request header after ZPAD ZPAD ZDLE: "B" "0" "0".
   constexpr std::array<uint8_t, 3> kPattern = {'B', '0', '0'};
-  if (b != kPattern[static_cast<size_t>(transfer_count_)]) {
+  if (b != kPattern[static_cast<size_t>(transferCount_)]) {
     state_ = InterpreterState::Ground;
     return false;
   }
-  if (++transfer_count_ < static_cast<int>(kPattern.size())) return false;
+  if (++transferCount_ < static_cast<int>(kPattern.size())) return false;
   state_ = InterpreterState::Ground;
   if (!hooks_.AllowHostRequest(HostRequest::Download)) {
     // Refused: the request is plain text, and the rest of the block follows it.
@@ -281,13 +249,13 @@ void Interpreter::PrinterByte(uint8_t b) {
 bool Interpreter::TelnetSink::Data(std::span<const uint8_t> run) {
   // IAC IAC: one data byte 255, shown without script or control handling.
   const uint8_t* next = run.data() + run.size();
-  owner_.screen_.WriteGlyph(telnet::kIac, {next, static_cast<size_t>(owner_.block_end_ - next)});
+  owner_.screen_.WriteGlyph(telnet::kIac, {next, static_cast<size_t>(owner_.blockEnd_ - next)});
   owner_.screen_.PadToCursor();
   return true;
 }
 
 void Interpreter::TelnetSink::OptionRequest(uint8_t verb, uint8_t option) {
-  owner_.telnet_options_.NoteRequest(verb, option);
+  owner_.telnetOptions_.NoteRequest(verb, option);
   if (const auto reply = telnet::OptionReply(verb, option)) owner_.SendRaw(*reply);
   if (verb == telnet::kDo && option == telnet::kOptNaws) {
     owner_.SendRaw(telnet::WindowSizeReport(owner_.screen_.Columns(), owner_.screen_.Height()));

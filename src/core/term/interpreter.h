@@ -60,7 +60,7 @@ class Interpreter {
 
   bool IsTelnet() const { return options_.telnet; }
   // What the host has agreed to (TRANSMIT-BINARY each way, NAWS).
-  const telnet::OptionState& TelnetOptions() const { return telnet_options_; }
+  const telnet::OptionState& TelnetOptions() const { return telnetOptions_; }
   // After a resize: sends the window size (C columns, H rows) when NAWS is in
   // force. Returns whether it was sent.
   bool WindowResized();
@@ -122,12 +122,13 @@ class Interpreter {
   InterpreterOptions options_;
   InterpreterState state_ = InterpreterState::Ground;
   EscapeCollector seq_;
-  int transfer_count_ = 0;
-  telnet::Decoder telnet_{{.stripNulAfterCr = false, .loneSeEndsSubnegotiation = true, .maxSubnegotiation = 0}};
-  TelnetSink telnet_sink_{*this};
-  const uint8_t* block_end_ = nullptr;  // the end of the block being run
-  telnet::OptionState telnet_options_;
-  bool script_running_ = false;
+  int transferCount_ = 0;
+  telnet::Decoder telnet_{
+      {.stripNulAfterCr = false, .loneSeEndsSubnegotiation = true, .maxSubnegotiation = 0}};
+  TelnetSink telnetSink_{*this};
+  const uint8_t* blockEnd_ = nullptr;  // the end of the block being run
+  telnet::OptionState telnetOptions_;
+  bool scriptRunning_ = false;
   // Re-entry from the local echo of a reply.
   int depth_ = 0;
   std::vector<uint8_t> echo_;

@@ -64,24 +64,24 @@ void EscapeCollector::Start(bool csi) {
   whole_ = false;
   std::memset(slots_.data(), 0, static_cast<size_t>(touched_) * sizeof slots_[0]);
   touched_ = 0;
-  slot_count_ = 0;
-  digit_count_ = 0;
+  slotCount_ = 0;
+  digitCount_ = 0;
   final_ = 0;
   if (csi) {
     slots_[0][0] = '[';
-    slot_count_ = 1;
+    slotCount_ = 1;
     touched_ = 1;
   }
 }
 
 EscapeCollector::Step EscapeCollector::FeedSlow(uint8_t b, bool designation) {
-  if (slot_count_ >= kMaxSlots) return Step::Abandon;
-  auto& slot = slots_[static_cast<size_t>(slot_count_)];
+  if (slotCount_ >= kMaxSlots) return Step::Abandon;
+  auto& slot = slots_[static_cast<size_t>(slotCount_)];
   if (IsIntermediate(b)) {
-    if (b == '=' && slot_count_ == 0) return Step::Abandon;
+    if (b == '=' && slotCount_ == 0) return Step::Abandon;
     slot[0] = static_cast<char>(b);
-    ++slot_count_;
-    touched_ = std::max(touched_, slot_count_);
+    ++slotCount_;
+    touched_ = std::max(touched_, slotCount_);
     return Step::Continue;
   }
   if (designation && IsDesignation()) {
@@ -89,31 +89,31 @@ EscapeCollector::Step EscapeCollector::FeedSlow(uint8_t b, bool designation) {
     return Step::Designate;
   }
   if (b >= '0' && b <= '9') {
-    slot[static_cast<size_t>(digit_count_)] = static_cast<char>(b);
-    if (++digit_count_ == kMaxDigits) digit_count_ = kMaxDigits - 1;
-    touched_ = std::max(touched_, slot_count_ + 1);
-    if (slot_count_ != 0) return Step::Continue;
+    slot[static_cast<size_t>(digitCount_)] = static_cast<char>(b);
+    if (++digitCount_ == kMaxDigits) digitCount_ = kMaxDigits - 1;
+    touched_ = std::max(touched_, slotCount_ + 1);
+    if (slotCount_ != 0) return Step::Continue;
     final_ = b;
     if (b == '7') return Step::SaveCursor;
     if (b == '8') return Step::RestoreCursor;
     return Step::DigitIgnored;
   }
   if (b == ';') {
-    ++slot_count_;
-    digit_count_ = 0;
+    ++slotCount_;
+    digitCount_ = 0;
     return Step::Continue;
   }
-  if (digit_count_ != 0) ++slot_count_;
+  if (digitCount_ != 0) ++slotCount_;
   final_ = b;
   return Step::Final;
 }
 
 void EscapeCollector::TakeParameters(const uint8_t*& p, const uint8_t* end, bool designation) {
-  if (slot_count_ == 0 || (designation && IsDesignation())) return;
+  if (slotCount_ == 0 || (designation && IsDesignation())) return;
   // The counters live in locals: the slots are chars, and every store to them
   // would otherwise make the compiler reload the counters.
-  int slots = slot_count_;
-  int digits = digit_count_;
+  int slots = slotCount_;
+  int digits = digitCount_;
   int touched = touched_;
   for (; p < end && slots < kMaxSlots; ++p) {
     const uint8_t b = *p;
@@ -128,8 +128,8 @@ void EscapeCollector::TakeParameters(const uint8_t*& p, const uint8_t* end, bool
       break;
     }
   }
-  slot_count_ = slots;
-  digit_count_ = digits;
+  slotCount_ = slots;
+  digitCount_ = digits;
   touched_ = touched;
 }
 
@@ -175,8 +175,8 @@ size_t EscapeCollector::TakeWholeCsi(const uint8_t* p, const uint8_t* end) {
       continue;
     }
     filled_ = slots + 1;
-    slot_count_ = digits != 0 ? slots + 1 : slots;
-    digit_count_ = digits;
+    slotCount_ = digits != 0 ? slots + 1 : slots;
+    digitCount_ = digits;
     final_ = b;
     whole_ = true;
     return static_cast<size_t>(q - p) + 1;
@@ -193,6 +193,5 @@ int EscapeCollector::SlotValue(int slot) const {
   }
   return value;
 }
-
 
 }  // namespace parlane

@@ -92,12 +92,12 @@ class EscapeCollector {
   // Takes one byte. `designation` enables ESC ( / ESC ) character sets.
   Step Feed(uint8_t byte, bool designation) {
     // Digits of a parameter are by far the most frequent bytes.
-    if (byte >= '0' && byte <= '9' && slot_count_ != 0 && slot_count_ < kMaxSlots &&
+    if (byte >= '0' && byte <= '9' && slotCount_ != 0 && slotCount_ < kMaxSlots &&
         !(designation && IsDesignation())) {
-      slots_[static_cast<size_t>(slot_count_)][static_cast<size_t>(digit_count_)] =
+      slots_[static_cast<size_t>(slotCount_)][static_cast<size_t>(digitCount_)] =
           static_cast<char>(byte);
-      if (++digit_count_ == kMaxDigits) digit_count_ = kMaxDigits - 1;
-      if (touched_ <= slot_count_) touched_ = slot_count_ + 1;
+      if (++digitCount_ == kMaxDigits) digitCount_ = kMaxDigits - 1;
+      if (touched_ <= slotCount_) touched_ = slotCount_ + 1;
       return Step::Continue;
     }
     return FeedSlow(byte, designation);
@@ -116,7 +116,7 @@ class EscapeCollector {
   // and collects it byte by byte.
   size_t TakeWholeCsi(const uint8_t* p, const uint8_t* end);
 
-  int SlotCount() const { return slot_count_; }
+  int SlotCount() const { return slotCount_; }
   // The value a slot's text starts with (0 when it does not start with a digit).
   int Param(int slot) const {
     if (whole_) return slot >= 0 && slot < filled_ ? values_[static_cast<size_t>(slot)] : 0;
@@ -144,8 +144,8 @@ class EscapeCollector {
 
   static constexpr int kSlotSize = kMaxDigits + 1;  // digits and a terminating zero
   std::array<std::array<char, kSlotSize>, kMaxSlots> slots_{};
-  int slot_count_ = 0;
-  int digit_count_ = 0;
+  int slotCount_ = 0;
+  int digitCount_ = 0;
   int touched_ = 0;  // slots that may hold text, cleared at the next start
   uint8_t final_ = 0;
   // A sequence taken by TakeWholeCsi keeps its parameters as numbers here

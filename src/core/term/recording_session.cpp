@@ -16,20 +16,14 @@ void RecordingSession::SendRaw(std::span<const uint8_t> bytes) {
 bool RecordingSession::PrintByte(uint8_t byte) {
   constexpr uint8_t kEsc = 27, kCsi = 155;
   printed.push_back(byte);
-  switch (print_state_) {
+  switch (printState_) {
     case 0:
-      if (byte == kEsc) print_state_ = 1;
-      if (byte == kCsi) print_state_ = 2;
+      if (byte == kEsc) printState_ = 1;
+      if (byte == kCsi) printState_ = 2;
       return false;
-    case 1:
-      print_state_ = byte == '[' ? 2 : 0;
-      return false;
-    case 2:
-      print_state_ = byte == '4' ? 3 : 0;
-      return false;
-    default:
-      print_state_ = 0;
-      return byte == 'i';
+    case 1: printState_ = byte == '[' ? 2 : 0; return false;
+    case 2: printState_ = byte == '4' ? 3 : 0; return false;
+    default: printState_ = 0; return byte == 'i';
   }
 }
 

@@ -47,7 +47,7 @@ class RecordingSession : public SessionHooks {
 
  private:
   Interpreter* echo_ = nullptr;
-  int print_state_ = 0;  // 0 normal, 1 after ESC, 2 after ESC [ or CSI, 3 after "4"
+  int printState_ = 0;  // 0 normal, 1 after ESC, 2 after ESC [ or CSI, 3 after "4"
 };
 
 }  // namespace parlane

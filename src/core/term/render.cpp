@@ -51,8 +51,8 @@ void AppendHtmlRow(std::string& out, const TerminalScreen& screen, int index) {
     size_t j = i;
     while (j < chars.size() && attrs[j] == attrs[i]) ++j;
     const CellColorPair colors = screen.ColorsOf(attrs[i]);
-    out += "<span style=\"color:" + CssColor(colors.fg) + ";background:" + CssColor(colors.bg) +
-           "\">";
+    out +=
+        "<span style=\"color:" + CssColor(colors.fg) + ";background:" + CssColor(colors.bg) + "\">";
     for (size_t k = i; k < j; ++k) AppendHtmlChar(out, chars[k]);
     out += "</span>";
     i = j;
@@ -109,11 +109,15 @@ std::string RenderHtml(const TerminalScreen& screen, bool scrollback) {
   const std::string bg = CssColor(screen.CurrentBackground());
   std::string out =
       "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>Parlane screen</title>\n"
-      "<style>\nbody { margin: 0; background: " + bg + "; }\n"
-      "pre { margin: 0; padding: 4px; background: " + bg + "; color: " +
-      CssColor(screen.Colors().text) +
+      "<style>\nbody { margin: 0; background: " +
+      bg +
+      "; }\n"
+      "pre { margin: 0; padding: 4px; background: " +
+      bg + "; color: " + CssColor(screen.Colors().text) +
       "; font-family: 'DejaVu Sans Mono', 'Courier New', monospace; font-size: 14px;"
-      " line-height: 1.15; width: " + std::to_string(screen.Columns()) + "ch; }\n"
+      " line-height: 1.15; width: " +
+      std::to_string(screen.Columns()) +
+      "ch; }\n"
       "</style>\n</head>\n<body>\n<pre>";
   for (int r = FirstShownRow(screen, scrollback); r <= LastShownRow(screen); ++r) {
     AppendHtmlRow(out, screen, r);

@@ -83,20 +83,20 @@ TerminalScreen::TerminalScreen(ScreenGeometry geometry, const TerminalOptions& o
       cols_(std::clamp(geometry.columns, kMinColumns, kMaxColumns)),
       capacity_(StoreCapacity({rows_, cols_})),
       height_(rows_),
-      region_bottom_(rows_),
+      regionBottom_(rows_),
       options_(options),
       colors_(colors),
       background_(colors.background),
       painter_(painter) {
   const size_t rowBytes = static_cast<size_t>(2 * cols_ + 1);
   block_.resize(rowBytes * static_cast<size_t>(capacity_));
-  rows_ptr_.resize(static_cast<size_t>(capacity_));
-  for (size_t i = 0; i < rows_ptr_.size(); ++i) {
+  rowsPtr_.resize(static_cast<size_t>(capacity_));
+  for (size_t i = 0; i < rowsPtr_.size(); ++i) {
     uint8_t* row = block_.data() + i * rowBytes;
     std::memset(row, kSpace, static_cast<size_t>(cols_));
     std::memset(row + cols_, kAttrNormal, static_cast<size_t>(cols_));
     row[2 * cols_] = 0;
-    rows_ptr_[i] = row;
+    rowsPtr_[i] = row;
   }
 }
 
@@ -106,7 +106,7 @@ TerminalScreen::TerminalScreen(ScreenGeometry geometry, const TerminalOptions& o
 int TerminalScreen::VerticalRange() const { return std::max(0, capacity_ - height_); }
 
 int TerminalScreen::RegionBottomRow() const {
-  return std::min(top_ + region_bottom_ - 1, capacity_ - 1);
+  return std::min(top_ + regionBottom_ - 1, capacity_ - 1);
 }
 
 void TerminalScreen::BlankRow(int index) {
@@ -121,8 +121,8 @@ void TerminalScreen::SetHeight(int height) {
   height_ = std::clamp(height, 1, capacity_);
   top_ = std::min(top_, VerticalRange());
   // The region must stay inside the rows the screen can address.
-  region_bottom_ = std::min(region_bottom_, ClearHeight());
-  region_top_ = std::min(region_top_, region_bottom_);
+  regionBottom_ = std::min(regionBottom_, ClearHeight());
+  regionTop_ = std::min(regionTop_, regionBottom_);
 }
 
 void TerminalScreen::SetScreenTop(int top) { top_ = std::clamp(top, 0, VerticalRange()); }
@@ -147,9 +147,7 @@ void TerminalScreen::SetCursor(int row, int col) {
   cursor_.col = std::clamp(col, 0, cols_);
 }
 
-int TerminalScreen::CursorLine() const {
-  return std::clamp(cursor_.row - top_ + 1, 1, height_);
-}
+int TerminalScreen::CursorLine() const { return std::clamp(cursor_.row - top_ + 1, 1, height_); }
 
 void TerminalScreen::SetCurrentBackground(Rgb color) {
   if (color == background_) return;
@@ -165,13 +163,13 @@ void TerminalScreen::SetWindowColors(const WindowColors& colors) {
 }
 
 void TerminalScreen::Designate(CharsetSlot slot, bool lineDrawing) {
-  (slot == CharsetSlot::G0 ? g0_line_ : g1_line_) = lineDrawing;
+  (slot == CharsetSlot::G0 ? g0Line_ : g1Line_) = lineDrawing;
   UpdateMapping();
 }
 
 void TerminalScreen::UpdateMapping() {
   const EmulationTraits& traits = TraitsOf(Emu());
-  mapping_ = (traits.highBit && high_bit_) || (traits.charsets && LineDrawing(ActiveCharset()));
+  mapping_ = (traits.highBit && highBit_) || (traits.charsets && LineDrawing(ActiveCharset()));
 }
 
 void TerminalScreen::SetOptions(const TerminalOptions& options) {
@@ -184,7 +182,7 @@ void TerminalScreen::SetOptions(const TerminalOptions& options) {
 
 uint8_t TerminalScreen::MapGlyph(uint8_t byte) const {
   const EmulationTraits& traits = TraitsOf(Emu());
-  if (traits.highBit && high_bit_) byte = static_cast<uint8_t>(byte + 0x80);
+  if (traits.highBit && highBit_) byte = static_cast<uint8_t>(byte + 0x80);
   if (traits.charsets && LineDrawing(ActiveCharset())) {
     byte = LineDrawingGlyph(byte);
   }
@@ -296,17 +294,17 @@ void TerminalScreen::ScrollScreen(int n) {
 
 void TerminalScreen::ReuseOldest(int n) {
   for (int i = 0; i < n; ++i) BlankRow(i);
-  std::rotate(rows_ptr_.begin(), rows_ptr_.begin() + n, rows_ptr_.end());
+  std::rotate(rowsPtr_.begin(), rowsPtr_.begin() + n, rowsPtr_.end());
   cursor_.row = capacity_ - n;
   painter_.Scrolled(n);
 }
 
 void TerminalScreen::LineFeed(std::span<const uint8_t> rest) {
   ++cursor_.row;
-  if (RegionSet() && cursor_.row == top_ + region_bottom_) {
+  if (RegionSet() && cursor_.row == top_ + regionBottom_) {
     --cursor_.row;
     ScrollRegionUp();
-    RedrawRows(top_ + region_top_ - 1, cursor_.row);
+    RedrawRows(top_ + regionTop_ - 1, cursor_.row);
   }
   if (cursor_.row - top_ < height_ && cursor_.row < capacity_) return;
   int n = LookAhead(rest);
@@ -324,11 +322,11 @@ void TerminalScreen::Index() {
     return;
   }
   ScrollRegionUp();
-  RedrawRows(top_ + region_top_ - 1, cursor_.row);
+  RedrawRows(top_ + regionTop_ - 1, cursor_.row);
 }
 
 void TerminalScreen::ReverseIndex() {
-  const int topRow = top_ + region_top_ - 1;
+  const int topRow = top_ + regionTop_ - 1;
   if (cursor_.row == topRow) {
     ScrollRegionDown();
     RedrawRows(cursor_.row, RegionBottomRow());
@@ -341,7 +339,7 @@ void TerminalScreen::RotateUp(int first, int last) {
   first = ClampRow(first);
   last = ClampRow(last);
   if (first > last) return;
-  auto begin = rows_ptr_.begin();
+  auto begin = rowsPtr_.begin();
   std::rotate(begin + first, begin + first + 1, begin + last + 1);
   BlankRow(last);
 }
@@ -350,12 +348,12 @@ void TerminalScreen::RotateDown(int first, int last) {
   first = ClampRow(first);
   last = ClampRow(last);
   if (first > last) return;
-  auto begin = rows_ptr_.begin();
+  auto begin = rowsPtr_.begin();
   std::rotate(begin + first, begin + last, begin + last + 1);
   BlankRow(first);
 }
 
-void TerminalScreen::ScrollRegionUp() { RotateUp(top_ + region_top_ - 1, cursor_.row); }
+void TerminalScreen::ScrollRegionUp() { RotateUp(top_ + regionTop_ - 1, cursor_.row); }
 
 void TerminalScreen::ScrollRegionDown() { RotateDown(cursor_.row, RegionBottomRow()); }
 

@@ -96,7 +96,7 @@ class TerminalScreen {
   bool KeepCursorVisible();
 
   // ---- stored rows ----
-  RowView Row(int index) const { return {rows_ptr_[static_cast<size_t>(index)], cols_}; }
+  RowView Row(int index) const { return {rowsPtr_[static_cast<size_t>(index)], cols_}; }
   // The characters of the used part of a row, as text.
   std::string_view RowText(int index) const;
 
@@ -111,9 +111,9 @@ class TerminalScreen {
   int CursorLine() const;
 
   // ---- scroll region (1-based screen lines) ----
-  int RegionTop() const { return region_top_; }
-  int RegionBottom() const { return region_bottom_; }
-  bool RegionSet() const { return region_top_ != 1 || region_bottom_ != rows_; }
+  int RegionTop() const { return regionTop_; }
+  int RegionBottom() const { return regionBottom_; }
+  bool RegionSet() const { return regionTop_ != 1 || regionBottom_ != rows_; }
   // DECSTBM semantics: limits to H, equal lines reset to (1, R), swapped
   // when reversed; homes the cursor to (screen top, 0).
   void SetScrollRegion(int top, int bottom);
@@ -136,14 +136,14 @@ class TerminalScreen {
   // ---- character sets (VT100, SCO ANSI) ----
   void Designate(CharsetSlot slot, bool lineDrawing);
   void SelectCharset(CharsetSlot slot) {
-    active_g1_ = slot == CharsetSlot::G1;
+    activeG1_ = slot == CharsetSlot::G1;
     UpdateMapping();
   }
-  bool LineDrawing(CharsetSlot slot) const { return slot == CharsetSlot::G0 ? g0_line_ : g1_line_; }
-  CharsetSlot ActiveCharset() const { return active_g1_ ? CharsetSlot::G1 : CharsetSlot::G0; }
-  bool HighBit() const { return high_bit_; }
+  bool LineDrawing(CharsetSlot slot) const { return slot == CharsetSlot::G0 ? g0Line_ : g1Line_; }
+  CharsetSlot ActiveCharset() const { return activeG1_ ? CharsetSlot::G1 : CharsetSlot::G0; }
+  bool HighBit() const { return highBit_; }
   void SetHighBit(bool on) {
-    high_bit_ = on;
+    highBit_ = on;
     UpdateMapping();
   }
 
@@ -210,7 +210,7 @@ class TerminalScreen {
   void InvalidateAll() { painter_.InvalidateAll(); }
 
  private:
-  uint8_t* RowPtr(int index) { return rows_ptr_[static_cast<size_t>(index)]; }
+  uint8_t* RowPtr(int index) { return rowsPtr_[static_cast<size_t>(index)]; }
   uint8_t& UsedOf(int index) { return RowPtr(index)[2 * cols_]; }
   int ClampRow(int row) const;
   // The store row of the region's last line, never past the store's end.
@@ -237,17 +237,17 @@ class TerminalScreen {
   int height_;
   int top_ = 0;
   std::vector<uint8_t> block_;
-  std::vector<uint8_t*> rows_ptr_;
+  std::vector<uint8_t*> rowsPtr_;
   CursorPos cursor_;
   CursorPos saved_;
-  int region_top_ = 1;
-  int region_bottom_;
+  int regionTop_ = 1;
+  int regionBottom_;
   uint8_t attr_ = kAttrNormal;
   uint8_t bold_ = 0;
-  bool g0_line_ = false;
-  bool g1_line_ = false;
-  bool active_g1_ = false;
-  bool high_bit_ = false;
+  bool g0Line_ = false;
+  bool g1Line_ = false;
+  bool activeG1_ = false;
+  bool highBit_ = false;
   bool mapping_ = false;
   TerminalOptions options_;
   WindowColors colors_;

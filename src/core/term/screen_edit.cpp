@@ -50,9 +50,7 @@ void TerminalScreen::ClearFromTop(uint8_t attr, int used) {
 void TerminalScreen::FormFeed() {
   const int last = std::min(top_ + ClearHeight() - 1, capacity_ - 1);
   switch (TraitsOf(Emu()).erase) {
-    case EraseStyle::Vt:
-      ClearFromTop(kAttrNormal, 0);
-      break;
+    case EraseStyle::Vt: ClearFromTop(kAttrNormal, 0); break;
     case EraseStyle::Pc:
       ClearFromTop(attr_, cols_);
       SetCurrentBackground(kAnsiPalette[attr_ & 7]);
@@ -78,7 +76,7 @@ void TerminalScreen::CursorPosition(int line, int column) {
 // pending wrap: the next glyph lands in the last cell of the new row instead
 // of wrapping onto the row below it.
 void TerminalScreen::CursorUp(int n) {
-  cursor_.row = std::max(cursor_.row - n, top_ + region_top_ - 1);
+  cursor_.row = std::max(cursor_.row - n, top_ + regionTop_ - 1);
   cursor_.col = std::min(cursor_.col, cols_ - 1);
   PadToCursor();
 }
@@ -114,8 +112,8 @@ void TerminalScreen::SetScrollRegion(int top, int bottom) {
   } else if (top > bottom) {
     std::swap(top, bottom);
   }
-  region_top_ = top;
-  region_bottom_ = std::min(bottom, ClearHeight());
+  regionTop_ = top;
+  regionBottom_ = std::min(bottom, ClearHeight());
   cursor_ = {top_, 0};
 }
 
@@ -221,14 +219,14 @@ void TerminalScreen::DeleteChar() {
 }
 
 void TerminalScreen::InsertLine() {
-  const int savedTop = region_top_;
-  const int savedBottom = region_bottom_;
-  region_top_ = CursorLine();
-  region_bottom_ = height_;
+  const int savedTop = regionTop_;
+  const int savedBottom = regionBottom_;
+  regionTop_ = CursorLine();
+  regionBottom_ = height_;
   ScrollRegionDown();
   RedrawRows(cursor_.row, top_ + height_ - 1);
-  region_top_ = savedTop;
-  region_bottom_ = savedBottom;
+  regionTop_ = savedTop;
+  regionBottom_ = savedBottom;
 }
 
 void TerminalScreen::DeleteLine() {
@@ -237,13 +235,13 @@ void TerminalScreen::DeleteLine() {
 }
 
 void TerminalScreen::ScrollUpOne() {
-  RotateUp(top_ + region_top_ - 1, RegionBottomRow());
-  RedrawRows(top_ + region_top_ - 1, RegionBottomRow());
+  RotateUp(top_ + regionTop_ - 1, RegionBottomRow());
+  RedrawRows(top_ + regionTop_ - 1, RegionBottomRow());
 }
 
 void TerminalScreen::ScrollDownOne() {
-  RotateDown(top_ + region_top_ - 1, RegionBottomRow());
-  RedrawRows(top_ + region_top_ - 1, RegionBottomRow());
+  RotateDown(top_ + regionTop_ - 1, RegionBottomRow());
+  RedrawRows(top_ + regionTop_ - 1, RegionBottomRow());
 }
 
 }  // namespace parlane

@@ -30,8 +30,10 @@ bool TooDeep(std::string_view text, size_t& where) {
   for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     if (inString) {
-      if (c == '\\') ++i;
-      else if (c == '"') inString = false;
+      if (c == '\\')
+        ++i;
+      else if (c == '"')
+        inString = false;
     } else if (c == '"') {
       inString = true;
     } else if (c == '[' || c == '{') {
@@ -262,7 +264,8 @@ bool Parse(std::string_view text, Value& out, std::string& error) {
     } else if (event == Parsed::parse_event_t::key && !names.empty()) {
       const auto& key = parsed.get_ref<const std::string&>();
       auto& seen = names.back();
-      if (std::find(seen.begin(), seen.end(), key) != seen.end() && duplicate.empty()) duplicate = key;
+      if (std::find(seen.begin(), seen.end(), key) != seen.end() && duplicate.empty())
+        duplicate = key;
       seen.push_back(key);
     }
     return true;

@@ -20,7 +20,9 @@ inline uint32_t u32(std::span<const uint8_t> b, size_t off) {
   return static_cast<uint32_t>(b[off]) | (static_cast<uint32_t>(b[off + 1]) << 8) |
          (static_cast<uint32_t>(b[off + 2]) << 16) | (static_cast<uint32_t>(b[off + 3]) << 24);
 }
-inline int32_t i32(std::span<const uint8_t> b, size_t off) { return static_cast<int32_t>(u32(b, off)); }
+inline int32_t i32(std::span<const uint8_t> b, size_t off) {
+  return static_cast<int32_t>(u32(b, off));
+}
 
 inline void put16(std::span<uint8_t> b, size_t off, uint16_t v) {
   b[off] = static_cast<uint8_t>(v);
@@ -29,7 +31,9 @@ inline void put16(std::span<uint8_t> b, size_t off, uint16_t v) {
 inline void put32(std::span<uint8_t> b, size_t off, uint32_t v) {
   for (int i = 0; i < 4; ++i) b[off + i] = static_cast<uint8_t>(v >> (8 * i));
 }
-inline void puti32(std::span<uint8_t> b, size_t off, int32_t v) { put32(b, off, static_cast<uint32_t>(v)); }
+inline void puti32(std::span<uint8_t> b, size_t off, int32_t v) {
+  put32(b, off, static_cast<uint32_t>(v));
+}
 
 // A string field of `size` bytes: read up to the first NUL, never past the field.
 inline std::string str(std::span<const uint8_t> b, size_t off, size_t size) {

@@ -104,7 +104,9 @@ int BufferedTransferLink::InputCount() {
 
 int BufferedTransferLink::WaitForInput(int seconds) { return WaitForData(seconds) ? 1 : 0; }
 
-void BufferedTransferLink::Consume(size_t count) { readPos_ += std::min(count, endPos_ - readPos_); }
+void BufferedTransferLink::Consume(size_t count) {
+  readPos_ += std::min(count, endPos_ - readPos_);
+}
 
 bool BufferedTransferLink::PurgeDriverInput() {
   do {
@@ -123,8 +125,8 @@ int BufferedTransferLink::PurgeInput() {
 
 // --- output ----------------------------------------------------------------
 
-int BufferedTransferLink::Gather(std::span<const uint8_t> bytes, telnet::EncodeRules rules, int seconds,
-                                 bool flushNow) {
+int BufferedTransferLink::Gather(std::span<const uint8_t> bytes, telnet::EncodeRules rules,
+                                 int seconds, bool flushNow) {
   if (outputBroken_ || WaitDescriptor(POLLOUT) < 0) return -1;
   if (rules.doubleIac || rules.crNul) {
     telnet::Encode(bytes, rules, output_);
@@ -132,7 +134,8 @@ int BufferedTransferLink::Gather(std::span<const uint8_t> bytes, telnet::EncodeR
     output_.insert(output_.end(), bytes.begin(), bytes.end());
   }
   lastWriteSeconds_ = Limit(seconds);
-  if (flushNow || output_.size() - outPos_ >= policy_.gatherLimit) return FlushWithin(lastWriteSeconds_);
+  if (flushNow || output_.size() - outPos_ >= policy_.gatherLimit)
+    return FlushWithin(lastWriteSeconds_);
   return 0;
 }
 
@@ -168,7 +171,9 @@ int BufferedTransferLink::FlushWithin(int seconds) {
   return outputBroken_ ? -1 : 0;
 }
 
-int BufferedTransferLink::Flush() { return Gathered() ? FlushWithin(FlushLimit()) : (outputBroken_ ? -1 : 0); }
+int BufferedTransferLink::Flush() {
+  return Gathered() ? FlushWithin(FlushLimit()) : (outputBroken_ ? -1 : 0);
+}
 
 int BufferedTransferLink::OutputCount() {
   if (Gathered()) FlushWithin(0);

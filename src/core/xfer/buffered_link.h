@@ -57,7 +57,9 @@ class BufferedTransferLink : public TransferLink {
   int PurgeInput() final;
   int PurgeOutput() final;
   int Flush() final;
-  std::span<const uint8_t> Buffered() const final { return {input_.data() + readPos_, endPos_ - readPos_}; }
+  std::span<const uint8_t> Buffered() const final {
+    return {input_.data() + readPos_, endPos_ - readPos_};
+  }
   void Consume(size_t count) final;
   // True once the input has ended (end of file, a closed connection, a
   // hung-up line) and everything read before has been taken.
@@ -120,8 +122,12 @@ class BufferedTransferLink : public TransferLink {
   Ready WaitReady(short events, int ms);
   bool WaitForData(int seconds);
   int FlushWithin(int seconds);
-  int Limit(int seconds) const { return policy_.fixedWaitSeconds > 0 ? policy_.fixedWaitSeconds : seconds; }
-  int FlushLimit() const { return policy_.flushSeconds > 0 ? policy_.flushSeconds : lastWriteSeconds_; }
+  int Limit(int seconds) const {
+    return policy_.fixedWaitSeconds > 0 ? policy_.fixedWaitSeconds : seconds;
+  }
+  int FlushLimit() const {
+    return policy_.flushSeconds > 0 ? policy_.flushSeconds : lastWriteSeconds_;
+  }
   bool Gathered() const { return outPos_ < output_.size(); }
   int Gather(std::span<const uint8_t> bytes, telnet::EncodeRules rules, int seconds, bool flushNow);
 

@@ -59,7 +59,8 @@ class Crc16 {
  public:
   constexpr explicit Crc16(uint16_t start = 0) : crc_(start) {}
   constexpr void Update(uint8_t b) {
-    crc_ = static_cast<uint16_t>(crc_detail::kCrc16Table[crc_ >> 8] ^ static_cast<uint16_t>(crc_ << 8) ^ b);
+    crc_ = static_cast<uint16_t>(crc_detail::kCrc16Table[crc_ >> 8] ^
+                                 static_cast<uint16_t>(crc_ << 8) ^ b);
   }
   constexpr void Update(std::span<const uint8_t> bytes) {
     for (uint8_t b : bytes) Update(b);
@@ -86,17 +87,21 @@ class Crc32 {
   static constexpr uint32_t kResidue = 0xDEBB20E3u;
 
   constexpr explicit Crc32(uint32_t start = kStart) : crc_(start) {}
-  constexpr void Update(uint8_t b) { crc_ = crc_detail::kCrc32Table[(crc_ ^ b) & 0xFF] ^ (crc_ >> 8); }
+  constexpr void Update(uint8_t b) {
+    crc_ = crc_detail::kCrc32Table[(crc_ ^ b) & 0xFF] ^ (crc_ >> 8);
+  }
   // Eight bytes per step where it can (the same result as byte by byte).
   constexpr void Update(std::span<const uint8_t> bytes) {
     const auto& t = crc_detail::kCrc32Slices;
     size_t i = 0;
     for (; i + 8 <= bytes.size(); i += 8) {
-      const uint32_t one = crc_ ^ (static_cast<uint32_t>(bytes[i]) | static_cast<uint32_t>(bytes[i + 1]) << 8 |
-                                   static_cast<uint32_t>(bytes[i + 2]) << 16 |
-                                   static_cast<uint32_t>(bytes[i + 3]) << 24);
-      crc_ = t[7][one & 0xFF] ^ t[6][(one >> 8) & 0xFF] ^ t[5][(one >> 16) & 0xFF] ^ t[4][one >> 24] ^
-             t[3][bytes[i + 4]] ^ t[2][bytes[i + 5]] ^ t[1][bytes[i + 6]] ^ t[0][bytes[i + 7]];
+      const uint32_t one =
+          crc_ ^
+          (static_cast<uint32_t>(bytes[i]) | static_cast<uint32_t>(bytes[i + 1]) << 8 |
+           static_cast<uint32_t>(bytes[i + 2]) << 16 | static_cast<uint32_t>(bytes[i + 3]) << 24);
+      crc_ = t[7][one & 0xFF] ^ t[6][(one >> 8) & 0xFF] ^ t[5][(one >> 16) & 0xFF] ^
+             t[4][one >> 24] ^ t[3][bytes[i + 4]] ^ t[2][bytes[i + 5]] ^ t[1][bytes[i + 6]] ^
+             t[0][bytes[i + 7]];
     }
     for (; i < bytes.size(); ++i) Update(bytes[i]);
   }

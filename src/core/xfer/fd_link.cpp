@@ -71,7 +71,8 @@ long FdTransferLink::ReadSome(uint8_t* buffer, size_t capacity) {
 long FdTransferLink::WriteSome(const uint8_t* bytes, size_t count) {
   for (;;) {
     // A socket whose peer has gone must not raise SIGPIPE.
-    const ssize_t n = outIsSocket_ ? send(out_, bytes, count, MSG_NOSIGNAL) : write(out_, bytes, count);
+    const ssize_t n =
+        outIsSocket_ ? send(out_, bytes, count, MSG_NOSIGNAL) : write(out_, bytes, count);
     if (n >= 0) return static_cast<long>(n);
     if (errno == EINTR) continue;
     return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : -1;

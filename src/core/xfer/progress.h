@@ -30,7 +30,9 @@ class TransferProgress {
   const std::string& Status() const { return status_; }
 
   void ShowField(TransferField field, std::string_view text) { display_.SetField(field, text); }
-  void ShowErrorDetection(bool crc32) { ShowField(TransferField::ErrorDetection, crc32 ? "CRC-32" : "CRC-16"); }
+  void ShowErrorDetection(bool crc32) {
+    ShowField(TransferField::ErrorDetection, crc32 ? "CRC-32" : "CRC-16");
+  }
 
   // A new file: directory, name and size (-1 when unknown); resets the
   // counters, the gauge and the clock.

@@ -90,7 +90,8 @@ std::optional<uint32_t> FilePrefixCrc(const std::string& fullName, int64_t lengt
   uint8_t block[1 << 14];
   int64_t remaining = length;
   while (remaining > 0) {
-    const ssize_t got = read(fd, block, static_cast<size_t>(std::min<int64_t>(remaining, sizeof block)));
+    const ssize_t got =
+        read(fd, block, static_cast<size_t>(std::min<int64_t>(remaining, sizeof block)));
     if (got <= 0) break;
     crc.Update({block, static_cast<size_t>(got)});
     remaining -= got;

@@ -73,5 +73,4 @@ inline constexpr int64_t kResumeBackup = 4096;
 // The dialog's name field holds 128 bytes with the terminator.
 inline constexpr size_t kMaxNameLength = 127;
 
-
 }  // namespace parlane

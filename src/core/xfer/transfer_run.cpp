@@ -21,11 +21,8 @@ bool TransferControl::PressButton(TransferProgress& progress) {
       state_ = State::CancelAsked;
       progress.SetStatus("Cancelling - Please wait...");
       return false;
-    case State::CancelAsked:
-      progress.SetStatus("Cancelling - Please wait...");
-      return false;
-    case State::Finished:
-      return true;
+    case State::CancelAsked: progress.SetStatus("Cancelling - Please wait..."); return false;
+    case State::Finished: return true;
   }
   return false;
 }
@@ -47,7 +44,8 @@ TransferResult RunTransfer(TransferProtocol& protocol, TransferDirection directi
   protocol.Setup();
 
   TransferResult result;
-  result.code = direction == TransferDirection::Receive ? protocol.ReceiveFiles() : protocol.SendFiles(files);
+  result.code =
+      direction == TransferDirection::Receive ? protocol.ReceiveFiles() : protocol.SendFiles(files);
   if (result.code == 0) {
     link.Flush();
     progress.SetStatus("Transfer Successfully Completed");
@@ -60,7 +58,8 @@ TransferResult RunTransfer(TransferProtocol& protocol, TransferDirection directi
       if (cancelled) {
         progress.SetStatus("Cancelling - Please wait...");
         link.SetWaitsEndOnCancel(false);
-        for (int dropped = 0; dropped < kDrainLimitBytes && link.ReadByte(kDrainByteSeconds) >= 0; ++dropped) {
+        for (int dropped = 0; dropped < kDrainLimitBytes && link.ReadByte(kDrainByteSeconds) >= 0;
+             ++dropped) {
         }
       }
     }

@@ -38,8 +38,8 @@ enum class TransferOutcome {
 
 struct TransferResult {
   TransferOutcome outcome = TransferOutcome::Other;
-  int code = 0;         // what SendFiles or ReceiveFiles returned
-  std::string status;   // the status line at the end
+  int code = 0;        // what SendFiles or ReceiveFiles returned
+  std::string status;  // the status line at the end
 };
 
 // The bytes a failed transfer sends: ten CAN and ten backspaces.
@@ -50,7 +50,8 @@ void SendCancelSequence(TransferLink& link);
 // sends the cancel sequence, drains a receive that the user cancelled,
 // and shows the reason after "CANCELLED - ".
 TransferResult RunTransfer(TransferProtocol& protocol, TransferDirection direction,
-                           const std::vector<std::string>& files = {}, TransferControl* control = nullptr);
+                           const std::vector<std::string>& files = {},
+                           TransferControl* control = nullptr);
 
 // "CANCELLED - " in front of a status text cut to fit the status line.
 std::string CancelledStatus(std::string_view status);

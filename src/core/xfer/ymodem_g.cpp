@@ -31,10 +31,12 @@ std::string_view YmodemG::Caption(TransferDirection direction) const {
   return direction == TransferDirection::Receive ? "Ymodem-G Download" : "Ymodem-G Upload";
 }
 
-std::array<uint8_t, YmodemG::kShortBlock> YmodemG::MakeHeaderData(const std::string& name, int64_t size) {
+std::array<uint8_t, YmodemG::kShortBlock> YmodemG::MakeHeaderData(const std::string& name,
+                                                                  int64_t size) {
   std::array<uint8_t, kShortBlock> data{};
   char text[kShortBlock];
-  const int n = std::snprintf(text, sizeof text, "%s%c%lld", name.c_str(), 0, static_cast<long long>(size));
+  const int n =
+      std::snprintf(text, sizeof text, "%s%c%lld", name.c_str(), 0, static_cast<long long>(size));
   std::memcpy(data.data(), text, std::min(static_cast<size_t>(std::max(n, 0)), kShortBlock - 1));
   return data;
 }
@@ -321,7 +323,9 @@ int YmodemG::ReceiveData() {
 // of the file.
 bool YmodemG::StoreBlock(size_t length) {
   size_t keep = length;
-  if (fileSize_ >= 0) keep = static_cast<size_t>(std::clamp<int64_t>(fileSize_ - count_, 0, static_cast<int64_t>(length)));
+  if (fileSize_ >= 0)
+    keep = static_cast<size_t>(
+        std::clamp<int64_t>(fileSize_ - count_, 0, static_cast<int64_t>(length)));
   if (keep > 0 && std::fwrite(block_.data() + 3, 1, keep, file_.get()) != keep) {
     progress_.SetStatus("Could not write file");
     return false;

@@ -17,7 +17,8 @@ std::string_view Zmodem::Caption(TransferDirection direction) const {
 }
 
 std::string_view TelnetZmodem::Caption(TransferDirection direction) const {
-  return direction == TransferDirection::Receive ? "Telnet Zmodem Download" : "Telnet Zmodem Upload";
+  return direction == TransferDirection::Receive ? "Telnet Zmodem Download"
+                                                 : "Telnet Zmodem Upload";
 }
 
 }  // namespace parlane

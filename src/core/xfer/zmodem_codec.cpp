@@ -12,10 +12,10 @@ namespace parlane::zm {
 
 const char* FrameName(int code) {
   static constexpr const char* kNames[] = {
-      "No Response", "TIMEOUT", "ZMODEM_ERROR", "ZRQINIT", "ZRINIT",     "ZSINIT", "ZACK",
-      "ZFILE",       "ZSKIP",   "ZNAK",         "ZABORT",  "ZFIN",       "ZRPOS",  "ZDATA",
-      "ZEOF",        "ZFERR",   "ZCRC",         "ZCHALLENGE", "ZCOMPL",  "ZCAN",   "ZFREECNT",
-      "ZCOMMAND",    "ZSTDERR"};
+      "No Response", "TIMEOUT", "ZMODEM_ERROR", "ZRQINIT",  "ZRINIT", "ZSINIT",
+      "ZACK",        "ZFILE",   "ZSKIP",        "ZNAK",     "ZABORT", "ZFIN",
+      "ZRPOS",       "ZDATA",   "ZEOF",         "ZFERR",    "ZCRC",   "ZCHALLENGE",
+      "ZCOMPL",      "ZCAN",    "ZFREECNT",     "ZCOMMAND", "ZSTDERR"};
   if (code < -3 || code > 19) return nullptr;
   return kNames[code + 3];
 }
@@ -98,11 +98,12 @@ size_t PlainPrefix(const uint8_t* bytes, size_t count, bool escapeControl, bool 
     if (escapeControl) {
       stop = _mm_or_si128(stop, _mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(0x60)), zero));
     } else {
-      stop = _mm_or_si128(stop, _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(24)),
-                                                           _mm_cmpeq_epi8(v, _mm_set1_epi8(17))),
-                                              _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(19)),
-                                                           _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(-111)),
-                                                                        _mm_cmpeq_epi8(v, _mm_set1_epi8(-109))))));
+      stop = _mm_or_si128(
+          stop, _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(24)),
+                                          _mm_cmpeq_epi8(v, _mm_set1_epi8(17))),
+                             _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(19)),
+                                          _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(-111)),
+                                                       _mm_cmpeq_epi8(v, _mm_set1_epi8(-109))))));
     }
     const int hits = _mm_movemask_epi8(stop);
     if (hits != 0) return n + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(hits)));
@@ -125,7 +126,8 @@ void Encoder::DataSubpacket(std::span<const uint8_t> data, uint8_t end) {
   const uint8_t* in = data.data();
   const uint8_t* const stop = in + data.size();
   while (in < stop) {
-    const size_t run = PlainPrefix(in, static_cast<size_t>(stop - in), opt_.escapeControl, opt_.doubleIac);
+    const size_t run =
+        PlainPrefix(in, static_cast<size_t>(stop - in), opt_.escapeControl, opt_.doubleIac);
     std::memcpy(p, in, run);
     p += run;
     in += run;

@@ -13,15 +13,32 @@ namespace parlane::zm {
 
 // Frame types, as numbered on the wire.
 enum FrameType : int {
-  ZRQINIT = 0, ZRINIT = 1, ZSINIT = 2, ZACK = 3, ZFILE = 4, ZSKIP = 5, ZNAK = 6,
-  ZABORT = 7, ZFIN = 8, ZRPOS = 9, ZDATA = 10, ZEOF = 11, ZFERR = 12, ZCRC = 13,
-  ZCHALLENGE = 14, ZCOMPL = 15, ZCAN = 16, ZFREECNT = 17, ZCOMMAND = 18, ZSTDERR = 19,
+  ZRQINIT = 0,
+  ZRINIT = 1,
+  ZSINIT = 2,
+  ZACK = 3,
+  ZFILE = 4,
+  ZSKIP = 5,
+  ZNAK = 6,
+  ZABORT = 7,
+  ZFIN = 8,
+  ZRPOS = 9,
+  ZDATA = 10,
+  ZEOF = 11,
+  ZFERR = 12,
+  ZCRC = 13,
+  ZCHALLENGE = 14,
+  ZCOMPL = 15,
+  ZCAN = 16,
+  ZFREECNT = 17,
+  ZCOMMAND = 18,
+  ZSTDERR = 19,
 };
 
 // Results of the receiving operations besides a frame type.
-constexpr int kError = -1;     // "ZMODEM_ERROR"
-constexpr int kTimeout = -2;   // "TIMEOUT"
-constexpr int kNoFrame = -3;   // "No Response"
+constexpr int kError = -1;    // "ZMODEM_ERROR"
+constexpr int kTimeout = -2;  // "TIMEOUT"
+constexpr int kNoFrame = -3;  // "No Response"
 
 // The name of a result from -3 to 19, or nullptr for any other value.
 const char* FrameName(int code);

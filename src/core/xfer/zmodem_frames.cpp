@@ -21,7 +21,8 @@ constexpr int kAfterCancelSeconds = 1;
 bool IsData(int c) { return c >= 0 && c <= 255; }
 }  // namespace
 
-ZmodemFrames::ZmodemFrames(TransferLink& link, TransferProgress& progress, const ZmodemTiming& timing)
+ZmodemFrames::ZmodemFrames(TransferLink& link, TransferProgress& progress,
+                           const ZmodemTiming& timing)
     : link_(link), progress_(progress), timing_(timing) {
   send_.doubleIac = timing.doubleIac;
   out_.reserve(4096);
@@ -34,13 +35,15 @@ void ZmodemFrames::Flush() {
 }
 
 void ZmodemFrames::SendHexHeader(int type, const Header& h) {
-  progress_.ShowStatus("Sending %s: 0x%lx", FrameName(type), static_cast<unsigned long>(h.Position()));
+  progress_.ShowStatus("Sending %s: 0x%lx", FrameName(type),
+                       static_cast<unsigned long>(h.Position()));
   Encoder(out_, send_).HexHeader(type, h);
   Flush();
 }
 
 void ZmodemFrames::SendBinaryHeader(int type, const Header& h) {
-  progress_.ShowStatus("Sending %s: 0x%lx", FrameName(type), static_cast<unsigned long>(h.Position()));
+  progress_.ShowStatus("Sending %s: 0x%lx", FrameName(type),
+                       static_cast<unsigned long>(h.Position()));
   Encoder(out_, send_).BinaryHeader(type, h);
   Flush();
 }
@@ -72,17 +75,10 @@ int ZmodemFrames::ParseHeader(int seconds) {
   do {
     int limit = seconds;
     switch (reader.NextWait()) {
-      case HeaderReader::Wait::Hunt:
-        break;
-      case HeaderReader::Wait::Frame:
-        limit = timing_.read;
-        break;
-      case HeaderReader::Wait::AfterCancel:
-        limit = kAfterCancelSeconds;
-        break;
-      case HeaderReader::Wait::Trailer:
-        limit = kHexTrailerSeconds;
-        break;
+      case HeaderReader::Wait::Hunt: break;
+      case HeaderReader::Wait::Frame: limit = timing_.read; break;
+      case HeaderReader::Wait::AfterCancel: limit = kAfterCancelSeconds; break;
+      case HeaderReader::Wait::Trailer: limit = kHexTrailerSeconds; break;
     }
     const int c = link_.ReadByte(limit);
     r = c < 0 ? reader.TimedOut() : reader.Feed(static_cast<uint8_t>(c));
@@ -95,26 +91,20 @@ int ZmodemFrames::ParseHeader(int seconds) {
     rxPosition_ = rxHeader_.Position();
   }
   switch (r.kind) {
-    case Kind::Frame:
-      return r.type;
-    case Kind::Cancelled:
-      return ZCAN;
-    case Kind::NoFrame:
-      return kNoFrame;
-    case Kind::TimedOut:
-      return kTimeout;
-    case Kind::BadCrc:
-      progress_.ShowStatus("Bad CRC");
-      return kError;
+    case Kind::Frame: return r.type;
+    case Kind::Cancelled: return ZCAN;
+    case Kind::NoFrame: return kNoFrame;
+    case Kind::TimedOut: return kTimeout;
+    case Kind::BadCrc: progress_.ShowStatus("Bad CRC"); return kError;
     case Kind::Garbled:
-    case Kind::More:
-      break;
+    case Kind::More: break;
   }
   return r.type;
 }
 
 void ZmodemFrames::ReportHeader(int result) {
-  if (result == kNoFrame || result == kTimeout || result == kError || result == ZNAK || result == ZCAN) {
+  if (result == kNoFrame || result == kTimeout || result == kError || result == ZNAK ||
+      result == ZCAN) {
     progress_.ShowStatus("Got %s", FrameName(result));
   }
   const auto pos = static_cast<unsigned long>(rxPosition_);
@@ -140,7 +130,8 @@ int ZmodemFrames::ReadEscaped() {
 // plain bytes, and ZDLE pairs that stand for one data byte. Anything else
 // (flow control, end codes, cancels, a pair cut by the buffer's end) is left
 // for ReadEscaped.
-size_t ZmodemFrames::TakePlainBytes(uint8_t* buffer, size_t capacity, size_t length, Crc16& crc16, Crc32& crc32) {
+size_t ZmodemFrames::TakePlainBytes(uint8_t* buffer, size_t capacity, size_t length, Crc16& crc16,
+                                    Crc32& crc32) {
   const std::span<const uint8_t> waiting = link_.Buffered();
   auto cover = [&](std::span<const uint8_t> bytes) {
     if (receiveCrc32_) {

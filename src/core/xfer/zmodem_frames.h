@@ -67,7 +67,8 @@ class ZmodemFrames {
 
  private:
   int ParseHeader(int seconds);
-  size_t TakePlainBytes(uint8_t* buffer, size_t capacity, size_t length, Crc16& crc16, Crc32& crc32);
+  size_t TakePlainBytes(uint8_t* buffer, size_t capacity, size_t length, Crc16& crc16,
+                        Crc32& crc32);
   size_t PlainRun(std::span<const uint8_t> bytes, size_t limit) const;
   void ReportHeader(int result);
   void Flush();

@@ -64,15 +64,11 @@ EscapedReader::Result EscapedReader::AfterZdle(uint8_t c) {
 
 int EscapedReader::Code(Result r) {
   switch (r.kind) {
-    case Result::Kind::Data:
-      return r.value;
-    case Result::Kind::End:
-      return kEndCode + r.value;
-    case Result::Kind::Cancel:
-      return kGotCancel;
+    case Result::Kind::Data: return r.value;
+    case Result::Kind::End: return kEndCode + r.value;
+    case Result::Kind::Cancel: return kGotCancel;
     case Result::Kind::More:
-    case Result::Kind::BadEscape:
-      break;
+    case Result::Kind::BadEscape: break;
   }
   return kError;
 }
@@ -81,19 +77,15 @@ int EscapedReader::Code(Result r) {
 
 HeaderReader::Wait HeaderReader::NextWait() const {
   switch (state_) {
-    case State::Hunt:
-      return Wait::Hunt;
+    case State::Hunt: return Wait::Hunt;
     case State::AfterCancel:
-    case State::AfterCancelCrcw:
-      return Wait::AfterCancel;
+    case State::AfterCancelCrcw: return Wait::AfterCancel;
     case State::Trailer:
-    case State::TrailerLf:
-      return Wait::Trailer;
+    case State::TrailerLf: return Wait::Trailer;
     case State::Pad:
     case State::PadZdle:
     case State::Binary:
-    case State::Hex:
-      break;
+    case State::Hex: break;
   }
   return Wait::Frame;
 }
@@ -130,8 +122,7 @@ HeaderReader::Result HeaderReader::Hunt(uint8_t c) {
 
 HeaderReader::Result HeaderReader::Feed(uint8_t byte) {
   switch (state_) {
-    case State::Hunt:
-      return Hunt(byte);
+    case State::Hunt: return Hunt(byte);
     case State::AfterCancel:
       // The byte after a CAN is looked at, not hunted in.
       if (byte == kCAN) {
@@ -144,8 +135,7 @@ HeaderReader::Result HeaderReader::Feed(uint8_t byte) {
         return {};
       }
       return Garbage();
-    case State::AfterCancelCrcw:
-      return Garbage();
+    case State::AfterCancelCrcw: return Garbage();
     case State::Pad: {
       const int d = SevenBit(byte);
       if (d < 0 || d == kZPAD) return {};
@@ -178,17 +168,14 @@ HeaderReader::Result HeaderReader::Feed(uint8_t byte) {
       return Garbage();
     }
     case State::Binary:
-    case State::Hex:
-      return BodyByte(byte);
+    case State::Hex: return BodyByte(byte);
     case State::Trailer:
       if (byte == kCR || byte == kCRHigh) {
         state_ = State::TrailerLf;
         return {};
       }
       [[fallthrough]];
-    case State::TrailerLf:
-      state_ = State::Hunt;
-      return frame_;
+    case State::TrailerLf: state_ = State::Hunt; return frame_;
   }
   return {};
 }
@@ -197,8 +184,7 @@ HeaderReader::Result HeaderReader::BodyByte(uint8_t byte) {
   if (state_ == State::Binary) {
     const EscapedReader::Result r = escaped_.Feed(byte);
     switch (r.kind) {
-      case EscapedReader::Result::Kind::More:
-        return {};
+      case EscapedReader::Result::Kind::More: return {};
       case EscapedReader::Result::Kind::Data:
         body_[bodyLength_++] = r.value;
         return bodyLength_ == (crc32_ ? 9u : 7u) ? Finish() : Result{};
@@ -256,19 +242,14 @@ HeaderReader::Result HeaderReader::TimedOut() {
     case State::AfterCancel:
       state_ = State::Hunt;  // nothing after the CAN: keep hunting
       return {};
-    case State::AfterCancelCrcw:
-      state_ = State::Hunt;
-      return {Result::Kind::Garbled, kError};
+    case State::AfterCancelCrcw: state_ = State::Hunt; return {Result::Kind::Garbled, kError};
     case State::Trailer:
-    case State::TrailerLf:
-      state_ = State::Hunt;
-      return frame_;
+    case State::TrailerLf: state_ = State::Hunt; return frame_;
     case State::Hunt:
     case State::Pad:
     case State::PadZdle:
     case State::Binary:
-    case State::Hex:
-      break;
+    case State::Hex: break;
   }
   state_ = State::Hunt;
   return {Result::Kind::TimedOut};

@@ -75,7 +75,8 @@ class HeaderReader {
   // CAN bytes in a row that cancel the session.
   static constexpr int kCancelRun = 5;
 
-  explicit HeaderReader(bool escapeControl = false) : escapeControl_(escapeControl), escaped_(escapeControl) {}
+  explicit HeaderReader(bool escapeControl = false)
+      : escapeControl_(escapeControl), escaped_(escapeControl) {}
 
   Result Feed(uint8_t byte);
   // The read for the next byte timed out.
@@ -87,7 +88,15 @@ class HeaderReader {
 
  private:
   enum class State : uint8_t {
-    Hunt, AfterCancel, AfterCancelCrcw, Pad, PadZdle, Binary, Hex, Trailer, TrailerLf,
+    Hunt,
+    AfterCancel,
+    AfterCancelCrcw,
+    Pad,
+    PadZdle,
+    Binary,
+    Hex,
+    Trailer,
+    TrailerLf,
   };
 
   Result Hunt(uint8_t byte);

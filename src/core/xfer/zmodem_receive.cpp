@@ -60,7 +60,8 @@ int ZmodemReceiver::BatchStart() {
       }
       if (t == ZSINIT) {
         attention_.fill(0);
-        const int end = frames_.ReceiveDataSubpacket(attention_.data(), ZmodemFrames::kAttentionCapacity);
+        const int end =
+            frames_.ReceiveDataSubpacket(attention_.data(), ZmodemFrames::kAttentionCapacity);
         if (end == kGotCRCW) {
           frames_.SendHexHeader(ZACK, Header::FromPosition(1));
         } else {
@@ -150,12 +151,8 @@ int ZmodemReceiver::ReceiveFile() {
         frames_.SendHexHeader(ZRPOS, Header::FromPosition(static_cast<uint32_t>(count)));
         phase = Phase::NextHeader;
         continue;
-      case Phase::NextHeader:
-        r = FileHeader(count);
-        break;
-      case Phase::Data:
-        r = DataLoop(count);
-        break;
+      case Phase::NextHeader: r = FileHeader(count); break;
+      case Phase::Data: r = DataLoop(count); break;
     }
     // r: a result to return, or one of the phase markers below.
     if (r == kGotCRCE) {
@@ -188,7 +185,8 @@ int ZmodemReceiver::FileHeader(int64_t& count) {
       return ZDATA;
     case ZEOF:
       if (position != count) return kGotCRCE;  // a stale ZEOF: wait for the next header
-      if (std::fflush(file_.get()) != 0 || std::ferror(file_.get()) || std::fclose(file_.release()) != 0) {
+      if (std::fflush(file_.get()) != 0 || std::ferror(file_.get()) ||
+          std::fclose(file_.release()) != 0) {
         receiverHeaderType_ = ZFERR;
         progress_.SetStatus("Could not close file");
         return -1;
@@ -202,19 +200,15 @@ int ZmodemReceiver::FileHeader(int64_t& count) {
       file_.reset();
       progress_.SetStatus("Sender SKIPPING file");
       return ZSKIP;
-    case ZCAN:
-      progress_.SetStatus("Sender aborted");
-      return -1;
+    case ZCAN: progress_.SetStatus("Sender aborted"); return -1;
     case kTimeout:
-    case ZNAK:
-      return CountError("Too many errors") ? ZRPOS : -1;
+    case ZNAK: return CountError("Too many errors") ? ZRPOS : -1;
     case kError:
       if (link_.CancelRequested()) return -1;
       if (!CountError("Too many errors")) return -1;
       SendAttention();
       return ZRPOS;
-    default:
-      return CountError("Invalid frame type") ? ZRPOS : -1;
+    default: return CountError("Invalid frame type") ? ZRPOS : -1;
   }
 }
 
@@ -234,8 +228,7 @@ int ZmodemReceiver::DataLoop(int64_t& count) {
         if (!KeepData(count)) return -1;
         frames_.SendHexHeader(ZACK, Header::FromPosition(static_cast<uint32_t>(count)));
         continue;
-      case kGotCRCE:
-        return KeepData(count) ? kGotCRCE : -1;
+      case kGotCRCE: return KeepData(count) ? kGotCRCE : -1;
       case kGotCRCW: {
         if (!KeepData(count)) return -1;
         frames_.SendHexHeader(ZACK, Header::FromPosition(static_cast<uint32_t>(count)));
@@ -243,17 +236,13 @@ int ZmodemReceiver::DataLoop(int64_t& count) {
         frames_.SendPlain({&xon, 1});
         return kGotCRCE;
       }
-      case kTimeout:
-        return CountError("Too many errors") ? ZRPOS : -1;
+      case kTimeout: return CountError("Too many errors") ? ZRPOS : -1;
       case kError:
         if (!CountError("Too many errors")) return -1;
         SendAttention();
         return ZRPOS;
-      case ZCAN:
-        progress_.SetStatus("Sender aborted");
-        return -1;
-      default:
-        return ZRPOS;
+      case ZCAN: progress_.SetStatus("Sender aborted"); return -1;
+      default: return ZRPOS;
     }
   }
 }

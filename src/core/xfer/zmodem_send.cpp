@@ -45,8 +45,7 @@ int ZmodemSender::WaitForReceiverInit() {
     switch (t) {
       case kTimeout:
       case kError:
-      case ZCAN:
-        return -1;
+      case ZCAN: return -1;
       case ZRINIT:
         frames_.SetSendCrc32((h.ZF0() & CANFC32) != 0);
         frames_.SetEscapeControl((h.ZF0() & ESCCTL) != 0);
@@ -59,12 +58,8 @@ int ZmodemSender::WaitForReceiverInit() {
       case ZCHALLENGE:
         frames_.SendHexHeader(ZACK, Header::FromPosition(frames_.ReceivedPosition()));
         break;
-      case ZCOMMAND:
-        frames_.SendHexHeader(ZRQINIT, Header{});
-        break;
-      default:
-        frames_.SendHexHeader(ZNAK, Header{});
-        break;
+      case ZCOMMAND: frames_.SendHexHeader(ZRQINIT, Header{}); break;
+      default: frames_.SendHexHeader(ZNAK, Header{}); break;
     }
   }
   return -1;
@@ -136,9 +131,7 @@ int ZmodemSender::OfferFile(const std::string& name) {
             if (c <= 0) break;
           }
           break;
-        case ZSKIP:
-          file_.reset();
-          return 0;
+        case ZSKIP: file_.reset(); return 0;
         case ZRPOS: {
           if (SeekTo(frames_.ReceivedPosition()) != 0) return CloseAndFail();
           lastSync_ = sendPosition_ - 1;
@@ -154,10 +147,8 @@ int ZmodemSender::OfferFile(const std::string& name) {
         case kError:
         case ZABORT:
         case ZFIN:
-        case ZCAN:
-          return CloseAndFail();
-        default:
-          break;
+        case ZCAN: return CloseAndFail();
+        default: break;
       }
     }
   }
@@ -180,7 +171,8 @@ uint32_t ZmodemSender::FileCrc(uint32_t position) {
   int64_t remaining = position == 0 ? INT64_MAX : static_cast<int64_t>(position);
   Crc32 crc;
   while (remaining > 0) {
-    const size_t want = static_cast<size_t>(std::min<int64_t>(remaining, static_cast<int64_t>(buffer_.size())));
+    const size_t want =
+        static_cast<size_t>(std::min<int64_t>(remaining, static_cast<int64_t>(buffer_.size())));
     const size_t got = std::fread(buffer_.data(), 1, want, file_.get());
     crc.Update({buffer_.data(), got});
     remaining -= static_cast<int64_t>(got);
@@ -240,7 +232,8 @@ int ZmodemSender::DataPhase() {
         frames_.SendBinaryHeader(ZEOF, Header::FromPosition(static_cast<uint32_t>(sendPosition_)));
         int answer = WaitAnswer(false);
         while (answer == ZACK) {
-          frames_.SendBinaryHeader(ZEOF, Header::FromPosition(static_cast<uint32_t>(sendPosition_)));
+          frames_.SendBinaryHeader(ZEOF,
+                                   Header::FromPosition(static_cast<uint32_t>(sendPosition_)));
           answer = WaitAnswer(false);
         }
         if (answer == ZRINIT) {
@@ -283,8 +276,7 @@ int ZmodemSender::CheckInputDuringData() {
 int ZmodemSender::HandleAnswer(int answer) {
   switch (answer) {
     case ZRINIT:
-    case ZSKIP:
-      return 0;
+    case ZSKIP: return 0;
     case ZACK:
     case ZRPOS:
       while (link_.InputCount() > 0) {
@@ -296,8 +288,7 @@ int ZmodemSender::HandleAnswer(int answer) {
         }
       }
       return ZRPOS;
-    default:
-      return CloseAndFail();
+    default: return CloseAndFail();
   }
 }
 
@@ -308,12 +299,9 @@ int ZmodemSender::WaitAnswer(bool any) {
       case kTimeout:
       case ZABORT:
       case ZFIN:
-      case ZCAN:
-        return -1;
+      case ZCAN: return -1;
       case ZRINIT:
-      case ZSKIP:
-        file_.reset();
-        return t;
+      case ZSKIP: file_.reset(); return t;
       case ZACK:
         lastAck_ = frames_.ReceivedPosition();
         if (any || sendPosition_ == lastAck_) return ZACK;

@@ -52,16 +52,16 @@ class StatusPanes {
 };
 
 struct AppContext {
-  Main_Configuration_Struct& config;   // MAIN.CFG, written at shut-down
-  WindowPlacementRecord& placement;    // INITWIND.CFG; SessionsMaximized lives here
-  KeyTable& keys;                      // the shared 6208-byte key table
-  Phonebook& phonebook;                // PHONBOOK.DAT's entries
-  Platform& platform;                  // message boxes, dialogs, sounds
+  Main_Configuration_Struct& config;  // MAIN.CFG, written at shut-down
+  WindowPlacementRecord& placement;   // INITWIND.CFG; SessionsMaximized lives here
+  KeyTable& keys;                     // the shared 6208-byte key table
+  Phonebook& phonebook;               // PHONBOOK.DAT's entries
+  Platform& platform;                 // message boxes, dialogs, sounds
   StatusPanes& status;
-  EventLoop& loop;                     // drives the links' sockets and timers
-  QString programDir;                  // current directory; WINDPREF.CFG lives here
-  QWidget* mainWindow = nullptr;       // parent for dialogs
-  QMenu* editMenu = nullptr;           // the main menu's "&Edit", the right button's pop-up
+  EventLoop& loop;                // drives the links' sockets and timers
+  QString programDir;             // current directory; WINDPREF.CFG lives here
+  QWidget* mainWindow = nullptr;  // parent for dialogs
+  QMenu* editMenu = nullptr;      // the main menu's "&Edit", the right button's pop-up
   // Plays a sound event by the settings' rules (SoundsOff, UseSpeakerBeep).
   std::function<void(SoundEvent)> playSound;
   // The application's printer object; null: the print commands do nothing.

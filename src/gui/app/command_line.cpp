@@ -21,13 +21,30 @@ std::optional<uint16_t> PortNumber(const std::string& text) {
 }
 
 // Options QApplication takes for itself: with a value, and without.
-const std::set<std::string> kQtValueOptions = {
-    "-platform", "-platformpluginpath", "-platformtheme", "-plugin", "-qwindowgeometry",
-    "-qwindowicon", "-qwindowtitle", "-display", "-geometry", "-title", "-name", "-style",
-    "-stylesheet", "-session", "-qmljsdebugger", "-font", "-bg", "-fg", "-btn", "-visual",
-    "-cmap", "-im"};
-const std::set<std::string> kQtFlagOptions = {"-reverse", "-nograb", "-dograb", "-sync",
-                                              "-widgetcount", "-testability"};
+const std::set<std::string> kQtValueOptions = {"-platform",
+                                               "-platformpluginpath",
+                                               "-platformtheme",
+                                               "-plugin",
+                                               "-qwindowgeometry",
+                                               "-qwindowicon",
+                                               "-qwindowtitle",
+                                               "-display",
+                                               "-geometry",
+                                               "-title",
+                                               "-name",
+                                               "-style",
+                                               "-stylesheet",
+                                               "-session",
+                                               "-qmljsdebugger",
+                                               "-font",
+                                               "-bg",
+                                               "-fg",
+                                               "-btn",
+                                               "-visual",
+                                               "-cmap",
+                                               "-im"};
+const std::set<std::string> kQtFlagOptions = {"-reverse", "-nograb",      "-dograb",
+                                              "-sync",    "-widgetcount", "-testability"};
 
 // Control characters shown as "?", so that a complaint stays on one line.
 std::string Printable(std::string text) {

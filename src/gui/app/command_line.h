@@ -19,7 +19,7 @@ struct CommandLine {
   std::optional<std::string> dial;  // --dial ENTRY: a phonebook entry's name or position
   bool help = false;
   bool version = false;
-  std::string error;  // not empty: a one-line complaint, exit status 2
+  std::string error;      // not empty: a one-line complaint, exit status 2
   bool showUsage = true;  // false: the complaint alone, without the usage text
 };
 

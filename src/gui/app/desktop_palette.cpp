@@ -94,9 +94,9 @@ void RedrawOnPaletteChange(QWidget* widget, std::function<void()> redraw) {
 ColorScheme DesktopColorScheme() {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (bus.isConnected()) {
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QLatin1String(kPortalService), QLatin1String(kPortalPath),
-        QLatin1String(kSettingsInterface), QStringLiteral("Read"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QLatin1String(kPortalService), QLatin1String(kPortalPath),
+                                       QLatin1String(kSettingsInterface), QStringLiteral("Read"));
     call << QLatin1String(kAppearance) << QLatin1String(kColorSchemeKey);
     const QDBusMessage reply = bus.call(call, QDBus::Block, kPortalTimeoutMs);
     if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
@@ -110,7 +110,8 @@ ColorScheme DesktopColorScheme() {
 }
 
 bool IsDarkPalette(const QPalette& palette) {
-  return palette.color(QPalette::Window).lightness() < palette.color(QPalette::WindowText).lightness();
+  return palette.color(QPalette::Window).lightness() <
+         palette.color(QPalette::WindowText).lightness();
 }
 
 QPalette DarkPalette() {

@@ -49,7 +49,8 @@ std::optional<DesktopEntry> FindEntry(const QString& id) {
 // The entries named as default for `mimeType` by the mimeapps.list files.
 QStringList ListedDefaults(const QString& mimeType) {
   QStringList lists;
-  for (const QString& dir : QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation)) {
+  for (const QString& dir :
+       QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation)) {
     lists << dir + QStringLiteral("/mimeapps.list");
   }
   for (const QString& dir : ApplicationDirs()) {
@@ -68,7 +69,8 @@ QStringList ListedDefaults(const QString& mimeType) {
         continue;
       }
       if (!defaults || !line.startsWith(mimeType + QLatin1Char('='))) continue;
-      for (const QString& id : line.mid(mimeType.size() + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+      for (const QString& id :
+           line.mid(mimeType.size() + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         ids << id.trimmed();
       }
     }
@@ -106,10 +108,14 @@ std::optional<DesktopEntry> ReadDesktopEntry(const QString& path) {
     if (eq <= 0) continue;
     const QString key = line.left(eq).trimmed();
     const QString value = line.mid(eq + 1).trimmed();
-    if (key == QStringLiteral("Name")) entry.name = value;
-    else if (key == QStringLiteral("Exec")) entry.exec = StripFieldCodes(value);
-    else if (key == QStringLiteral("Icon")) entry.icon = value;
-    else if (key == QStringLiteral("MimeType")) entry.mimeTypes = value.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    if (key == QStringLiteral("Name"))
+      entry.name = value;
+    else if (key == QStringLiteral("Exec"))
+      entry.exec = StripFieldCodes(value);
+    else if (key == QStringLiteral("Icon"))
+      entry.icon = value;
+    else if (key == QStringLiteral("MimeType"))
+      entry.mimeTypes = value.split(QLatin1Char(';'), Qt::SkipEmptyParts);
     else if (key == QStringLiteral("Hidden") || key == QStringLiteral("NoDisplay")) {
       hidden = hidden || (key == QStringLiteral("Hidden") && value == QStringLiteral("true"));
     }
@@ -123,7 +129,8 @@ std::optional<DesktopEntry> DefaultEntryFor(const QString& mimeType) {
     if (auto entry = FindEntry(id)) return entry;
   }
   for (const QString& dir : ApplicationDirs()) {
-    const QStringList files = QDir(dir).entryList({QStringLiteral("*.desktop")}, QDir::Files, QDir::Name);
+    const QStringList files =
+        QDir(dir).entryList({QStringLiteral("*.desktop")}, QDir::Files, QDir::Name);
     for (const QString& name : files) {
       auto entry = ReadDesktopEntry(dir + QLatin1Char('/') + name);
       if (entry && entry->mimeTypes.contains(mimeType)) return entry;
@@ -136,7 +143,8 @@ std::optional<DesktopEntry> EntryForProgram(const QString& program) {
   const QString base = QFileInfo(program).fileName();
   if (base.isEmpty()) return std::nullopt;
   for (const QString& dir : ApplicationDirs()) {
-    const QStringList files = QDir(dir).entryList({QStringLiteral("*.desktop")}, QDir::Files, QDir::Name);
+    const QStringList files =
+        QDir(dir).entryList({QStringLiteral("*.desktop")}, QDir::Files, QDir::Name);
     for (const QString& name : files) {
       auto entry = ReadDesktopEntry(dir + QLatin1Char('/') + name);
       if (!entry) continue;
@@ -154,7 +162,8 @@ ToolLaunch ResolveTool(const QString& commandLine, const QString& programDir) {
   if (lower == kFileManagerTool) {
     launch.commandLine = QStringLiteral("xdg-open ") + QuoteWord(programDir);
     const auto entry = DefaultEntryFor(kDirectoryType);
-    launch.iconName = entry && !entry->icon.isEmpty() ? entry->icon : QStringLiteral("system-file-manager");
+    launch.iconName =
+        entry && !entry->icon.isEmpty() ? entry->icon : QStringLiteral("system-file-manager");
     return launch;
   }
   if (lower == kTextEditorTool || lower == kWordProcessorTool) {

@@ -14,10 +14,10 @@ namespace parlane {
 
 // One desktop entry, as far as launching and icons go.
 struct DesktopEntry {
-  QString file;      // the .desktop file
+  QString file;  // the .desktop file
   QString name;
-  QString exec;      // Exec= without its field codes
-  QString icon;      // Icon=: a theme name or a path
+  QString exec;  // Exec= without its field codes
+  QString icon;  // Icon=: a theme name or a path
   QStringList mimeTypes;
 };
 

@@ -94,8 +94,8 @@ void DialupShell::OpenWindow(const DialSession* session, const std::string& init
     // the host, so the initialisation string would reach the host as typed
     // text. It is sent only to a port opened here.
     const PortMap ports = LoadPortMap(PortsFile());
-    const bool takeOver = port_->IsOpen() && cfg.ComPort < ports.size() &&
-                          port_->Device() == ports[cfg.ComPort];
+    const bool takeOver =
+        port_->IsOpen() && cfg.ComPort < ports.size() && port_->Device() == ports[cfg.ComPort];
     if (!OpenPort(cfg.ComPort, cfg.PortSettings, false, !takeOver)) cfg.ComPort = kNoUsablePort;
   }
   if (cfg.ComPort == kNoUsablePort) {

@@ -40,10 +40,10 @@ class DialupShell final : public QObject, public PhonebookConnector {
   std::filesystem::path PhonebookFile() const;
 
   // ---- the commands ----
-  void OpenDialupWindow();   // Open Dial-up Window (158)
-  void Hangup();             // Hangup Modem (173)
-  void PhonebookCommand();   // Phonebook (172)
-  void ModemHardware();      // Modem Hardware (120)
+  void OpenDialupWindow();      // Open Dial-up Window (158)
+  void Hangup();                // Hangup Modem (173)
+  void PhonebookCommand();      // Phonebook (172)
+  void ModemHardware();         // Modem Hardware (120)
   void ModemCommandsCommand();  // Modem Commands (122)
   // `parlane --dial ENTRY`: connects the entry as the phonebook would.
   void DialAtStartup(const std::string& name);

@@ -71,7 +71,8 @@ void WatchGreyedItemHints(QMenu* menu, TStatusBar* status) {
 void WatchToolBarHints(QToolBar* toolbar, TStatusBar* status) {
   for (QAction* action : toolbar->actions()) {
     auto* button = qobject_cast<QToolButton*>(toolbar->widgetForAction(action));
-    if (button == nullptr || button->findChild<ToolButtonHint*>(QString(), Qt::FindDirectChildrenOnly))
+    if (button == nullptr ||
+        button->findChild<ToolButtonHint*>(QString(), Qt::FindDirectChildrenOnly))
       continue;
     button->installEventFilter(new ToolButtonHint(button, action, status));
   }

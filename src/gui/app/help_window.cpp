@@ -20,7 +20,8 @@ namespace {
 constexpr QSize kHelpSize{760, 600};
 
 bool HasIndex(const QString& dir) {
-  return !dir.isEmpty() && QFileInfo(QDir(dir).filePath(QString::fromLatin1(kHelpIndexPage))).isFile();
+  return !dir.isEmpty() &&
+         QFileInfo(QDir(dir).filePath(QString::fromLatin1(kHelpIndexPage))).isFile();
 }
 
 }  // namespace
@@ -28,8 +29,8 @@ bool HasIndex(const QString& dir) {
 QString HelpDirectory() {
   const QString fromEnv = qEnvironmentVariable("PARLANE_HELP_DIR");
   if (HasIndex(fromEnv)) return QDir(fromEnv).absolutePath();
-  const QString installed =
-      QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../share/parlane/help"));
+  const QString installed = QDir(QCoreApplication::applicationDirPath())
+                                .filePath(QStringLiteral("../share/parlane/help"));
   if (HasIndex(installed)) return QDir(installed).absolutePath();
   const QString source = QStringLiteral(PARLANE_SOURCE_HELP_DIR);
   if (HasIndex(source)) return source;
@@ -49,7 +50,8 @@ HelpWindow::HelpWindow(const QString& directory, QWidget* parent)
   auto* forward = new QPushButton(QStringLiteral("&Forward"), this);
   back->setEnabled(false);
   forward->setEnabled(false);
-  connect(contents, &QPushButton::clicked, this, [this] { Open(QString::fromLatin1(kHelpIndexPage)); });
+  connect(contents, &QPushButton::clicked, this,
+          [this] { Open(QString::fromLatin1(kHelpIndexPage)); });
   connect(back, &QPushButton::clicked, browser_, &QTextBrowser::backward);
   connect(forward, &QPushButton::clicked, browser_, &QTextBrowser::forward);
   connect(browser_, &QTextBrowser::backwardAvailable, back, &QWidget::setEnabled);

@@ -15,8 +15,8 @@ namespace parlane {
 
 namespace {
 
-constexpr int kIconSize = 32;      // drawn large, scaled down by the tool bar
-constexpr int kToolBitmap = 32;    // the tool buttons' bitmap
+constexpr int kIconSize = 32;    // drawn large, scaled down by the tool bar
+constexpr int kToolBitmap = 32;  // the tool buttons' bitmap
 constexpr int kLampSize = 10;
 
 const QColor kInk(40, 40, 48);

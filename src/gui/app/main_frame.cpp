@@ -29,9 +29,17 @@ constexpr int kIdleCheckMs = 200;  // tool bar enabling follows within a blink
 
 // The tool bar: groups of command ids; 0 separates the groups.
 constexpr int kToolBarLayout[] = {
-    cmd::kPhonebook,    cmd::kOpenDialup, cmd::kOpenTelnet, 0,
-    cmd::kPrintPage,    cmd::kCopy,       cmd::kPaste,      0,
-    cmd::kReceiveFiles, cmd::kSendFiles,  0,
+    cmd::kPhonebook,
+    cmd::kOpenDialup,
+    cmd::kOpenTelnet,
+    0,
+    cmd::kPrintPage,
+    cmd::kCopy,
+    cmd::kPaste,
+    0,
+    cmd::kReceiveFiles,
+    cmd::kSendFiles,
+    0,
     cmd::kDosSession,
 };
 constexpr int kToolRunIds[] = {cmd::kTool1Run, cmd::kTool2Run, cmd::kTool3Run, cmd::kTool4Run};
@@ -114,8 +122,8 @@ void TMainMDIDecoratedFrame::DefaultPlacement() {
   const QRect desk = screen->availableGeometry();
   const QSize size = kDefaultFrameSize.boundedTo(desk.size());
   resize(size);
-  move(desk.topLeft() + QPoint((desk.width() - size.width()) / 2,
-                               (desk.height() - size.height()) / 2));
+  move(desk.topLeft() +
+       QPoint((desk.width() - size.width()) / 2, (desk.height() - size.height()) / 2));
 }
 
 void TMainMDIDecoratedFrame::Create() {
@@ -255,12 +263,11 @@ bool TMainMDIDecoratedFrame::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
   }
   auto* key = static_cast<QKeyEvent*>(event);
-  const bool isAccelerator = (key->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier &&
-                             key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z &&
-                             std::any_of(Accelerators().begin(), Accelerators().end(),
-                                         [&](const Accelerator& a) {
-                                           return a.key == 'A' + (key->key() - Qt::Key_A);
-                                         });
+  const bool isAccelerator =
+      (key->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier && key->key() >= Qt::Key_A &&
+      key->key() <= Qt::Key_Z &&
+      std::any_of(Accelerators().begin(), Accelerators().end(),
+                  [&](const Accelerator& a) { return a.key == 'A' + (key->key() - Qt::Key_A); });
   if (!isAccelerator) return QMainWindow::eventFilter(watched, event);
   if (type == QEvent::ShortcutOverride) {
     // Claim the key so that no menu mnemonic takes it; it comes back as a

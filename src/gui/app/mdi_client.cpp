@@ -33,10 +33,9 @@ class PlatformMessageSink final : public MessageSink {
  public:
   PlatformMessageSink(Platform& platform, QWidget* parent) : platform_(platform), parent_(parent) {}
   void ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon) override {
-    platform_.Message(parent_, QString::fromLocal8Bit(text.data(), qsizetype(text.size())),
-                      Latin1(caption),
-                      icon == MessageIcon::Stop ? MsgIcon::Stop : MsgIcon::Exclamation,
-                      MsgButtons::Ok);
+    platform_.Message(
+        parent_, QString::fromLocal8Bit(text.data(), qsizetype(text.size())), Latin1(caption),
+        icon == MessageIcon::Stop ? MsgIcon::Stop : MsgIcon::Exclamation, MsgButtons::Ok);
   }
 
  private:
@@ -90,10 +89,10 @@ void TMyMDIClient::SaveFiles() {
 }
 
 void TMyMDIClient::SetupWindow() {
-  context_ = std::make_unique<AppContext>(AppContext{
-      app_.Config(), app_.Placement(), app_.Keys(), app_.Book(), app_.Services(),
-      *frame_.Status(), app_.Loop(), QString::fromStdString(app_.ProgramDir().string()), &frame_,
-      frame_.EditMenu(), [this](SoundEvent e) { PlaySound(e); }});
+  context_ = std::make_unique<AppContext>(
+      AppContext{app_.Config(), app_.Placement(), app_.Keys(), app_.Book(), app_.Services(),
+                 *frame_.Status(), app_.Loop(), QString::fromStdString(app_.ProgramDir().string()),
+                 &frame_, frame_.EditMenu(), [this](SoundEvent e) { PlaySound(e); }});
   dialupShell_ = std::make_unique<DialupShell>(*this, *context_, app_.ProgramDir());
   const char* home = std::getenv("HOME");
   read_ = std::make_unique<ReadBytes>();

@@ -33,7 +33,7 @@ namespace {
 
 // Commands answered by the active session window, greyed without one.
 const std::set<int> kSessionCommands = {
-    cmd::kBeginCapture, cmd::kTransmitFile, cmd::kSaveSession, cmd::kSaveSelected,
+    cmd::kBeginCapture, cmd::kTransmitFile, cmd::kSaveSession,   cmd::kSaveSelected,
     cmd::kPrintPage,    cmd::kPrintSession, cmd::kPrintSelected, cmd::kCopy,
     cmd::kPaste,        cmd::kCopyAndPaste, cmd::kFont,          cmd::kBackgroundColor,
     cmd::kTextColor,    cmd::kReceiveFiles, cmd::kSendFiles,     cmd::kScriptRun,
@@ -226,12 +226,13 @@ void TMyMDIClient::TerminalSettingsCommand() {
 void TMyMDIClient::SetReceiveDirectory() {
   // The desktop's directory chooser; the directory is kept without a final
   // "/" (unless it is the root) when it fits the setting.
-  const std::optional<QString> chosen = app_.Services().ChooseDirectory(
-      &frame_, QStringLiteral("Select Receive Directory"),
-      QString::fromLocal8Bit(app_.Config().ReceiveDir.c_str()));
+  const std::optional<QString> chosen =
+      app_.Services().ChooseDirectory(&frame_, QStringLiteral("Select Receive Directory"),
+                                      QString::fromLocal8Bit(app_.Config().ReceiveDir.c_str()));
   if (!chosen) return;
   const std::string dir = QDir::cleanPath(*chosen).toLocal8Bit().toStdString();
-  if (!dir.empty() && dir.size() < Main_Configuration_Struct::kPathSize) app_.Config().ReceiveDir = dir;
+  if (!dir.empty() && dir.size() < Main_Configuration_Struct::kPathSize)
+    app_.Config().ReceiveDir = dir;
 }
 
 void TMyMDIClient::ChoosePrinterFont() {

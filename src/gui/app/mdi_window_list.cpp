@@ -27,7 +27,8 @@ bool TMyMDIClient::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMyMDIClient::AttachWindowList(QMenu* windowMenu) {
-  connect(windowMenu, &QMenu::aboutToShow, this, [this, windowMenu] { FillWindowList(windowMenu); });
+  connect(windowMenu, &QMenu::aboutToShow, this,
+          [this, windowMenu] { FillWindowList(windowMenu); });
 }
 
 void TMyMDIClient::FillWindowList(QMenu* menu) {

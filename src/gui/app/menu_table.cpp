@@ -128,11 +128,20 @@ constexpr auto kMenu = std::to_array<MenuEntry>({
 });
 
 constexpr auto kAccelerators = std::to_array<Accelerator>({
-    {'K', cmd::kHangup},        {'P', cmd::kPhonebook},    {'C', cmd::kCopy},
-    {'V', cmd::kPaste},         {'D', cmd::kOpenDialup},   {'R', cmd::kReceiveFiles},
-    {'S', cmd::kSendFiles},     {'X', cmd::kExit},         {'T', cmd::kOpenTelnet},
-    {'Q', cmd::kBeginCapture},  {'O', cmd::kPrintPage},    {'B', cmd::kCopyAndPaste},
-    {'A', cmd::kScriptRun},     {'Z', cmd::kScriptStop},
+    {'K', cmd::kHangup},
+    {'P', cmd::kPhonebook},
+    {'C', cmd::kCopy},
+    {'V', cmd::kPaste},
+    {'D', cmd::kOpenDialup},
+    {'R', cmd::kReceiveFiles},
+    {'S', cmd::kSendFiles},
+    {'X', cmd::kExit},
+    {'T', cmd::kOpenTelnet},
+    {'Q', cmd::kBeginCapture},
+    {'O', cmd::kPrintPage},
+    {'B', cmd::kCopyAndPaste},
+    {'A', cmd::kScriptRun},
+    {'Z', cmd::kScriptStop},
 });
 
 struct Hint {
@@ -212,9 +221,14 @@ constexpr auto kHints = std::to_array<Hint>({
 });
 
 constexpr auto kSizes = std::to_array<SessionSize>({
-    {cmd::kSize24x80, 24, 80},   {cmd::kSize24x132, 24, 132}, {cmd::kSize25x80, 25, 80},
-    {cmd::kSize25x132, 25, 132}, {cmd::kSize35x80, 35, 80},   {cmd::kSize35x132, 35, 132},
-    {cmd::kSize50x80, 50, 80},   {cmd::kSize50x132, 50, 132},
+    {cmd::kSize24x80, 24, 80},
+    {cmd::kSize24x132, 24, 132},
+    {cmd::kSize25x80, 25, 80},
+    {cmd::kSize25x132, 25, 132},
+    {cmd::kSize35x80, 35, 80},
+    {cmd::kSize35x132, 35, 132},
+    {cmd::kSize50x80, 50, 80},
+    {cmd::kSize50x132, 50, 132},
 });
 
 }  // namespace

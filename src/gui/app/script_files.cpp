@@ -27,8 +27,8 @@ FileDialogRequest ScriptDialog(const QString& title) {
 }  // namespace
 
 void TMyMDIClient::ScriptCreate() {
-  const std::optional<QString> chosen =
-      app_.Services().SaveFile(&frame_, ScriptDialog(QStringLiteral("Input Script File To Create")));
+  const std::optional<QString> chosen = app_.Services().SaveFile(
+      &frame_, ScriptDialog(QStringLiteral("Input Script File To Create")));
   if (!chosen) return;
   QString file = *chosen;
   // A name typed without an extension gets the script files' own.

@@ -31,10 +31,14 @@ const QString kPdfName = QStringLiteral("Parlane.pdf");
 // Tool indexes by command id: Run and Change of Tool 1 to Tool 4.
 int ToolIndex(int id) {
   switch (id) {
-    case cmd::kTool1Run: case cmd::kTool1Change: return 0;
-    case cmd::kTool2Run: case cmd::kTool2Change: return 1;
-    case cmd::kTool3Run: case cmd::kTool3Change: return 2;
-    case cmd::kTool4Run: case cmd::kTool4Change: return 3;
+    case cmd::kTool1Run:
+    case cmd::kTool1Change: return 0;
+    case cmd::kTool2Run:
+    case cmd::kTool2Change: return 1;
+    case cmd::kTool3Run:
+    case cmd::kTool3Change: return 2;
+    case cmd::kTool4Run:
+    case cmd::kTool4Change: return 3;
     default: return -1;
   }
 }
@@ -80,8 +84,8 @@ void TMyMDIClient::DosSession() {
   QString shell = qEnvironmentVariable("SHELL");
   if (shell.isEmpty()) shell = QStringLiteral("/bin/sh");
   const QString tried = terminal.isEmpty() ? kTerminalProgram : terminal;
-  if (terminal.isEmpty() ||
-      !app_.Services().StartProgram(QuoteWord(terminal) + QStringLiteral(" -e ") + QuoteWord(shell))) {
+  if (terminal.isEmpty() || !app_.Services().StartProgram(
+                                QuoteWord(terminal) + QStringLiteral(" -e ") + QuoteWord(shell))) {
     ShellMessage(kShellError.arg(tried), MsgIcon::Stop);
   }
 }
@@ -89,9 +93,8 @@ void TMyMDIClient::DosSession() {
 void TMyMDIClient::RunTool(int id) {
   const int index = ToolIndex(id);
   if (index < 0) return;
-  const ToolLaunch launch =
-      ResolveTool(QString::fromLocal8Bit(app_.Config().Tools[size_t(index)].c_str()),
-                  context_->programDir);
+  const ToolLaunch launch = ResolveTool(
+      QString::fromLocal8Bit(app_.Config().Tools[size_t(index)].c_str()), context_->programDir);
   if (launch.commandLine.isEmpty() || !app_.Services().StartProgram(launch.commandLine)) {
     ShellMessage(kToolError, MsgIcon::Stop);
   }
@@ -105,7 +108,8 @@ void TMyMDIClient::ChangeTool(int id) {
   const QFileInfo info(current);
   FileDialogRequest request;
   request.title = QStringLiteral("Select New Program");
-  request.initialDir = current.contains(QLatin1Char('/')) ? info.absolutePath() : context_->programDir;
+  request.initialDir =
+      current.contains(QLatin1Char('/')) ? info.absolutePath() : context_->programDir;
   request.fileName = current.isEmpty() ? QString() : info.fileName();
   request.pathMustExist = true;
   request.fileMustExist = true;

@@ -50,7 +50,7 @@ class TStatusBar final : public QStatusBar, public StatusPanes {
   QLabel* link_ = nullptr;
   QLabel* emulation_ = nullptr;
   QLabel* clock_ = nullptr;
-  std::array<QWidget*, 3> indicators_{};   // label and lamp, cd rd sd
+  std::array<QWidget*, 3> indicators_{};  // label and lamp, cd rd sd
   std::array<QLabel*, 3> lamps_{};
   std::array<bool, 3> lampOn_{};
   QWidget* endSpacer_ = nullptr;

@@ -13,13 +13,13 @@ namespace parlane {
 
 namespace {
 
-constexpr int kColumns = 4;        // a 4 x 4 grid
+constexpr int kColumns = 4;  // a 4 x 4 grid
 constexpr QSize kSwatchSize{32, 20};
 // What a screen reader says for each of the sixteen radios.
 constexpr std::array<const char*, 16> kColorNames = {
-    "Black",     "Dark Red", "Dark Green", "Dark Yellow", "Dark Blue", "Dark Magenta",
-    "Dark Cyan", "Light Gray", "Dark Gray", "Red",        "Green",     "Yellow",
-    "Blue",      "Magenta",  "Cyan",       "White"};
+    "Black",     "Dark Red",   "Dark Green", "Dark Yellow", "Dark Blue", "Dark Magenta",
+    "Dark Cyan", "Light Gray", "Dark Gray",  "Red",         "Green",     "Yellow",
+    "Blue",      "Magenta",    "Cyan",       "White"};
 
 QLabel* Swatch(Rgb rgb, int id, QWidget* parent) {
   QPixmap pixmap(kSwatchSize);

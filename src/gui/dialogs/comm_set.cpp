@@ -115,9 +115,7 @@ CommSet::CommSet(QWidget* parent, uint32_t portIndex, const Dcb& dcb,
   ShowDevice();
 }
 
-QRadioButton* CommSet::Radio(int id) const {
-  return findChild<QRadioButton*>(QString::number(id));
-}
+QRadioButton* CommSet::Radio(int id) const { return findChild<QRadioButton*>(QString::number(id)); }
 
 void CommSet::ShowDevice() {
   const int row = ports_->currentRow();
@@ -160,7 +158,10 @@ uint32_t CommSet::GetValues(Dcb& dcb) const { return DcbFromChoices(Choices(), d
 SerialDevicesDialog::SerialDevicesDialog(QWidget* parent, uint32_t portIndex,
                                          const QString& current, std::filesystem::path portsFile,
                                          Platform& platform)
-    : QDialog(parent), portIndex_(portIndex), portsFile_(std::move(portsFile)), platform_(platform) {
+    : QDialog(parent),
+      portIndex_(portIndex),
+      portsFile_(std::move(portsFile)),
+      platform_(platform) {
   setWindowTitle(QStringLiteral("Serial Devices"));
   box_ = new QComboBox(this);
   box_->setObjectName(QStringLiteral("deviceBox"));

@@ -36,8 +36,8 @@ class CommSet final : public QDialog {
 
   // `portsFile`: PORTS.CFG, read for the device label and written by
   // "Devices...".
-  CommSet(QWidget* parent, uint32_t portIndex, const Dcb& dcb,
-          std::filesystem::path portsFile, Platform& platform);
+  CommSet(QWidget* parent, uint32_t portIndex, const Dcb& dcb, std::filesystem::path portsFile,
+          Platform& platform);
 
   // The choices the controls show.
   PortChoices Choices() const;

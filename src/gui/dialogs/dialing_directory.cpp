@@ -117,7 +117,9 @@ QTreeWidgetItem* DialingDirectory::AddLine(const DialingDirectoryEntry& e) {
   const std::string key = line.toLocal8Bit().toStdString();
   int at = 0;
   while (at < list_->topLevelItemCount() &&
-         !ListLineLess(key, list_->topLevelItem(at)->data(0, kLineRole).toString().toLocal8Bit().toStdString())) {
+         !ListLineLess(
+             key,
+             list_->topLevelItem(at)->data(0, kLineRole).toString().toLocal8Bit().toStdString())) {
     ++at;
   }
   list_->insertTopLevelItem(at, item);

@@ -52,7 +52,10 @@ QPushButton* Button(const char* text, int id, QWidget* parent) {
 
 EntryEditorBase::EntryEditorBase(QWidget* parent, const QString& caption,
                                  DialingDirectoryEntry& entry, bool editing, Platform& platform)
-    : QDialog(parent), entry_(entry), editing_(editing), platform_(platform),
+    : QDialog(parent),
+      entry_(entry),
+      editing_(editing),
+      platform_(platform),
       terminal_(entry.Terminal) {
   setWindowTitle(caption);
 }
@@ -71,7 +74,9 @@ QLabel* EntryEditorBase::AddValue(int id) {
   return label;
 }
 
-QLineEdit* EntryEditorBase::Edit(int id) const { return findChild<QLineEdit*>(QString::number(id)); }
+QLineEdit* EntryEditorBase::Edit(int id) const {
+  return findChild<QLineEdit*>(QString::number(id));
+}
 QLabel* EntryEditorBase::Value(int id) const { return findChild<QLabel*>(QString::number(id)); }
 
 void EntryEditorBase::ShowTerminal() {
@@ -141,8 +146,8 @@ QGroupBox* EntryEditorBase::AddLoginAndTerminal(QFormLayout& form,
 
   QPushButton* termEdit = Button("Edit", kTerminalEditId, this);
   connect(termEdit, &QPushButton::clicked, this, &EntryEditorBase::EditTerminal);
-  return TerminalGroup(*this, AddValue(kEmulationId), AddValue(kLocalEchoId),
-                       AddValue(kWordWrapId), termEdit);
+  return TerminalGroup(*this, AddValue(kEmulationId), AddValue(kLocalEchoId), AddValue(kWordWrapId),
+                       termEdit);
 }
 
 // ---- dial-up ----
@@ -156,7 +161,8 @@ AddEditEntry::AddEditEntry(QWidget* parent, const QString& caption, DialingDirec
   const DialingDirectoryEntry blank;
   const DialingDirectoryEntry& shown = editing ? entry : blank;
   auto* form = new QFormLayout;
-  form->addRow(QStringLiteral("Name"), AddEdit(kNameId, DialingDirectoryEntry::kNameSize, shown.Name));
+  form->addRow(QStringLiteral("Name"),
+               AddEdit(kNameId, DialingDirectoryEntry::kNameSize, shown.Name));
   form->addRow(QStringLiteral("Phone number"),
                AddEdit(kAddressId, DialingDirectoryEntry::kAddressSize, shown.Address));
   QGroupBox* term = AddLoginAndTerminal(*form, shown);
@@ -232,7 +238,8 @@ AddEditEntryTelnet::AddEditEntryTelnet(QWidget* parent, const QString& caption,
   const DialingDirectoryEntry blank;
   const DialingDirectoryEntry& shown = editing ? entry : blank;
   auto* form = new QFormLayout;
-  form->addRow(QStringLiteral("Name"), AddEdit(kNameId, DialingDirectoryEntry::kNameSize, shown.Name));
+  form->addRow(QStringLiteral("Name"),
+               AddEdit(kNameId, DialingDirectoryEntry::kNameSize, shown.Name));
   form->addRow(QStringLiteral("Host Name or IP Address"),
                AddEdit(kAddressId, DialingDirectoryEntry::kAddressSize, shown.Address));
   // The port shows always: "23" in a new entry.

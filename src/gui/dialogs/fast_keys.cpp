@@ -48,9 +48,8 @@ FastKeys::FastKeys(QWidget* parent, KeyTable& keys) : QDialog(parent), keys_(key
   radios->addWidget(shift_);
   layout->addWidget(group);
   const QStringList notes = KeyNotationLines();
-  layout->addWidget(new QLabel(notes[0] + QStringLiteral(", ") + notes[1] + QStringLiteral(", ") +
-                                   notes[2],
-                               this));
+  layout->addWidget(new QLabel(
+      notes[0] + QStringLiteral(", ") + notes[1] + QStringLiteral(", ") + notes[2], this));
   layout->addWidget(new QLabel(notes[3] + QStringLiteral(", ") + notes[4], this));
   done_ = new QPushButton(QStringLiteral("Done"), this);
   done_->setObjectName(QString::number(kDoneId));
@@ -70,7 +69,8 @@ std::array<std::string, kFunctionKeyCount>& FastKeys::Set(bool shifted) {
 void FastKeys::Store() {
   auto& set = Set(shifted_);
   for (size_t key = 0; key < kFunctionKeyCount; ++key) {
-    set[key] = fields_[key]->text().toLatin1().left(int(KeyTable::kMaxFunctionTextLength)).toStdString();
+    set[key] =
+        fields_[key]->text().toLatin1().left(int(KeyTable::kMaxFunctionTextLength)).toStdString();
   }
 }
 

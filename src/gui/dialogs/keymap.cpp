@@ -25,8 +25,7 @@ QString FromBytes(const std::string& s) {
 
 }  // namespace
 
-Keymap::Keymap(QWidget* parent, KeyTable& keys, uint32_t emulation)
-    : QDialog(parent), keys_(keys) {
+Keymap::Keymap(QWidget* parent, KeyTable& keys, uint32_t emulation) : QDialog(parent), keys_(keys) {
   setWindowTitle(QStringLiteral("Keyboard Mapping"));
   setObjectName(QStringLiteral("Keymap"));
   auto* layout = new QVBoxLayout(this);
@@ -71,7 +70,8 @@ Keymap::Keymap(QWidget* parent, KeyTable& keys, uint32_t emulation)
 void Keymap::Store(int emulation) {
   KeyTable::KeyMap& map = keys_.KeyMaps[size_t(emulation)];
   for (size_t slot = 0; slot < kKeySlotCount; ++slot) {
-    map[slot] = fields_[slot]->text().toLatin1().left(int(KeyTable::kMaxKeyTextLength)).toStdString();
+    map[slot] =
+        fields_[slot]->text().toLatin1().left(int(KeyTable::kMaxKeyTextLength)).toStdString();
   }
 }
 

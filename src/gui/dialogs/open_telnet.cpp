@@ -12,7 +12,9 @@ namespace parlane {
 
 namespace {
 
-QString FromLocal(const std::string& s) { return QString::fromLocal8Bit(s.data(), qsizetype(s.size())); }
+QString FromLocal(const std::string& s) {
+  return QString::fromLocal8Bit(s.data(), qsizetype(s.size()));
+}
 std::string ToLocal(const QString& s) { return s.toLocal8Bit().toStdString(); }
 
 }  // namespace

@@ -40,7 +40,8 @@ SoundSettings::SoundSettings(QWidget* parent, const Main_Configuration_Struct& c
   files_ = new QListWidget(this);
   files_->setObjectName(QStringLiteral("102"));
   // The wave files of the directory, ".wav" in any case.
-  QStringList names = QDir(directory).entryList(QDir::Files | QDir::Readable, QDir::Name | QDir::IgnoreCase);
+  QStringList names =
+      QDir(directory).entryList(QDir::Files | QDir::Readable, QDir::Name | QDir::IgnoreCase);
   bool tooLong = false;
   for (const QString& name : names) {
     if (!name.endsWith(QStringLiteral(".wav"), Qt::CaseInsensitive)) continue;

@@ -96,8 +96,8 @@ bool TelnetServerDialog::SetupWindow() {
   address_->setText(QString::fromStdString(HostListener::MachineAddress()));
   const Listen result = StartListening();
   if (result == Listen::NoSocket) {
-    app_.platform.Message(this, FromView(HostListener::kTextNoSocket), windowTitle(),
-                          MsgIcon::Stop, MsgButtons::Ok);
+    app_.platform.Message(this, FromView(HostListener::kTextNoSocket), windowTitle(), MsgIcon::Stop,
+                          MsgButtons::Ok);
     return false;
   }
   return true;
@@ -127,8 +127,8 @@ void TelnetServerDialog::CmUpdate() {
   if (result == Listen::Listening) {
     app_.config.HostPort = port_->text().toLocal8Bit().left(kPortTextMax).toStdString();
   } else if (result == Listen::NoSocket) {
-    app_.platform.Message(this, FromView(HostListener::kTextNoSocket), windowTitle(),
-                          MsgIcon::Stop, MsgButtons::Ok);
+    app_.platform.Message(this, FromView(HostListener::kTextNoSocket), windowTitle(), MsgIcon::Stop,
+                          MsgButtons::Ok);
   }
 }
 

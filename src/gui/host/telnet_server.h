@@ -24,8 +24,15 @@ class TelnetServerDialog final : public QWidget {
   Q_OBJECT
  public:
   // Control ids of the window, used as object names ("104", "105", ...).
-  enum Control { kName = 10, kAddress = 11, kStatus = 12, kScript = 102, kBrowse = 103,
-                 kPort = 104, kUpdate = 105 };
+  enum Control {
+    kName = 10,
+    kAddress = 11,
+    kStatus = 12,
+    kScript = 102,
+    kBrowse = 103,
+    kPort = 104,
+    kUpdate = 105
+  };
 
   using OpenClientFn = std::function<void(HostListener::Client)>;
   // `openClient` opens a caller's window; it owns the client's socket.

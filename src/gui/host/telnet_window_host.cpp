@@ -23,8 +23,7 @@ QString TelnetWindowHost::DownloadQuestion(const std::string& receiveDir) {
 }
 
 QString TelnetWindowHost::PrintQuestion() {
-  return QStringLiteral(
-      "The caller asks to print on your printer.\n\nAllow the print job?");
+  return QStringLiteral("The caller asks to print on your printer.\n\nAllow the print job?");
 }
 
 // Asked every time: a caller is a stranger to this machine. The default

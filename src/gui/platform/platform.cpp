@@ -48,7 +48,8 @@ QString MatchingStyleName(const QFont& font) {
   for (const QString& style : QFontDatabase::styles(family)) {
     // An "Oblique" style is not italic to the database, but it is slanted:
     // compare the slant itself.
-    const QFont styled = QFontDatabase::font(family, style, font.pointSize() > 0 ? font.pointSize() : 10);
+    const QFont styled =
+        QFontDatabase::font(family, style, font.pointSize() > 0 ? font.pointSize() : 10);
     if (styled.style() != font.style()) continue;
     const int distance = std::abs(styled.weight() - weight);
     if (best.isEmpty() || distance < bestDistance) {

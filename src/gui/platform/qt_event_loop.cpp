@@ -32,8 +32,7 @@ void QtEventLoop::Watch(int fd, unsigned events, IoCallback callback) {
   }
   if (events & kIoWrite) {
     entry.write = new QSocketNotifier(fd, QSocketNotifier::Write, this);
-    connect(entry.write, &QSocketNotifier::activated, this,
-            [this, fd] { Dispatch(fd, kIoWrite); });
+    connect(entry.write, &QSocketNotifier::activated, this, [this, fd] { Dispatch(fd, kIoWrite); });
   }
   watches_[fd] = std::move(entry);
 }

@@ -32,7 +32,7 @@ class QtEventLoop final : public QObject, public EventLoop {
 
  private:
   struct WatchEntry {
-    QSocketNotifier* read = nullptr;   // owned through Qt parenting
+    QSocketNotifier* read = nullptr;  // owned through Qt parenting
     QSocketNotifier* write = nullptr;
     // Shared so that a callback that unwatches its own descriptor is not
     // destroyed while it runs.

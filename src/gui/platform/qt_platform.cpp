@@ -71,9 +71,9 @@ QStringList QtPlatform::OpenFiles(QWidget* parent, const FileDialogRequest& requ
   QFileDialog dialog(parent, request.title, StartPath(request));
   dialog.setNameFilters(QtFilters(request.filter));
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(request.multiSelect    ? QFileDialog::ExistingFiles
+  dialog.setFileMode(request.multiSelect     ? QFileDialog::ExistingFiles
                      : request.fileMustExist ? QFileDialog::ExistingFile
-                                          : QFileDialog::AnyFile);
+                                             : QFileDialog::AnyFile);
   if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
   if (dialog.exec() != QDialog::Accepted) return {};
   QStringList files = dialog.selectedFiles();

@@ -33,7 +33,7 @@ class ScriptedPlatform final : public Platform {
   // dialogs are cancelled.
   std::deque<MsgResult> messageAnswers;
   std::deque<QStringList> openAnswers;
-  std::deque<QString> saveAnswers;  // an empty text cancels
+  std::deque<QString> saveAnswers;       // an empty text cancels
   std::deque<QString> directoryAnswers;  // an empty text cancels
   std::deque<std::optional<QFont>> fontAnswers;
   std::deque<std::optional<QColor>> colorAnswers;

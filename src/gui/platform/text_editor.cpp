@@ -14,7 +14,8 @@ namespace {
 const QString kPlainText = QStringLiteral("text/plain");
 
 QStringList SplitDirs(const QString& value, const QString& fallback) {
-  QStringList dirs = (value.isEmpty() ? fallback : value).split(QLatin1Char(':'), Qt::SkipEmptyParts);
+  QStringList dirs =
+      (value.isEmpty() ? fallback : value).split(QLatin1Char(':'), Qt::SkipEmptyParts);
   return dirs;
 }
 
@@ -176,13 +177,15 @@ std::vector<QStringList> EditorCommands(const QString& file, const DesktopEnviro
     if (!tryExec.isEmpty() && desktop.findProgram(tryExec).isEmpty()) continue;
     QStringList words = ExpandExec(entry.value(QStringLiteral("Exec")), file);
     if (words.isEmpty()) continue;
-    if (entry.value(QStringLiteral("Terminal")).compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) {
+    if (entry.value(QStringLiteral("Terminal"))
+            .compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) {
       if (terminal.isEmpty()) continue;
       words = terminal + words;
     }
     commands.push_back(words);
   }
-  const QString editor = desktop.env("VISUAL").isEmpty() ? desktop.env("EDITOR") : desktop.env("VISUAL");
+  const QString editor =
+      desktop.env("VISUAL").isEmpty() ? desktop.env("EDITOR") : desktop.env("VISUAL");
   if (!editor.isEmpty() && !terminal.isEmpty()) {
     // The editor variable may hold options ("emacs -nw"): the shell splits it.
     commands.push_back(terminal + QStringList{QStringLiteral("/bin/sh"), QStringLiteral("-c"),

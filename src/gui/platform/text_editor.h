@@ -12,8 +12,8 @@ namespace parlane {
 
 // Where the desktop's files are and which programs exist; tests give their own.
 struct DesktopEnvironment {
-  std::function<QString(const char* name)> env;       // an environment variable, "" if unset
-  std::function<QString(const QString&)> findProgram; // full path of a program, "" if none
+  std::function<QString(const char* name)> env;        // an environment variable, "" if unset
+  std::function<QString(const QString&)> findProgram;  // full path of a program, "" if none
   // The real environment and PATH.
   static DesktopEnvironment System();
 };

@@ -44,21 +44,22 @@ void TelnetWindow::PrintCommand(int id) {
   }
   PrinterService& service = *app_.printer;
   if (!service.AskPrint(this)) return;
-  QtPrinterPage page(service.Printer(), PrinterFontFor(app_.config.PrinterFont, font_, ScreenDpi()));
+  QtPrinterPage page(service.Printer(),
+                     PrinterFontFor(app_.config.PrinterFont, font_, ScreenDpi()));
   if (!PrintRows(screen, range, page)) {
-    app_.platform.Message(this, QStringLiteral("The document could not be printed."),
-                          Caption(), MsgIcon::Stop, MsgButtons::Ok);
+    app_.platform.Message(this, QStringLiteral("The document could not be printed."), Caption(),
+                          MsgIcon::Stop, MsgButtons::Ok);
   }
 }
 
 std::unique_ptr<PrinterPage> TelnetWindow::OpenAttachedPrinter() {
   std::unique_ptr<PrinterPage> job =
-      app_.printer ? app_.printer->AttachedJob(PrinterFontFor(app_.config.PrinterFont, font_, ScreenDpi()))
-                   : nullptr;
+      app_.printer
+          ? app_.printer->AttachedJob(PrinterFontFor(app_.config.PrinterFont, font_, ScreenDpi()))
+          : nullptr;
   if (!printTimer_) {
-    printWindow_ = new AttachedPrintWindow(this, app_.platform, [this] {
-      session_->CancelAttachedPrinting();
-    });
+    printWindow_ = new AttachedPrintWindow(this, app_.platform,
+                                           [this] { session_->CancelAttachedPrinting(); });
     printTimer_ = new QTimer(this);
     printTimer_->setObjectName(QStringLiteral("timer3"));
     printTimer_->setSingleShot(true);

@@ -226,8 +226,8 @@ void SessionFileCommands::SaveRowsCommand(int first, int last) {
                             MsgButtons::Ok);
       break;
     case SaveResult::WriteFailed:
-      app_.platform.Message(&window_, FromView(kTextSaveWriteFailed), kErrorCaption,
-                            MsgIcon::Stop, MsgButtons::Ok);
+      app_.platform.Message(&window_, FromView(kTextSaveWriteFailed), kErrorCaption, MsgIcon::Stop,
+                            MsgButtons::Ok);
       break;
   }
 }

@@ -15,7 +15,8 @@ bool IsFrameKey(const QKeyEvent& key) {
 
 bool IsSessionKeyEvent(const QObject* receiver, const QEvent* event) {
   const QEvent::Type t = event->type();
-  if (t != QEvent::KeyPress && t != QEvent::KeyRelease && t != QEvent::ShortcutOverride) return false;
+  if (t != QEvent::KeyPress && t != QEvent::KeyRelease && t != QEvent::ShortcutOverride)
+    return false;
   for (const QObject* o = receiver; o != nullptr; o = o->parent()) {
     if (qobject_cast<const TelnetWindowMDIChild*>(o) != nullptr) return true;
     if (o->isWidgetType() && static_cast<const QWidget*>(o)->isWindow()) break;

@@ -42,7 +42,8 @@ TelnetWindowMDIChild::TelnetWindowMDIChild(AppContext& app, const QString& title
   connect(window_, &TelnetWindow::ConnectionEnded, this, &TelnetWindowMDIChild::ConnectionEnded);
   connect(window_, &TelnetWindow::CloseRequested, this, &QMdiSubWindow::close);
   connect(window_, &TelnetWindow::TitleChangeRequested, this, &QWidget::setWindowTitle);
-  connect(window_, &TelnetWindow::DownloadRequested, this, [this] { parlane::DownloadRequested(app_, *this); });
+  connect(window_, &TelnetWindow::DownloadRequested, this,
+          [this] { parlane::DownloadRequested(app_, *this); });
   connect(window_, &TelnetWindow::PreferredSizeChanged, this, [this](QSize before, QSize after) {
     if (isMaximized() || isMinimized()) return;
     resize(size() + (after - before));

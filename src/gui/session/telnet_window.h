@@ -30,8 +30,8 @@
 
 namespace parlane {
 
-struct AppContext;   // gui/app/app_context.h: what the shell gives a session
-class TelnetWindow;  // gui/session/terminal_view.h: the terminal view widget
+struct AppContext;          // gui/app/app_context.h: what the shell gives a session
+class TelnetWindow;         // gui/session/terminal_view.h: the terminal view widget
 class SessionFileCommands;  // gui/session/session_files.h: capture, save, transmit, scripts
 class Session;
 class SessionLink;
@@ -39,14 +39,14 @@ class FileUploadMDIChild;  // gui/transfer/upload_list.h: the session's upload l
 
 // What the shell hands a new Telnet session.
 struct TelnetSessionParams {
-  std::string host;             // as typed: a name or a numeric IPv4/IPv6 address
-  uint16_t port = 23;           // TCP port
-  TerminalOptions terminal;     // a copy of Main_Configuration_Struct::Terminal,
-                                // or the phonebook entry's options
-  std::string userName;         // Ctrl+F1 sends it (phonebook entries only)
-  std::string password;         // Ctrl+F2 sends it (phonebook entries only)
-  std::string loginScript;      // started once connected; empty for none
-  QString title;                // frame title; empty: the host as typed
+  std::string host;          // as typed: a name or a numeric IPv4/IPv6 address
+  uint16_t port = 23;        // TCP port
+  TerminalOptions terminal;  // a copy of Main_Configuration_Struct::Terminal,
+                             // or the phonebook entry's options
+  std::string userName;      // Ctrl+F1 sends it (phonebook entries only)
+  std::string password;      // Ctrl+F2 sends it (phonebook entries only)
+  std::string loginScript;   // started once connected; empty for none
+  QString title;             // frame title; empty: the host as typed
   // Set when Parlane was started with a host on its command line: a closed
   // connection then closes the window without asking (and the shell quits).
   bool closeWithoutAsking = false;
@@ -74,9 +74,9 @@ class TelnetWindowMDIChild : public QMdiSubWindow {
   FileUploadMDIChild* UploadList() const;
 
   // Per-session menu commands (the cmd:: ids of app/commands.h: Copy, Paste,
-  // Copy and Paste, Font, Background Color, Text Color, Terminal Settings). HandleCommand returns false
-  // for an id the session does not answer; CommandEnabled gives the menu's
-  // enabling (Copy: a selection exists; Paste: the clipboard holds text).
+  // Copy and Paste, Font, Background Color, Text Color, Terminal Settings). HandleCommand returns
+  // false for an id the session does not answer; CommandEnabled gives the menu's enabling (Copy: a
+  // selection exists; Paste: the clipboard holds text).
   bool HandleCommand(int id);
   bool CommandEnabled(int id) const;
   // KeypadNumeric changed: rebuild this window's keyboard now.

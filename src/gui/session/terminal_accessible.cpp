@@ -184,7 +184,8 @@ void TerminalAccessible::selection(int selectionIndex, int* startOffset, int* en
   *startOffset = a.row < v.firstRow ? 0 : v.OffsetOf(a.row, a.col);
   const int last = v.firstRow + static_cast<int>(v.lineStart.size()) - 1;
   *endOffset = b.row > last ? static_cast<int>(v.text.size()) : v.OffsetOf(b.row, b.col);
-  if (*startOffset < 0 || *endOffset < 0 || *endOffset < *startOffset) *startOffset = *endOffset = 0;
+  if (*startOffset < 0 || *endOffset < 0 || *endOffset < *startOffset)
+    *startOffset = *endOffset = 0;
 }
 
 int TerminalAccessible::selectionCount() const {

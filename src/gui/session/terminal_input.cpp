@@ -239,8 +239,10 @@ void TelnetWindow::AutoScroll() {
   };
   int dy = 0;
   int dx = 0;
-  if (lastMouse_.y() < area.top()) dy = -steps(area.top() - lastMouse_.y(), session_->Screen().Height());
-  if (lastMouse_.y() > area.bottom()) dy = steps(lastMouse_.y() - area.bottom(), session_->Screen().Height());
+  if (lastMouse_.y() < area.top())
+    dy = -steps(area.top() - lastMouse_.y(), session_->Screen().Height());
+  if (lastMouse_.y() > area.bottom())
+    dy = steps(lastMouse_.y() - area.bottom(), session_->Screen().Height());
   if (lastMouse_.x() < area.left()) dx = -steps(area.left() - lastMouse_.x(), VisibleColumns());
   if (lastMouse_.x() > area.right()) dx = steps(lastMouse_.x() - area.right(), VisibleColumns());
   if (dy != 0) verticalScrollBar()->setValue(verticalScrollBar()->value() + dy);

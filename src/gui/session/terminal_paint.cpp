@@ -72,7 +72,6 @@ void TelnetWindow::InvalidateAll() {
   ScheduleFlush();
 }
 
-
 QRect TelnetWindow::LineRect(int line) const {
   return QRect(0, line * lineHeight_, viewport()->width(), lineHeight_);
 }
@@ -136,8 +135,7 @@ void TelnetWindow::paintEvent(QPaintEvent* event) {
   if (benchSeen_ && !flushTimer_.isActive()) {
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
-    std::printf("PARLANE_BENCH_DONE %lld.%09ld\n", static_cast<long long>(now.tv_sec),
-                now.tv_nsec);
+    std::printf("PARLANE_BENCH_DONE %lld.%09ld\n", static_cast<long long>(now.tv_sec), now.tv_nsec);
     std::fflush(stdout);
     benchSeen_ = false;
     benchMarker_.clear();

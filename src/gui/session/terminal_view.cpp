@@ -331,7 +331,7 @@ void TelnetWindow::focusInEvent(QFocusEvent* event) {
   caretDirty_ = true;
   if (blinkTimer_.interval() > 0) blinkTimer_.start();
   session_->SetKeypadMode(app_.config.KeypadNumeric ? KeypadMode::Numeric
-                                                     : KeypadMode::Application);
+                                                    : KeypadMode::Application);
   UpdateStatusOnFocus();
   RaisePrintWindow();
   ScheduleFlush();
@@ -355,7 +355,8 @@ void TelnetWindow::UpdateStatusOnFocus() {
     status.SetLink(QString::fromStdString(link->StatusName()));
   }
   const uint32_t emulation = session_->Options().Emulation;
-  if (const EmulationTraits* row = FindEmulation(emulation)) status.SetEmulation(FromView(row->name));
+  if (const EmulationTraits* row = FindEmulation(emulation))
+    status.SetEmulation(FromView(row->name));
 }
 
 void TelnetWindow::ClearStatus() {
@@ -370,7 +371,7 @@ void TelnetWindow::ClearStatus() {
 
 void TelnetWindow::KeypadModeChanged() {
   session_->SetKeypadMode(app_.config.KeypadNumeric ? KeypadMode::Numeric
-                                                     : KeypadMode::Application);
+                                                    : KeypadMode::Application);
 }
 
 // ---- clipboard ----
@@ -455,8 +456,8 @@ void TelnetWindow::SetColorsFromPrefs(const QColor& text, const QColor& backgrou
 }
 
 void TelnetWindow::ChooseBackgroundColor() {
-  const auto chosen = RunColorDialog(app_.platform, this, QStringLiteral("Background Color"),
-                                     BackgroundColor());
+  const auto chosen =
+      RunColorDialog(app_.platform, this, QStringLiteral("Background Color"), BackgroundColor());
   if (!chosen) return;
   SetColorsFromPrefs(TextColor(), *chosen);
   WindowPrefsStore::For(app_, className_).SetBackground(*chosen);

@@ -192,7 +192,7 @@ class TelnetWindow : public QAbstractScrollArea {
   int cellWidth_ = 8;
   int lineHeight_ = 16;
   int ascent_ = 12;  // baseline offset within a line
-  int hpos_ = 0;  // horizontal scroll position, in columns
+  int hpos_ = 0;     // horizontal scroll position, in columns
 
   // Damage waiting for the display timer, per visible line, plus the lines
   // the contents have scrolled up by since the last paint.

@@ -121,14 +121,15 @@ bool WindowPrefsStore::SetFont(const QFont& font) {
   LogFont& f = prefs_->Font.Font;
   const QFontInfo info(font);
   int pixels = font.pixelSize();
-  if (pixels <= 0) pixels = static_cast<int>(std::lround(font.pointSizeF() * ScreenDpiY() / kPointsPerInch));
+  if (pixels <= 0)
+    pixels = static_cast<int>(std::lround(font.pointSizeF() * ScreenDpiY() / kPointsPerInch));
   f.Height = -std::max(pixels, 1);
   f.Width = 0;
   f.Weight = font.bold() ? kWeightBold : kWeightNormal;
   f.Italic = font.italic() ? 1 : 0;
   f.FaceName = info.family().toStdString().substr(0, LogFont::kFaceSize - 1);
-  const double points = font.pointSizeF() > 0 ? font.pointSizeF()
-                                              : pixels * double(kPointsPerInch) / ScreenDpiY();
+  const double points =
+      font.pointSizeF() > 0 ? font.pointSizeF() : pixels * double(kPointsPerInch) / ScreenDpiY();
   prefs_->Font.PointSize = static_cast<int32_t>(std::lround(points * 10));
   return Save();
 }

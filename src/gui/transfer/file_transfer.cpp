@@ -23,8 +23,8 @@ FileTransfer* gCurrent = nullptr;
 struct FieldSpec {
   TransferField field;
   const char* label;
-  const char* name;   // object name of the value label
-  int limit;          // the control's text limit, terminator included
+  const char* name;  // object name of the value label
+  int limit;         // the control's text limit, terminator included
 };
 
 // The three shaded groups, in order.
@@ -47,9 +47,12 @@ constexpr FieldSpec kTimeGroup[] = {
 constexpr FieldSpec kStatusField = {TransferField::Status, "Status:", "status", 80};
 
 int LimitOf(TransferField field) {
-  for (const FieldSpec& s : kFileGroup) if (s.field == field) return s.limit;
-  for (const FieldSpec& s : kCountGroup) if (s.field == field) return s.limit;
-  for (const FieldSpec& s : kTimeGroup) if (s.field == field) return s.limit;
+  for (const FieldSpec& s : kFileGroup)
+    if (s.field == field) return s.limit;
+  for (const FieldSpec& s : kCountGroup)
+    if (s.field == field) return s.limit;
+  for (const FieldSpec& s : kTimeGroup)
+    if (s.field == field) return s.limit;
   return kStatusField.limit;
 }
 
@@ -66,7 +69,8 @@ QString Shown(std::string_view text, int limit) {
 }  // namespace
 
 FileTransfer::FileTransfer(QWidget* parent, std::function<void(bool)> sound)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), sound_(std::move(sound)) {
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      sound_(std::move(sound)) {
   setObjectName(QStringLiteral("FileTransfer"));
   setModal(true);
   auto* layout = new QVBoxLayout(this);
@@ -161,8 +165,7 @@ void FileTransfer::Finish(const TransferResult& result) {
     case TransferOutcome::Failed:
       if (sound_) sound_(false);
       break;
-    case TransferOutcome::Other:
-      break;
+    case TransferOutcome::Other: break;
   }
 }
 
@@ -238,10 +241,11 @@ QString FileTransfer::FieldText(TransferField field) const {
 int FileTransfer::GaugeValue() const { return gauge_->value(); }
 
 namespace {
-std::unique_ptr<TransferProtocol> MakeProtocol(TransferKind kind, TransferLink& link, TransferDisplay& display,
-                                               TransferOptions options) {
+std::unique_ptr<TransferProtocol> MakeProtocol(TransferKind kind, TransferLink& link,
+                                               TransferDisplay& display, TransferOptions options) {
   switch (kind) {
-    case TransferKind::TelnetZmodem: return std::make_unique<TelnetZmodem>(link, display, std::move(options));
+    case TransferKind::TelnetZmodem:
+      return std::make_unique<TelnetZmodem>(link, display, std::move(options));
     case TransferKind::YmodemG: return std::make_unique<YmodemG>(link, display, std::move(options));
     case TransferKind::Zmodem: break;
   }
@@ -249,14 +253,17 @@ std::unique_ptr<TransferProtocol> MakeProtocol(TransferKind kind, TransferLink& 
 }
 }  // namespace
 
-DialogResult RunTransferDialog(QWidget* parent, TransferLink& link, const DialogTransfer& transfer) {
+DialogResult RunTransferDialog(QWidget* parent, TransferLink& link,
+                               const DialogTransfer& transfer) {
   FileTransfer dialog(parent, transfer.sound);
   TransferOptions options;
   options.receiveDir = transfer.receiveDir;
   options.fileDone = transfer.fileDone;
-  std::unique_ptr<TransferProtocol> protocol = MakeProtocol(transfer.kind, link, dialog, std::move(options));
-  const TransferResult r = dialog.Run(*protocol, transfer.send ? TransferDirection::Send : TransferDirection::Receive,
-                                      transfer.files);
+  std::unique_ptr<TransferProtocol> protocol =
+      MakeProtocol(transfer.kind, link, dialog, std::move(options));
+  const TransferResult r =
+      dialog.Run(*protocol, transfer.send ? TransferDirection::Send : TransferDirection::Receive,
+                 transfer.files);
   DialogResult result;
   result.status = r.status;
   result.outcome = r.outcome == TransferOutcome::Success  ? DialogOutcome::Success

@@ -32,7 +32,8 @@ void ReceiveFilesCommand(AppContext& app, TelnetWindowMDIChild& session) {
   ReceiveFiles(app, session.Window()->GetSession(), session.Window());
 }
 
-void SendFilesCommand(AppContext& app, TelnetWindowMDIChild& session, QPointer<FileUploadMDIChild>& list) {
+void SendFilesCommand(AppContext& app, TelnetWindowMDIChild& session,
+                      QPointer<FileUploadMDIChild>& list) {
   const SessionLink* link = session.Window()->GetSession().Link();
   if (link != nullptr && !link->IsTelnet()) {
     // The dial-up list is not tied to one window: it sends through whichever
@@ -56,7 +57,8 @@ void SendFilesCommand(AppContext& app, TelnetWindowMDIChild& session, QPointer<F
     return;
   }
   auto* dialog = new TelnetFileUploadDialog(app, session);
-  auto* child = new TelnetFileUploadMDIChild(dialog, QStringLiteral("%1 U/L List").arg(session.windowTitle()));
+  auto* child = new TelnetFileUploadMDIChild(
+      dialog, QStringLiteral("%1 U/L List").arg(session.windowTitle()));
   list = child;
   if (QMdiArea* area = session.mdiArea()) {
     area->addSubWindow(child);

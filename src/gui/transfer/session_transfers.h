@@ -23,7 +23,8 @@ class FileUploadMDIChild;
 void ReceiveFilesCommand(AppContext& app, TelnetWindowMDIChild& session);
 // Send Files: brings the session's upload list window to the top, or opens
 // one ("%s U/L List") and remembers it in `list`.
-void SendFilesCommand(AppContext& app, TelnetWindowMDIChild& session, QPointer<FileUploadMDIChild>& list);
+void SendFilesCommand(AppContext& app, TelnetWindowMDIChild& session,
+                      QPointer<FileUploadMDIChild>& list);
 // The interpreter saw a Zmodem sender's request. The session's link is
 // taken at once (nothing more of the sender's stream reaches the screen);
 // the receive opens as soon as the interpreter has returned. While another

@@ -34,7 +34,9 @@ TransferKind KindFor(const AppContext& app, bool telnet) {
 
 }  // namespace
 
-bool SessionTransferHost::IsTelnet() const { return session_.Link() && session_.Link()->IsTelnet(); }
+bool SessionTransferHost::IsTelnet() const {
+  return session_.Link() && session_.Link()->IsTelnet();
+}
 
 std::unique_ptr<TransferLink> SessionTransferHost::BeginTransfer() {
   if (!session_.Link() || !session_.IsConnected()) return nullptr;
@@ -74,8 +76,8 @@ std::optional<QString> PrepareReceiveDir(const std::string& dir) {
 }
 
 std::optional<DialogResult> RunSessionTransfer(AppContext& app, TransferHost& host,
-                                                 const SessionTransfer& transfer,
-                                                 std::unique_ptr<TransferLink> taken) {
+                                               const SessionTransfer& transfer,
+                                               std::unique_ptr<TransferLink> taken) {
   const bool receiving = !transfer.send;
   // No second transfer inside the first.
   if (!taken && TransferRunning()) return std::nullopt;
@@ -88,8 +90,8 @@ std::optional<DialogResult> RunSessionTransfer(AppContext& app, TransferHost& ho
         taken.reset();
         host.EndTransfer();
       }
-      app.platform.Message(host.TransferParent(), *problem, QStringLiteral("Parlane"), MsgIcon::Stop,
-                           MsgButtons::Ok);
+      app.platform.Message(host.TransferParent(), *problem, QStringLiteral("Parlane"),
+                           MsgIcon::Stop, MsgButtons::Ok);
       return std::nullopt;
     }
   }
@@ -103,12 +105,13 @@ std::optional<DialogResult> RunSessionTransfer(AppContext& app, TransferHost& ho
   run.receiveDir = app.config.ReceiveDir;
   run.fileDone = transfer.fileDone;
   run.sound = [&app](bool success) {
-    if (app.playSound) app.playSound(success ? SoundEvent::TransferSuccess : SoundEvent::TransferFailed);
+    if (app.playSound)
+      app.playSound(success ? SoundEvent::TransferSuccess : SoundEvent::TransferFailed);
   };
   // A Zmodem upload first starts the receiver on the remote side.
   if (run.send && run.kind != TransferKind::YmodemG) {
-    link->WriteBlock(reinterpret_cast<const uint8_t*>(kRemoteReceiver.data()), kRemoteReceiver.size(),
-                     kRemoteReceiverSeconds);
+    link->WriteBlock(reinterpret_cast<const uint8_t*>(kRemoteReceiver.data()),
+                     kRemoteReceiver.size(), kRemoteReceiverSeconds);
     link->Flush();
   }
   link->SetPump([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });

@@ -20,8 +20,8 @@ struct AppContext;
 
 struct SessionTransfer {
   bool send = false;
-  std::vector<std::string> files;                      // to send, in order
-  std::function<void(const std::string&)> fileDone;    // each file sent or skipped
+  std::vector<std::string> files;                    // to send, in order
+  std::function<void(const std::string&)> fileDone;  // each file sent or skipped
 };
 
 // True while a transfer dialog runs anywhere in the program (or a download

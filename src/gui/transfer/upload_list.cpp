@@ -76,7 +76,8 @@ FileUploadDialog::FileUploadDialog(AppContext& app, HostFinder findHost, QWidget
   grid->addWidget(bytesLabel, 1, 2);
   grid->addWidget(totalBytesField_, 1, 3);
 
-  auto button = [&](const char* text, const char* name, int column, void (FileUploadDialog::*slot)()) {
+  auto button = [&](const char* text, const char* name, int column,
+                    void (FileUploadDialog::*slot)()) {
     auto* b = new QPushButton(QString::fromLatin1(text), this);
     b->setObjectName(QString::fromLatin1(name));
     grid->addWidget(b, 2, column);
@@ -86,7 +87,8 @@ FileUploadDialog::FileUploadDialog(AppContext& app, HostFinder findHost, QWidget
   button("Clear list", "clear", 1, &FileUploadDialog::ClearList);
   button("Delete selected", "deleteSelected", 2, &FileUploadDialog::DeleteSelected);
   button("Start sending", "startSending", 3, &FileUploadDialog::StartSending);
-  auto* hint = new QLabel(QStringLiteral("Files can also be dragged and dropped in from File Manager"), this);
+  auto* hint = new QLabel(
+      QStringLiteral("Files can also be dragged and dropped in from File Manager"), this);
   grid->addWidget(hint, 3, 0, 1, 4);
 
   setAcceptDrops(true);
@@ -100,7 +102,9 @@ QStringList FileUploadDialog::Files() const {
 }
 
 void FileUploadDialog::AddEntry(const QString& file) {
-  if (file.isEmpty() || !list_->findItems(file, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty()) return;
+  if (file.isEmpty() ||
+      !list_->findItems(file, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty())
+    return;
   list_->addItem(file);
 }
 
@@ -150,8 +154,9 @@ void FileUploadDialog::Recount() {
       totalBytes_ += size;
       continue;
     }
-    app_.platform.Message(this, QStringLiteral("Could not open %1 - deleting from list").arg(item->text()),
-                          QStringLiteral("File Error"), MsgIcon::Exclamation, MsgButtons::Ok);
+    app_.platform.Message(
+        this, QStringLiteral("Could not open %1 - deleting from list").arg(item->text()),
+        QStringLiteral("File Error"), MsgIcon::Exclamation, MsgButtons::Ok);
     delete item;
     --totalFiles_;
     totalFilesField_->setText(QString::number(totalFiles_));
@@ -162,7 +167,8 @@ void FileUploadDialog::Recount() {
 void FileUploadDialog::QuietTotals() {
   totalFiles_ = list_->count();
   totalBytes_ = 0;
-  for (QListWidgetItem* item : Items(list_)) totalBytes_ += std::max<int64_t>(0, ReadableSize(item->text()));
+  for (QListWidgetItem* item : Items(list_))
+    totalBytes_ += std::max<int64_t>(0, ReadableSize(item->text()));
   ShowTotals();
 }
 
@@ -172,7 +178,8 @@ void FileUploadDialog::ShowTotals() {
 }
 
 void FileUploadDialog::FileSent(const QString& file) {
-  const QList<QListWidgetItem*> found = list_->findItems(file, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  const QList<QListWidgetItem*> found =
+      list_->findItems(file, Qt::MatchExactly | Qt::MatchCaseSensitive);
   if (!found.isEmpty()) delete found.front();
   QuietTotals();
 }
@@ -226,19 +233,22 @@ void FileUploadDialog::dropEvent(QDropEvent* event) {
   Recount();
 }
 
-TelnetFileUploadDialog::TelnetFileUploadDialog(AppContext& app, TelnetWindowMDIChild& session, QWidget* parent)
+TelnetFileUploadDialog::TelnetFileUploadDialog(AppContext& app, TelnetWindowMDIChild& session,
+                                               QWidget* parent)
     : FileUploadDialog(
           app,
           [this]() -> std::unique_ptr<TransferHost> {
             if (!session_) return nullptr;
-            return std::make_unique<SessionTransferHost>(session_->Window()->GetSession(), session_->Window());
+            return std::make_unique<SessionTransferHost>(session_->Window()->GetSession(),
+                                                         session_->Window());
           },
           parent),
       session_(&session) {
   setObjectName(QStringLiteral("TelnetFileUploadDialog"));
 }
 
-FileUploadMDIChild::FileUploadMDIChild(FileUploadDialog* dialog, const QString& title, QWidget* parent)
+FileUploadMDIChild::FileUploadMDIChild(FileUploadDialog* dialog, const QString& title,
+                                       QWidget* parent)
     : QMdiSubWindow(parent), dialog_(dialog) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(title);
