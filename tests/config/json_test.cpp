@@ -58,6 +58,13 @@ TEST(Json, RejectsMalformedDocuments) {
   }
   EXPECT_FALSE(json::Parse(std::string(100000, '['), *std::make_unique<json::Value>(),
                            *std::make_unique<std::string>()));
+  // A number beyond every floating type is refused, not thrown.
+  {
+    json::Value v;
+    std::string error;
+    EXPECT_FALSE(json::Parse(R"({"Type": 333333333333333e333333333})", v, error));
+    EXPECT_EQ(error.rfind("number overflow", 0), 0u) << error;
+  }
   // Values Parlane cannot hold name their member.
   struct Case {
     std::string_view text;

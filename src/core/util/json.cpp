@@ -280,6 +280,12 @@ bool Parse(std::string_view text, Value& out, std::string& error) {
     why = colon == std::string::npos ? why : why.substr(colon + 2);
     error = "line " + std::to_string(LineAt(text, e.byte > 0 ? e.byte - 1 : 0)) + ": " + why;
     return false;
+  } catch (const nlohmann::json::exception& e) {
+    // A number too large for any field, and the parser's other refusals.
+    std::string why = e.what();
+    const size_t bracket = why.find("] ");
+    error = bracket == std::string::npos ? why : why.substr(bracket + 2);
+    return false;
   }
   if (!duplicate.empty()) {
     error = duplicate + ": duplicate member";
