@@ -105,6 +105,8 @@ TerminalScreen::TerminalScreen(ScreenGeometry geometry, const TerminalOptions& o
 // a window shorter than the configured rows.
 int TerminalScreen::VerticalRange() const { return std::max(0, capacity_ - height_); }
 
+int TerminalScreen::RegionTopRow() const { return std::min(top_ + regionTop_ - 1, capacity_ - 1); }
+
 int TerminalScreen::RegionBottomRow() const {
   return std::min(top_ + regionBottom_ - 1, capacity_ - 1);
 }
@@ -304,7 +306,7 @@ void TerminalScreen::LineFeed(std::span<const uint8_t> rest) {
   if (RegionSet() && cursor_.row == top_ + regionBottom_) {
     --cursor_.row;
     ScrollRegionUp();
-    RedrawRows(top_ + regionTop_ - 1, cursor_.row);
+    RedrawRows(RegionTopRow(), cursor_.row);
   }
   if (cursor_.row - top_ < height_ && cursor_.row < capacity_) return;
   int n = LookAhead(rest);
@@ -322,11 +324,11 @@ void TerminalScreen::Index() {
     return;
   }
   ScrollRegionUp();
-  RedrawRows(top_ + regionTop_ - 1, cursor_.row);
+  RedrawRows(RegionTopRow(), cursor_.row);
 }
 
 void TerminalScreen::ReverseIndex() {
-  const int topRow = top_ + regionTop_ - 1;
+  const int topRow = RegionTopRow();
   if (cursor_.row == topRow) {
     ScrollRegionDown();
     RedrawRows(cursor_.row, RegionBottomRow());
@@ -353,7 +355,7 @@ void TerminalScreen::RotateDown(int first, int last) {
   BlankRow(first);
 }
 
-void TerminalScreen::ScrollRegionUp() { RotateUp(top_ + regionTop_ - 1, cursor_.row); }
+void TerminalScreen::ScrollRegionUp() { RotateUp(RegionTopRow(), cursor_.row); }
 
 void TerminalScreen::ScrollRegionDown() { RotateDown(cursor_.row, RegionBottomRow()); }
 

@@ -213,7 +213,10 @@ class TerminalScreen {
   uint8_t* RowPtr(int index) { return rowsPtr_[static_cast<size_t>(index)]; }
   uint8_t& UsedOf(int index) { return RowPtr(index)[2 * cols_]; }
   int ClampRow(int row) const;
-  // The store row of the region's last line, never past the store's end.
+  // The scroll region's first and last rows in the store. In a window shorter
+  // than the configured rows the region can reach past the store's end when
+  // the screen is at its lowest; both are kept inside the store.
+  int RegionTopRow() const;
   int RegionBottomRow() const;
   // Used length 0 and the never-used attribute in every cell.
   void BlankRow(int index);

@@ -76,7 +76,7 @@ void TerminalScreen::CursorPosition(int line, int column) {
 // pending wrap: the next glyph lands in the last cell of the new row instead
 // of wrapping onto the row below it.
 void TerminalScreen::CursorUp(int n) {
-  cursor_.row = std::max(cursor_.row - n, top_ + regionTop_ - 1);
+  cursor_.row = std::max(cursor_.row - n, RegionTopRow());
   cursor_.col = std::min(cursor_.col, cols_ - 1);
   PadToCursor();
 }
@@ -235,13 +235,13 @@ void TerminalScreen::DeleteLine() {
 }
 
 void TerminalScreen::ScrollUpOne() {
-  RotateUp(top_ + regionTop_ - 1, RegionBottomRow());
-  RedrawRows(top_ + regionTop_ - 1, RegionBottomRow());
+  RotateUp(RegionTopRow(), RegionBottomRow());
+  RedrawRows(RegionTopRow(), RegionBottomRow());
 }
 
 void TerminalScreen::ScrollDownOne() {
-  RotateDown(top_ + regionTop_ - 1, RegionBottomRow());
-  RedrawRows(top_ + regionTop_ - 1, RegionBottomRow());
+  RotateDown(RegionTopRow(), RegionBottomRow());
+  RedrawRows(RegionTopRow(), RegionBottomRow());
 }
 
 }  // namespace parlane
