@@ -20,7 +20,7 @@ namespace {
 
 FileTransfer* gCurrent = nullptr;
 
-struct FieldSpec {
+struct FieldLayout {
   TransferField field;
   const char* label;
   const char* name;  // object name of the value label
@@ -28,30 +28,30 @@ struct FieldSpec {
 };
 
 // The three shaded groups, in order.
-constexpr FieldSpec kFileGroup[] = {
+constexpr FieldLayout kFileGroup[] = {
     {TransferField::Path, "Path:", "path", 80},
     {TransferField::FileName, "Filename:", "fileName", 80},
     {TransferField::Size, "File size in bytes:", "size", 25},
 };
-constexpr FieldSpec kCountGroup[] = {
+constexpr FieldLayout kCountGroup[] = {
     {TransferField::ErrorDetection, "Error detection method:", "errorDetection", 15},
     {TransferField::PacketSize, "Packet size in bytes:", "packetSize", 10},
     {TransferField::BytesTransferred, "Bytes transferred:", "bytesTransferred", 25},
     {TransferField::ErrorCount, "Error count:", "errorCount", 5},
 };
-constexpr FieldSpec kTimeGroup[] = {
+constexpr FieldLayout kTimeGroup[] = {
     {TransferField::ElapsedTime, "Elapsed time:", "elapsedTime", 10},
     {TransferField::TimeRemaining, "Estimated time remaining:", "timeRemaining", 10},
     {TransferField::Throughput, "Throughput in chars/sec:", "throughput", 10},
 };
-constexpr FieldSpec kStatusField = {TransferField::Status, "Status:", "status", 80};
+constexpr FieldLayout kStatusField = {TransferField::Status, "Status:", "status", 80};
 
 int LimitOf(TransferField field) {
-  for (const FieldSpec& s : kFileGroup)
+  for (const FieldLayout& s : kFileGroup)
     if (s.field == field) return s.limit;
-  for (const FieldSpec& s : kCountGroup)
+  for (const FieldLayout& s : kCountGroup)
     if (s.field == field) return s.limit;
-  for (const FieldSpec& s : kTimeGroup)
+  for (const FieldLayout& s : kTimeGroup)
     if (s.field == field) return s.limit;
   return kStatusField.limit;
 }
@@ -74,11 +74,11 @@ FileTransfer::FileTransfer(QWidget* parent, std::function<void(bool)> sound)
   setObjectName(QStringLiteral("FileTransfer"));
   setModal(true);
   auto* layout = new QVBoxLayout(this);
-  auto addGroup = [&](std::span<const FieldSpec> specs) {
+  auto addGroup = [&](std::span<const FieldLayout> fields) {
     auto* box = new QGroupBox(this);
     box->setFlat(false);
     auto* form = new QFormLayout(box);
-    for (const FieldSpec& s : specs) {
+    for (const FieldLayout& s : fields) {
       auto* value = new QLabel(box);
       value->setObjectName(QString::fromLatin1(s.name));
       value->setTextFormat(Qt::PlainText);
