@@ -106,6 +106,13 @@ TEST_F(MdiFrameTest, KeysTypedInASessionReachTheHost) {
     }
   }
   EXPECT_TRUE(other.received.find('\x17') == std::string::npos);
+  // Alt and a menu's letter stays with the frame: it opens that menu.
+  first->Window()->setFocus();
+  ASSERT_TRUE(RunUntil([&] { return first->Window()->hasFocus(); }));
+  QTest::keyClick(first->Window(), Qt::Key_F, Qt::AltModifier);
+  QCoreApplication::processEvents();
+  ASSERT_NE(Frame()->menuBar()->activeAction(), nullptr);
+  EXPECT_EQ(Frame()->menuBar()->activeAction()->text(), QStringLiteral("&File"));
   (void)second;
 }
 

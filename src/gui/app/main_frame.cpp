@@ -250,6 +250,22 @@ bool TMainMDIDecoratedFrame::TranslateAccelerator(int qtKey, Qt::KeyboardModifie
   return false;
 }
 
+// The top-level menu whose mnemonic is the letter typed with Alt alone.
+QAction* TMainMDIDecoratedFrame::MnemonicMenu(const QKeyEvent& key) const {
+  if ((key.modifiers() & ~Qt::KeypadModifier) != Qt::AltModifier) return nullptr;
+  if (key.key() < Qt::Key_A || key.key() > Qt::Key_Z) return nullptr;
+  const QChar letter = QChar(u'a' + (key.key() - Qt::Key_A));
+  for (QAction* action : menuBar()->actions()) {
+    const QString text = action->text();
+    const qsizetype amp = text.indexOf(QLatin1Char('&'));
+    if (amp >= 0 && amp + 1 < text.size() && text.at(amp + 1).toLower() == letter &&
+        action->isEnabled() && action->isVisible()) {
+      return action;
+    }
+  }
+  return nullptr;
+}
+
 // The accelerators come before the menu bar's mnemonics and before the
 // focused window's own keys, but only for keys typed into this window (a
 // modal dialog keeps its keys).
@@ -268,7 +284,16 @@ bool TMainMDIDecoratedFrame::eventFilter(QObject* watched, QEvent* event) {
       key->key() <= Qt::Key_Z &&
       std::any_of(Accelerators().begin(), Accelerators().end(),
                   [&](const Accelerator& a) { return a.key == 'A' + (key->key() - Qt::Key_A); });
-  if (!isAccelerator) return QMainWindow::eventFilter(watched, event);
+  if (!isAccelerator) {
+    // Alt and a menu's mnemonic letter opens that menu, wherever the focus
+    // sits in this window: Qt's own mnemonic shortcuts do not reach a menu
+    // bar from inside an MDI sub-window.
+    QAction* menu = MnemonicMenu(*key);
+    if (menu == nullptr) return QMainWindow::eventFilter(watched, event);
+    event->accept();
+    if (type == QEvent::KeyPress) menuBar()->setActiveAction(menu);
+    return true;
+  }
   if (type == QEvent::ShortcutOverride) {
     // Claim the key so that no menu mnemonic takes it; it comes back as a
     // key press, handled below.

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 class QAction;
+class QKeyEvent;
 class QMenu;
 class QToolBar;
 
@@ -57,6 +58,7 @@ class TMainMDIDecoratedFrame final : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  QAction* MnemonicMenu(const QKeyEvent& key) const;
 
  private:
   void BuildMenu();
