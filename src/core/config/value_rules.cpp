@@ -3,14 +3,14 @@
 namespace parlane {
 
 std::optional<int> ColorIndexFor(Rgb current) {
-  for (size_t i = 0; i < kDialogColors.size(); ++i)
-    if (kDialogColors[i] == current) return static_cast<int>(i);
+  for (size_t i = 0; i < kAnsiPalette.size(); ++i)
+    if (kAnsiPalette[i] == current) return static_cast<int>(i);
   return std::nullopt;
 }
 
 Rgb ColorFromChecks(const std::array<bool, 16>& checked) {
   for (size_t i = 0; i < checked.size(); ++i)
-    if (checked[i]) return kDialogColors[i];
+    if (checked[i]) return kAnsiPalette[i];
   return Rgb{0, 0, 0};
 }
 

@@ -13,26 +13,8 @@
 
 namespace parlane {
 
-// The sixteen colours of the colour dialog, radio 200 + i is colour i.
-inline constexpr std::array<Rgb, 16> kDialogColors = {{
-    {0, 0, 0},
-    {128, 0, 0},
-    {0, 128, 0},
-    {128, 128, 0},
-    {0, 0, 128},
-    {128, 0, 128},
-    {0, 128, 128},
-    {192, 192, 192},
-    {128, 128, 128},
-    {255, 0, 0},
-    {0, 255, 0},
-    {255, 255, 0},
-    {0, 0, 255},
-    {255, 0, 255},
-    {0, 255, 255},
-    {255, 255, 255},
-}};
-
+// The colour dialog offers the terminal's sixteen palette colours
+// (kAnsiPalette); radio 200 + i is colour i.
 // The radio checked when the dialog opens on `current`: the index of the
 // exactly equal colour, or empty when it is none of the sixteen.
 std::optional<int> ColorIndexFor(Rgb current);

@@ -1,36 +1,16 @@
-// Colours of the terminal: the 16-colour ANSI palette, the window's own text
-// and background colours, and the colours one cell paints in. Every painter
-// (the Qt window, parlane-render's html, the printer) asks CellColors() so
-// that they all agree.
+// Colours of the terminal: the 16-colour ANSI palette (kAnsiPalette, kept in
+// util/rgb.h beside the colour type), the window's own text and background
+// colours, and the colours one cell paints in. Every painter (the Qt window,
+// parlane-render's html, the printer) asks CellColors() so that they all
+// agree.
 #pragma once
 
-#include <array>
 #include <cstdint>
 
 #include "config/terminal_options.h"
 #include "util/rgb.h"
 
 namespace parlane {
-
-// The ANSI palette shared by all windows; bit 3 of an index is the bright bit.
-inline constexpr std::array<Rgb, 16> kAnsiPalette = {{
-    {0, 0, 0},
-    {128, 0, 0},
-    {0, 128, 0},
-    {128, 128, 0},
-    {0, 0, 128},
-    {128, 0, 128},
-    {0, 128, 128},
-    {192, 192, 192},
-    {128, 128, 128},
-    {255, 0, 0},
-    {0, 255, 0},
-    {255, 255, 0},
-    {0, 0, 255},
-    {255, 0, 255},
-    {0, 255, 255},
-    {255, 255, 255},
-}};
 
 // VT100 bold text is drawn in this yellow.
 inline constexpr Rgb kBoldYellow{255, 255, 0};

@@ -1,7 +1,9 @@
 // A colour as red, green and blue bytes, shared by the screen's palette and
-// the settings records.
+// the settings records, and the terminal's sixteen-colour palette, which the
+// colour dialog offers too.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 namespace parlane {
@@ -17,5 +19,25 @@ struct Rgb {
     return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16)};
   }
 };
+
+// The ANSI palette shared by all windows; bit 3 of an index is the bright bit.
+inline constexpr std::array<Rgb, 16> kAnsiPalette = {{
+    {0, 0, 0},
+    {128, 0, 0},
+    {0, 128, 0},
+    {128, 128, 0},
+    {0, 0, 128},
+    {128, 0, 128},
+    {0, 128, 128},
+    {192, 192, 192},
+    {128, 128, 128},
+    {255, 0, 0},
+    {0, 255, 0},
+    {255, 255, 0},
+    {0, 0, 255},
+    {255, 0, 255},
+    {0, 255, 255},
+    {255, 255, 255},
+}};
 
 }  // namespace parlane

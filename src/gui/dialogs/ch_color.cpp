@@ -50,7 +50,7 @@ ChColor::ChColor(QWidget* parent, const QString& caption, Rgb current) : QDialog
     const int row = i / kColumns;
     const int col = (i % kColumns) * 2;
     grid->addWidget(radio, row, col);
-    grid->addWidget(Swatch(kDialogColors[static_cast<size_t>(i)], 100 + i, this), row, col + 1);
+    grid->addWidget(Swatch(kAnsiPalette[static_cast<size_t>(i)], 100 + i, this), row, col + 1);
   }
   // Picking one clears the others, as radio buttons do.
   connect(group, &QButtonGroup::idClicked, this, [this](int id) {
