@@ -158,10 +158,7 @@ void DialingDirectory::Save() {
   book_.Save(bookFile_, messages);
 }
 
-void DialingDirectory::AddTelnetEntry() {
-  DialingDirectoryEntry entry = NewTelnetEntry(config_);
-  AddEditEntryTelnet editor(this, QStringLiteral("Add Telnet Entry"), entry, false, platform_);
-  if (platform_.RunDialog(editor) != QDialog::Accepted) return;
+void DialingDirectory::AddToBook(const DialingDirectoryEntry& entry) {
   BookMessages messages(platform_, this);
   const DialingDirectoryEntry* added = book_.AddUnique(entry, messages);
   if (added == nullptr) return;
@@ -169,16 +166,17 @@ void DialingDirectory::AddTelnetEntry() {
   Save();
 }
 
+void DialingDirectory::AddTelnetEntry() {
+  DialingDirectoryEntry entry = NewTelnetEntry(config_);
+  AddEditEntryTelnet editor(this, QStringLiteral("Add Telnet Entry"), entry, false, platform_);
+  if (platform_.RunDialog(editor) == QDialog::Accepted) AddToBook(entry);
+}
+
 void DialingDirectory::AddDialupEntry() {
   DialingDirectoryEntry entry = NewDialupEntry(config_, portSettings_);
   AddEditEntry editor(this, QStringLiteral("Add Dial-up Entry"), entry, false, platform_,
                       portsFile_);
-  if (platform_.RunDialog(editor) != QDialog::Accepted) return;
-  BookMessages messages(platform_, this);
-  const DialingDirectoryEntry* added = book_.AddUnique(entry, messages);
-  if (added == nullptr) return;
-  AddLine(*added);
-  Save();
+  if (platform_.RunDialog(editor) == QDialog::Accepted) AddToBook(entry);
 }
 
 void DialingDirectory::EditEntries() {

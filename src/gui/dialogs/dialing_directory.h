@@ -67,6 +67,8 @@ class DialingDirectory final : public QDialog {
   QTreeWidgetItem* AddLine(const DialingDirectoryEntry& e);
   std::vector<DialingDirectoryEntry*> SelectedEntries(size_t limit) const;
   void Save();
+  // Adds an entry the editor accepted, unless its name is taken, and saves.
+  void AddToBook(const DialingDirectoryEntry& entry);
 
   Phonebook& book_;
   std::filesystem::path bookFile_;

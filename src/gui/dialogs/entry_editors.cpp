@@ -68,6 +68,19 @@ QLineEdit* EntryEditorBase::AddEdit(int id, size_t size, const std::string& text
   return edit;
 }
 
+QHBoxLayout* EntryEditorBase::AddSaveCancel() {
+  QPushButton* save = Button("Save", 215, this);
+  QPushButton* cancel = Button("Cancel", 202, this);
+  save->setDefault(true);
+  connect(save, &QPushButton::clicked, this, &QDialog::accept);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  auto* row = new QHBoxLayout;
+  row->addStretch();
+  row->addWidget(save);
+  row->addWidget(cancel);
+  return row;
+}
+
 QLabel* EntryEditorBase::AddValue(int id) {
   auto* label = new QLabel(this);
   label->setObjectName(QString::number(id));
@@ -181,13 +194,7 @@ AddEditEntry::AddEditEntry(QWidget* parent, const QString& caption, DialingDirec
   protocol_->setCurrentIndex(entry.Protocol == 0 ? 0 : 1);
   (new QVBoxLayout(protoBox))->addWidget(protocol_);
 
-  QPushButton* save = Button("Save", 215, this);
-  QPushButton* cancel = Button("Cancel", 202, this);
-  save->setDefault(true);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(save);
-  buttons->addWidget(cancel);
+  QHBoxLayout* buttons = AddSaveCancel();
 
   auto* groups = new QHBoxLayout;
   groups->addWidget(term);
@@ -199,8 +206,6 @@ AddEditEntry::AddEditEntry(QWidget* parent, const QString& caption, DialingDirec
   layout->addLayout(buttons);
 
   connect(hwEdit, &QPushButton::clicked, this, &AddEditEntry::EditHardware);
-  connect(save, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   ShowTerminal();
   ShowHardware();
 }
@@ -246,20 +251,11 @@ AddEditEntryTelnet::AddEditEntryTelnet(QWidget* parent, const QString& caption,
   form->addRow(QStringLiteral("Port Number"),
                AddEdit(kPortId, DialingDirectoryEntry::kPortSize, entry.Port));
   QGroupBox* term = AddLoginAndTerminal(*form, shown);
-  QPushButton* save = Button("Save", 215, this);
-  QPushButton* cancel = Button("Cancel", 202, this);
-  save->setDefault(true);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(save);
-  buttons->addWidget(cancel);
+  QHBoxLayout* buttons = AddSaveCancel();
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addWidget(term);
   layout->addLayout(buttons);
-
-  connect(save, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   ShowTerminal();
 }
 

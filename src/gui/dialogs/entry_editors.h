@@ -12,6 +12,7 @@
 class QComboBox;
 class QFormLayout;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 
@@ -44,6 +45,8 @@ class EntryEditorBase : public QDialog {
                   bool editing, Platform& platform);
   QLineEdit* AddEdit(int id, size_t size, const std::string& text);
   QLabel* AddValue(int id);
+  // The Save (the default) and Cancel buttons, right-aligned in a row.
+  QHBoxLayout* AddSaveCancel();
   // The user name, password and login script rows (with Browse...) and the
   // terminal settings group (with its Edit button), shared by both editors.
   QGroupBox* AddLoginAndTerminal(QFormLayout& form, const DialingDirectoryEntry& shown);
