@@ -74,7 +74,8 @@ int main(int argc, char** argv) {
   parlane::QtPlatform platform;
   // The last window to close is the main window: then the application ends,
   // and the records are saved as the application object goes.
-  parlane::TMyApp app(platform, prepared->Path, prepared->Created, line.host);
+  parlane::TMyApp app(platform, prepared->Path, parlane::TMyApp::IsFirstRun(prepared->Path),
+                      line.host);
   if (line.dial) app.SetDialEntry(*line.dial);
   // The title screen may outlive the main window's close; the program ends
   // with the main window.

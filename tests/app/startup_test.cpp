@@ -7,6 +7,7 @@
 
 #include "config/dcb.h"
 #include "config/placement.h"
+#include "config/program_dir.h"
 #include "frame_fixture.h"
 #include "keys/keymap.h"
 #include "platform/quit_signals.h"
@@ -50,28 +51,59 @@ TEST_F(FrameTest, FirstRunInstallsShippedDataWithoutMessages) {
   EXPECT_TRUE(Frame()->ToolBar()->isVisibleTo(Frame()));
 }
 
-TEST_F(FrameTest, ExistingDirectoryWithoutPhonebookSaysSo) {
-  Start(false);
-  ASSERT_EQ(platform_.messages.size(), 1u);
-  EXPECT_EQ(platform_.messages[0].text,
-            QStringLiteral("Could not open phonebook file PHONBOOK.DAT"));
-  EXPECT_EQ(platform_.messages[0].caption, QStringLiteral("Parlane"));
-  EXPECT_EQ(platform_.messages[0].icon, MsgIcon::Exclamation);
-  // A later run installs nothing: no key table appears, and the keys are
-  // as the (missing) file left them.
-  EXPECT_FALSE(std::filesystem::exists(File("KEYMAP.DAT")));
-  EXPECT_FALSE(std::filesystem::exists(File("PHONBOOK.DAT")));
-  EXPECT_EQ(app_->Keys(), KeyTable{});
-}
-
-TEST_F(FrameTest, ExistingKeyTableIsNeverReplacedOnAFirstRun) {
-  std::filesystem::create_directories(dir_);
-  std::vector<uint8_t> mine(KeyTable::kSize, 0);
-  mine[0] = 'x';
-  WriteAll(File("KEYMAP.DAT"), mine);
-  Start(true);
-  EXPECT_EQ(ReadAll(File("KEYMAP.DAT")), mine);
-  EXPECT_EQ(app_->Keys().FunctionKeys[0], "x");
+// Start-up as main() runs it: the shipped data goes wherever no earlier run
+// has been, beside the files already there, which are never replaced; a
+// directory a run has used says when its phonebook is gone.
+TEST_F(FrameTest, ShippedDataGoesWhereNoEarlierRunHasBeen) {
+  DialingDirectoryEntry entry;
+  entry.Name = "Mine";
+  const auto book = entry.Bytes();
+  std::vector<uint8_t> keys(KeyTable::kSize, 0);
+  keys[0] = 'x';
+  const auto shipped = DefaultKeyTable().Encode();
+  struct Case {
+    const char* name;
+    bool exists;
+    const char* file;  // put there before the start, or none
+    std::vector<uint8_t> bytes;
+  };
+  const Case cases[] = {
+      {"missing", false, nullptr, {}},
+      {"empty", true, nullptr, {}},
+      {"phonebook only", true, "PHONBOOK.DAT", {book.begin(), book.end()}},
+      {"used before", true, "KEYMAP.DAT", keys},
+  };
+  const std::filesystem::path base = dir_;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    dir_ = base / c.name;
+    if (c.exists) std::filesystem::create_directories(dir_);
+    if (c.file) WriteAll(File(c.file), c.bytes);
+    std::error_code error;
+    const auto prepared = PrepareProgramDir(dir_, error);
+    ASSERT_TRUE(prepared);
+    const bool firstRun = TMyApp::IsFirstRun(prepared->Path);
+    EXPECT_EQ(firstRun, c.file == nullptr || c.file == std::string_view("PHONBOOK.DAT"));
+    platform_.messages.clear();
+    app_ = std::make_unique<TMyApp>(platform_, prepared->Path, firstRun);
+    app_->InitMainWindow();
+    QCoreApplication::processEvents();
+    if (c.file) {
+      EXPECT_EQ(ReadAll(File(c.file)), c.bytes);
+    }
+    if (firstRun) {
+      EXPECT_TRUE(platform_.messages.empty());
+      EXPECT_EQ(ReadAll(File("KEYMAP.DAT")), std::vector<uint8_t>(shipped.begin(), shipped.end()));
+      EXPECT_EQ(app_->Book().Empty(), c.file == nullptr);
+    } else {
+      ASSERT_EQ(platform_.messages.size(), 1u);
+      EXPECT_EQ(platform_.messages[0].text,
+                QStringLiteral("Could not open phonebook file PHONBOOK.DAT"));
+      EXPECT_FALSE(std::filesystem::exists(File("PHONBOOK.DAT")));
+      EXPECT_EQ(app_->Keys().FunctionKeys[0], "x");
+    }
+    Shutdown();
+  }
 }
 
 TEST_F(FrameTest, ShutDownWritesTheThreeFilesWhole) {

@@ -47,6 +47,18 @@ constexpr int kPointsPerInch = 72;
 constexpr int kNormalWeight = 400;
 constexpr int kBoldWeight = 700;
 
+// Brings the title screen in front of the main window once start-up has
+// shown that, but never over a message box start-up has put up (a missing
+// or damaged phonebook): while one is open, it waits behind it.
+constexpr int kTitleRaiseRetryMs = 100;
+void RaiseTitleScreen(QWidget* splash) {
+  if (QApplication::activeModalWidget() == nullptr) {
+    splash->raise();
+    return;
+  }
+  QTimer::singleShot(kTitleRaiseRetryMs, splash, [splash] { RaiseTitleScreen(splash); });
+}
+
 const SessionSize* SizeFor(int id) {
   for (const SessionSize& s : SessionSizes()) {
     if (s.id == id) return &s;
@@ -296,7 +308,7 @@ void TMyMDIClient::ShowTitleScreen() {
   splash->Open();
   // The main window is shown after this set-up; the title screen stays in
   // front of it.
-  QTimer::singleShot(0, splash, &QWidget::raise);
+  QTimer::singleShot(0, splash, [splash] { RaiseTitleScreen(splash); });
 }
 
 }  // namespace parlane

@@ -48,6 +48,14 @@ TMyApp::TMyApp(Platform& platform, std::filesystem::path programDir, bool firstR
 // the records are released.
 TMyApp::~TMyApp() { frame_.reset(); }
 
+bool TMyApp::IsFirstRun(const std::filesystem::path& dir) {
+  for (std::string_view name : {kMainConfigFile, kPlacementFile, kKeymapFileName}) {
+    std::error_code error;
+    if (std::filesystem::exists(std::filesystem::symlink_status(dir / name, error))) return false;
+  }
+  return true;
+}
+
 void TMyApp::InstallShippedData() {
   InstallDefaultKeymap(programDir_);
   InstallEmptyPhonebook(programDir_);

@@ -31,10 +31,16 @@ struct StartupHost {
 
 class TMyApp {
  public:
-  // `programDir` exists already; `firstRun` says it was just created, so the
-  // shipped data is installed there before anything is read.
+  // `programDir` exists already; `firstRun` says no earlier run has used it
+  // (IsFirstRun), so the shipped data is installed there before anything is
+  // read. Files already there are never replaced.
   TMyApp(Platform& platform, std::filesystem::path programDir, bool firstRun,
          std::optional<StartupHost> host = std::nullopt);
+
+  // True when `dir` holds none of the files that every run writes on exit
+  // (MAIN.CFG, INITWIND.CFG, KEYMAP.DAT): a directory just made, an empty
+  // one, or one where the user has only put a phonebook or a port map.
+  static bool IsFirstRun(const std::filesystem::path& dir);
   ~TMyApp();
   TMyApp(const TMyApp&) = delete;
   TMyApp& operator=(const TMyApp&) = delete;
