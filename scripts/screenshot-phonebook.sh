@@ -4,19 +4,10 @@
 # dialog as docs/phonebook.png.
 #   scripts/screenshot-phonebook.sh [BUILD_DIR] [OUTPUT_PNG]
 set -euo pipefail
-here=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$here/build}
-out=${2:-$here/docs/phonebook.png}
-parlane=$build/src/gui/parlane
-[ -x "$parlane" ] || { echo "screenshot: $parlane is not built" >&2; exit 2; }
-for tool in xvfb-run import xdotool python3; do
-  command -v "$tool" >/dev/null || { echo "screenshot: $tool is missing (scripts/install-deps.sh)" >&2; exit 2; }
-done
+name=screenshot default_out=docs/phonebook.png tools=xdotool
+# shellcheck source=lib/xvfb-session.sh
+. "$(dirname "$0")/lib/xvfb-session.sh"
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-home=$work/home
-mkdir -p "$home"
 # PHONBOOK.DAT: 519-byte records (type, name, address, port, user name,
 # password, connects, last date, last time, COM port, line settings,
 # terminal options, protocol, login script, reserved).
@@ -48,23 +39,15 @@ entries = [
     entry(1, 'Fidonet hub', '1-555-0142', '23', 0, 'None', 'None'),
 ]
 open(os.path.join(home, 'PHONBOOK.DAT'), 'wb').write(b''.join(entries))
-open(os.path.join(home, 'INITWIND.CFG'), 'wb').write(struct.pack('<6h', 0, 0, 1024, 768, 0, 0))
 PY
-cfg_tool=$build/src/cli/parlane-config/parlane-config
-[ -x "$cfg_tool" ] && "$cfg_tool" defaults "$home" >/dev/null 2>&1 || true
+write_window_config
+write_defaults
 
-mkdir -p "$(dirname "$out")"
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-  "$0" --home "$1" >/dev/null 2>&1 &
-  pid=$!
+shoot '
   sleep 7   # the title screen closes itself after five seconds
   # The first tool bar button is Phonebook; the main window fills the display
   # from its top left corner (INITWIND.CFG).
   xdotool mousemove 29 37 click 1
   sleep 2
   book=$(xdotool search --name "^Phonebook\$" | head -1)
-  import -window "${book:-root}" "$2"
-  kill $pid 2>/dev/null || true
-  wait $pid 2>/dev/null || true
-' "$parlane" "$home" "$out"
-echo "screenshot: $out"
+  import -window "${book:-root}" "$out"'

@@ -4,48 +4,15 @@
 # whole display as docs/screenshot.png.
 #   scripts/screenshot.sh [BUILD_DIR] [OUTPUT_PNG]
 set -euo pipefail
-here=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$here/build}
-out=${2:-$here/docs/screenshot.png}
-parlane=$build/src/gui/parlane
-[ -x "$parlane" ] || { echo "screenshot: $parlane is not built" >&2; exit 2; }
-for tool in xvfb-run import python3; do
-  command -v "$tool" >/dev/null || { echo "screenshot: $tool is missing (scripts/install-deps.sh)" >&2; exit 2; }
-done
+name=screenshot default_out=docs/screenshot.png tools=
+# shellcheck source=lib/xvfb-session.sh
+. "$(dirname "$0")/lib/xvfb-session.sh"
 
-work=$(mktemp -d)
-server_pid=
-cleanup() {
-  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-home=$work/home
-mkdir -p "$home"
 # A program directory with PC ANSI as the default emulation and the main
 # window filling the display.
-python3 - "$home" <<'PY'
-import struct, sys, os
-home = sys.argv[1]
-cfg = bytearray(3510)
-struct.pack_into('<I', cfg, 0, 0)                     # ComPort COM1
-struct.pack_into('<6I', cfg, 288, 2, 0, 0, 0, 1, 1)   # Terminal: PC ANSI
-struct.pack_into('<I', cfg, 312, 1)                   # Zmodem
-cfg[126:126 + 10] = b'ATE1 Q0 V1'
-cfg[207:207 + 4] = b'ATDT'
-cfg[899:900] = b'/'
-cfg[1159:1160] = b'/'
-cfg[1679:1679 + 11] = b'capture.txt'
-cfg[3231:3233] = b'23'
-struct.pack_into('<6H', cfg, 3498, 24, 80, 1, 0, 0, 0)
-open(os.path.join(home, 'MAIN.CFG'), 'wb').write(cfg)
-open(os.path.join(home, 'INITWIND.CFG'), 'wb').write(struct.pack('<6h', 0, 0, 1024, 768, 0, 0))
-open(os.path.join(home, 'PHONBOOK.DAT'), 'wb').close()
-PY
-# The key table of a fresh installation, when the tool is there.
-cfg_tool=$build/src/cli/parlane-config/parlane-config
-[ -x "$cfg_tool" ] && "$cfg_tool" defaults "$home" >/dev/null 2>&1 || true
+write_config 2 / 'ATE1 Q0 V1' ATDT
+: >"$home/PHONBOOK.DAT"
+write_defaults
 
 # The server: one client, a coloured screen, then it keeps the line open.
 cat >"$work/server.py" <<'PY'
@@ -91,15 +58,9 @@ c, _ = srv.accept()
 c.sendall(screen())
 time.sleep(float(sys.argv[1]) if len(sys.argv) > 1 else 30)
 PY
-python3 "$work/server.py" 60 >"$work/port" &
-server_pid=$!
-for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
-port=$(cat "$work/port")
+start_server "$work/server.py" 60
 
-mkdir -p "$(dirname "$out")"
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-  "$0" --home "$1" 127.0.0.1 "$2" >/dev/null 2>&1 &
-  pid=$!
+shoot '
   sleep 4
   # A session opened from the command line leaves the title screen up until
   # it is clicked: click it away, then let the session window take the focus.
@@ -109,8 +70,4 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     xdotool mousemove 200 200 click 1 2>/dev/null || true
     sleep 1
   fi
-  import -window root "$3"
-  kill $pid 2>/dev/null || true
-  wait $pid 2>/dev/null || true
-' "$parlane" "$home" "$port" "$out"
-echo "screenshot: $out"
+  import -window root "$out"' 127.0.0.1 "$port"

@@ -4,43 +4,15 @@
 # progress dialog stays up), and the display is saved as docs/transfer.png.
 #   scripts/transfer-screenshot.sh [BUILD_DIR] [OUTPUT_PNG]
 set -euo pipefail
-here=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$here/build}
-out=${2:-$here/docs/transfer.png}
-parlane=$build/src/gui/parlane
-[ -x "$parlane" ] || { echo "transfer-screenshot: $parlane is not built" >&2; exit 2; }
-for tool in xvfb-run import python3 sz; do
-  command -v "$tool" >/dev/null || { echo "transfer-screenshot: $tool is missing (scripts/install-deps.sh)" >&2; exit 2; }
-done
+name=transfer-screenshot default_out=docs/transfer.png tools=sz
+# shellcheck source=lib/xvfb-session.sh
+. "$(dirname "$0")/lib/xvfb-session.sh"
 
-work=$(mktemp -d)
-server_pid=
-cleanup() {
-  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-home=$work/home
-mkdir -p "$home" "$work/remote" "$work/Downloads"
+mkdir -p "$work/remote" "$work/Downloads"
 head -c 4000000 /dev/urandom >"$work/remote/quarterly-report.pdf"
-python3 - "$home" "$work/Downloads" <<'PY'
-import struct, sys, os
-home, downloads = sys.argv[1], sys.argv[2].encode()
-cfg = bytearray(3510)
-struct.pack_into('<6I', cfg, 288, 1, 0, 0, 0, 1, 1)   # Terminal: VT100
-struct.pack_into('<I', cfg, 312, 1)                   # Zmodem
-cfg[899:899 + len(downloads)] = downloads             # ReceiveDir
-cfg[1159:1160] = b'/'
-cfg[1679:1679 + 11] = b'capture.txt'
-cfg[3231:3233] = b'23'
-struct.pack_into('<6H', cfg, 3498, 24, 80, 1, 0, 0, 0)
-open(os.path.join(home, 'MAIN.CFG'), 'wb').write(cfg)
-open(os.path.join(home, 'INITWIND.CFG'), 'wb').write(struct.pack('<6h', 0, 0, 1024, 768, 0, 0))
-open(os.path.join(home, 'PHONBOOK.DAT'), 'wb').close()
-PY
-cfg_tool=$build/src/cli/parlane-config/parlane-config
-[ -x "$cfg_tool" ] && "$cfg_tool" defaults "$home" >/dev/null 2>&1 || true
+write_config 1 "$work/Downloads"
+: >"$home/PHONBOOK.DAT"
+write_defaults
 
 # The host: a prompt, "sz quarterly-report.pdf" typed for the user, then sz's
 # output with 255 doubled, slowed to a modem-like pace.
@@ -90,22 +62,12 @@ while sz.poll() is None:
         sz.stdin.write(bytes(out))
 time.sleep(30)
 PY
-python3 "$work/server.py" "$work/remote" >"$work/port" &
-server_pid=$!
-for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
-port=$(cat "$work/port")
+start_server "$work/server.py" "$work/remote"
 
-mkdir -p "$(dirname "$out")"
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-  "$0" --home "$1" 127.0.0.1 "$2" >/dev/null 2>&1 &
-  pid=$!
+shoot '
   sleep 4
   if command -v xdotool >/dev/null; then
     xdotool mousemove 512 400 click 1 2>/dev/null || true
   fi
   sleep 8
-  import -window root "$3"
-  kill $pid 2>/dev/null || true
-  wait $pid 2>/dev/null || true
-' "$parlane" "$home" "$port" "$out"
-echo "transfer-screenshot: $out"
+  import -window root "$out"' 127.0.0.1 "$port"
