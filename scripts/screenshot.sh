@@ -16,7 +16,8 @@ write_defaults
 
 # The server: one client, a coloured screen, then it keeps the line open.
 cat >"$work/server.py" <<'PY'
-import socket, sys, time
+import sys, time
+from listen import listen_once
 ESC = '\x1b['
 def at(r, c): return f'{ESC}{r};{c}H'
 def sgr(*p): return ESC + ';'.join(str(x) for x in p) + 'm'
@@ -49,12 +50,7 @@ def screen():
              + '   Calls today: ' + sgr(1, 37, 44) + '1,024')
     s.append(at(24, 1) + sgr(0, 37, 40) + ESC + 'K' + sgr(1, 32, 40) + 'Your choice' + sgr(0, 37, 40) + ': ')
     return ''.join(s).encode('latin-1')
-srv = socket.socket()
-srv.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-srv.bind(('127.0.0.1', 0))
-srv.listen(1)
-print(srv.getsockname()[1], flush=True)
-c, _ = srv.accept()
+c = listen_once()
 c.sendall(screen())
 time.sleep(float(sys.argv[1]) if len(sys.argv) > 1 else 30)
 PY

@@ -17,13 +17,9 @@ write_defaults
 # The host: a prompt, "sz quarterly-report.pdf" typed for the user, then sz's
 # output with 255 doubled, slowed to a modem-like pace.
 cat >"$work/server.py" <<'PY'
-import os, select, socket, subprocess, sys, time
-srv = socket.socket()
-srv.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-srv.bind(('127.0.0.1', 0))
-srv.listen(1)
-print(srv.getsockname()[1], flush=True)
-c, _ = srv.accept()
+import os, select, subprocess, sys, time
+from listen import listen_once
+c = listen_once()
 c.sendall(b'Welcome to the file library.\r\n\r\n$ sz quarterly-report.pdf\r\n')
 time.sleep(3)
 sz = subprocess.Popen(['sz', '-q', 'quarterly-report.pdf'], cwd=sys.argv[1],

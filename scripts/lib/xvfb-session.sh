@@ -64,8 +64,19 @@ write_defaults() {
   [ -x "$cfg_tool" ] && "$cfg_tool" defaults "$home" >/dev/null 2>&1 || true
 }
 
-# Starts `python3 SCRIPT ARGS...`, a server that prints the port it listens
-# on, and sets $port once it has.
+# Starts `python3 SCRIPT ARGS...`, a server in $work that takes its one
+# client with `from listen import listen_once; c = listen_once()`, and sets
+# $port once it listens.
+cat >"$work/listen.py" <<'PY'
+import socket
+def listen_once():
+    srv = socket.socket()
+    srv.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    srv.bind(('127.0.0.1', 0))
+    srv.listen(1)
+    print(srv.getsockname()[1], flush=True)
+    return srv.accept()[0]
+PY
 start_server() {
   python3 "$@" >"$work/port" &
   server_pid=$!

@@ -68,6 +68,11 @@ QLineEdit* EntryEditorBase::AddEdit(int id, size_t size, const std::string& text
   return edit;
 }
 
+const DialingDirectoryEntry& EntryEditorBase::Shown() const {
+  static const DialingDirectoryEntry blank;
+  return editing_ ? entry_ : blank;
+}
+
 QHBoxLayout* EntryEditorBase::AddSaveCancel() {
   QPushButton* save = Button("Save", 215, this);
   QPushButton* cancel = Button("Cancel", 202, this);
@@ -143,8 +148,17 @@ static QGroupBox* TerminalGroup(EntryEditorBase& d, QLabel* emu, QLabel* echo, Q
   return box;
 }
 
-QGroupBox* EntryEditorBase::AddLoginAndTerminal(QFormLayout& form,
-                                                const DialingDirectoryEntry& shown) {
+QFormLayout* EntryEditorBase::AddNameAndAddress(const QString& addressLabel) {
+  auto* form = new QFormLayout;
+  form->addRow(QStringLiteral("Name"),
+               AddEdit(kNameId, DialingDirectoryEntry::kNameSize, Shown().Name));
+  form->addRow(addressLabel,
+               AddEdit(kAddressId, DialingDirectoryEntry::kAddressSize, Shown().Address));
+  return form;
+}
+
+QGroupBox* EntryEditorBase::AddLoginAndTerminal(QFormLayout& form) {
+  const DialingDirectoryEntry& shown = Shown();
   form.addRow(QStringLiteral("User name (Control-F1 sends)"),
               AddEdit(kUserNameId, DialingDirectoryEntry::kUserNameSize, shown.UserName));
   form.addRow(QStringLiteral("Password (Control-F2 sends)"),
@@ -171,14 +185,8 @@ AddEditEntry::AddEditEntry(QWidget* parent, const QString& caption, DialingDirec
       portsFile_(std::move(portsFile)),
       comPort_(entry.ComPort),
       portSettings_(entry.PortSettings) {
-  const DialingDirectoryEntry blank;
-  const DialingDirectoryEntry& shown = editing ? entry : blank;
-  auto* form = new QFormLayout;
-  form->addRow(QStringLiteral("Name"),
-               AddEdit(kNameId, DialingDirectoryEntry::kNameSize, shown.Name));
-  form->addRow(QStringLiteral("Phone number"),
-               AddEdit(kAddressId, DialingDirectoryEntry::kAddressSize, shown.Address));
-  QGroupBox* term = AddLoginAndTerminal(*form, shown);
+  QFormLayout* form = AddNameAndAddress(QStringLiteral("Phone number"));
+  QGroupBox* term = AddLoginAndTerminal(*form);
   auto* hw = new QGroupBox(QStringLiteral("Hardware Settings"), this);
   auto* hwForm = new QFormLayout(hw);
   hwForm->addRow(QStringLiteral("Com Port:"), AddValue(kComPortId));
@@ -240,17 +248,11 @@ AddEditEntryTelnet::AddEditEntryTelnet(QWidget* parent, const QString& caption,
                                        DialingDirectoryEntry& entry, bool editing,
                                        Platform& platform)
     : EntryEditorBase(parent, caption, entry, editing, platform) {
-  const DialingDirectoryEntry blank;
-  const DialingDirectoryEntry& shown = editing ? entry : blank;
-  auto* form = new QFormLayout;
-  form->addRow(QStringLiteral("Name"),
-               AddEdit(kNameId, DialingDirectoryEntry::kNameSize, shown.Name));
-  form->addRow(QStringLiteral("Host Name or IP Address"),
-               AddEdit(kAddressId, DialingDirectoryEntry::kAddressSize, shown.Address));
+  QFormLayout* form = AddNameAndAddress(QStringLiteral("Host Name or IP Address"));
   // The port shows always: "23" in a new entry.
   form->addRow(QStringLiteral("Port Number"),
                AddEdit(kPortId, DialingDirectoryEntry::kPortSize, entry.Port));
-  QGroupBox* term = AddLoginAndTerminal(*form, shown);
+  QGroupBox* term = AddLoginAndTerminal(*form);
   QHBoxLayout* buttons = AddSaveCancel();
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);

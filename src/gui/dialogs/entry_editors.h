@@ -47,9 +47,13 @@ class EntryEditorBase : public QDialog {
   QLabel* AddValue(int id);
   // The Save (the default) and Cancel buttons, right-aligned in a row.
   QHBoxLayout* AddSaveCancel();
+  // The entry whose texts the fields start with: a blank one when adding.
+  const DialingDirectoryEntry& Shown() const;
+  // A form with the Name row and the address row, captioned `addressLabel`.
+  QFormLayout* AddNameAndAddress(const QString& addressLabel);
   // The user name, password and login script rows (with Browse...) and the
   // terminal settings group (with its Edit button), shared by both editors.
-  QGroupBox* AddLoginAndTerminal(QFormLayout& form, const DialingDirectoryEntry& shown);
+  QGroupBox* AddLoginAndTerminal(QFormLayout& form);
   void ShowTerminal();
   // Reads the common fields into `e`; false (with the message shown) when
   // the check fails.
