@@ -9,6 +9,8 @@
 #include <QVBoxLayout>
 #include <array>
 
+#include "dialogs/ok_cancel.h"
+
 namespace parlane {
 
 namespace {
@@ -59,9 +61,7 @@ ChColor::ChColor(QWidget* parent, const QString& caption, Rgb current) : QDialog
   if (const std::optional<int> index = ColorIndexFor(current)) {
     radios_[static_cast<size_t>(*index)]->setChecked(true);
   }
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  QDialogButtonBox* buttons = OkCancelButtons(this);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
   layout->addWidget(buttons);

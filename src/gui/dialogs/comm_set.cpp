@@ -15,6 +15,7 @@
 
 #include "config/port_map_file.h"
 #include "config/program_dir.h"
+#include "dialogs/ok_cancel.h"
 #include "link/serial_diagnosis.h"
 #include "platform/platform.h"
 
@@ -98,9 +99,7 @@ CommSet::CommSet(QWidget* parent, uint32_t portIndex, const Dcb& dcb,
   AddRadio(flow, flow->layout(), QStringLiteral("Xon/Xoff"), kXonXoffId)
       ->setChecked(choices.Flow == FlowChoice::XonXoff);
 
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  QDialogButtonBox* buttons = OkCancelButtons(this);
 
   auto* grid = new QGridLayout;
   grid->addWidget(portBox, 0, 0, 2, 1);
@@ -171,9 +170,7 @@ SerialDevicesDialog::SerialDevicesDialog(QWidget* parent, uint32_t portIndex,
     box_->addItem(QString::fromLocal8Bit(device.c_str()));
   }
   box_->setEditText(current);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  QDialogButtonBox* buttons = OkCancelButtons(this);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel(
       QStringLiteral("Device for COM%1 (written to PORTS.CFG):").arg(portIndex + 1), this));

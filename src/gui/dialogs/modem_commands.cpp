@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "config/main_config.h"
+#include "dialogs/ok_cancel.h"
 
 namespace parlane {
 
@@ -37,9 +38,7 @@ ModemCommands::ModemCommands(QWidget* parent, Main_Configuration_Struct& config)
   auto* form = new QFormLayout;
   form->addRow(QStringLiteral("Initialization string"), init_);
   form->addRow(QStringLiteral("Dialing string"), dial_);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  QDialogButtonBox* buttons = OkCancelButtons(this);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addWidget(buttons);

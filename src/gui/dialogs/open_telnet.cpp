@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "dialogs/ok_cancel.h"
 #include "platform/platform.h"
 
 namespace parlane {
@@ -42,9 +43,7 @@ OpenTelnet::OpenTelnet(QWidget* parent, HostHistory& history, Platform& platform
   auto* form = new QFormLayout;
   form->addRow(QStringLiteral("Host Name or IP Address"), hostBox_);
   form->addRow(QStringLiteral("Port Number"), portEdit_);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  connect(buttons, &QDialogButtonBox::accepted, this, &OpenTelnet::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &OpenTelnet::reject);
+  QDialogButtonBox* buttons = OkCancelButtons(this);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addWidget(buttons);

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "config/value_rules.h"
+#include "dialogs/ok_cancel.h"
 
 namespace parlane {
 
@@ -59,9 +60,7 @@ TerminalSettings::TerminalSettings(QWidget* parent, const TerminalOptions& optio
   crlfLayout->addWidget(inbound_);
   crlfLayout->addWidget(outbound_);
 
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  QDialogButtonBox* buttons = OkCancelButtons(this);
 
   auto* grid = new QGridLayout;
   auto* emulationLabel = new QLabel(QStringLiteral("Emulation Type"), this);
