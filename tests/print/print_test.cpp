@@ -10,6 +10,7 @@
 #include "print/attached_print.h"
 #include "print/print_layout.h"
 #include "session/session.h"
+#include "session/session_fakes.h"
 #include "term/interpreter.h"
 #include "term/painter.h"
 
@@ -58,15 +59,6 @@ class RecordingPrinter final : public PrinterPage {
  private:
   PageLog& log_;
   PrinterMetrics m_;
-};
-
-struct NullPainter final : ScreenPainter {
-  void CellsDrawn(int, int, int) override {}
-  void RowsRedrawn(int, int) override {}
-  void Scrolled(int) override {}
-  void ScreenTopChanged(int) override {}
-  void InvalidateAll() override {}
-  void BackgroundChanged(Rgb) override {}
 };
 
 struct Screen {
@@ -217,19 +209,8 @@ TEST(AttachedPrintOut, PagesAndPrinterFailures) {
 }
 
 // A session window as far as attached printing goes.
-class PrintView final : public SessionView {
+class PrintView final : public test::RecordingView {
  public:
-  void BeginOutput() override {}
-  void EndOutput() override {}
-  void ClearSelection() override {}
-  void Bell() override {}
-  void Connected() override {}
-  void ShowFailure(std::string_view, bool) override {}
-  bool AskCloseWindow(std::string_view) override { return false; }
-  void ConnectionEnded(bool) override {}
-  void LinkActivity(bool, bool) override {}
-  std::string FrameTitle() const override { return {}; }
-  void SetFrameTitle(std::string_view) override {}
   std::unique_ptr<PrinterPage> OpenAttachedPrinter() override {
     ++opened;
     if (!hasPrinter) return nullptr;
@@ -252,9 +233,7 @@ class AttachedSession : public ::testing::Test {
     setup.options.Emulation = 1;
     session = std::make_unique<Session>(setup, keys, painter, view);
   }
-  void Receive(std::string_view s) {
-    session->Received({reinterpret_cast<const uint8_t*>(s.data()), s.size()});
-  }
+  void Receive(std::string_view s) { test::Receive(*session, s); }
   std::string Row(int r) const { return std::string(session->Screen().RowText(r)); }
 
   KeyTable keys;

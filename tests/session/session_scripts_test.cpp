@@ -19,59 +19,14 @@
 #include "link/link_test_support.h"
 #include "link/poll_event_loop.h"
 #include "session/session.h"
+#include "session/session_fakes.h"
 
 namespace parlane {
 namespace {
 
 using namespace std::chrono_literals;
 
-class View final : public SessionView {
- public:
-  void BeginOutput() override {}
-  void EndOutput() override {}
-  void ClearSelection() override {}
-  void Bell() override {}
-  void Connected() override { ++connected; }
-  void ShowFailure(std::string_view text, bool) override { failures.emplace_back(text); }
-  bool AskCloseWindow(std::string_view) override { return true; }
-  void ConnectionEnded(bool) override { ended = true; }
-  void LinkActivity(bool, bool) override {}
-  void DownloadRequested() override { ++downloads; }
-  bool AllowHostRequest(HostRequest r) override {
-    asked.push_back(r);
-    return allow;
-  }
-  std::string FrameTitle() const override { return title; }
-  void SetFrameTitle(std::string_view t) override { title = std::string(t); }
-
-  int connected = 0;
-  int downloads = 0;
-  bool ended = false;
-  bool allow = true;
-  std::vector<HostRequest> asked;
-  std::vector<std::string> failures;
-  std::string title = "host";
-};
-
-// Records what the session sends.
-class Link final : public SessionLink {
- public:
-  void Start() override {}
-  void SendData(std::span<const uint8_t> b) override { data.append(b.begin(), b.end()); }
-  void SendRaw(std::span<const uint8_t> b) override { raw.append(b.begin(), b.end()); }
-  void SetLocalEcho(bool) override {}
-  bool IsConnected() const override { return true; }
-  long long ElapsedSeconds() const override { return 0; }
-  std::string StatusName() const override { return "TELNET"; }
-  bool IsTelnet() const override { return true; }
-  std::string data, raw;
-};
-
-std::string ScreenText(const TerminalScreen& s) {
-  std::string text;
-  for (int r = 0; r <= s.Cursor().row; ++r) text += std::string(s.RowText(r)) + "\n";
-  return text;
-}
+using test::ScreenText;
 
 class ScriptSessionTest : public ::testing::Test {
  protected:
@@ -79,13 +34,11 @@ class ScriptSessionTest : public ::testing::Test {
     SessionSetup setup;
     setup.telnet = true;
     session = std::make_unique<Session>(setup, keys, painter, view);
-    auto fake = std::make_unique<Link>();
+    auto fake = std::make_unique<test::RecordingLink>();
     link = fake.get();
     session->AttachLink(std::move(fake));
   }
-  void Receive(std::string_view s) {
-    session->Received({reinterpret_cast<const uint8_t*>(s.data()), s.size()});
-  }
+  void Receive(std::string_view s) { test::Receive(*session, s); }
   std::filesystem::path Write(const std::string& name, const std::string& text) {
     const auto file = dir / name;
     std::ofstream(file, std::ios::binary) << text;
@@ -102,10 +55,10 @@ class ScriptSessionTest : public ::testing::Test {
 
   KeyTable keys = DefaultKeyTable();
   NullPainter painter;
-  View view;
+  test::RecordingView view;
   PollEventLoop loop;  // outlives the session's link
   std::unique_ptr<Session> session;
-  Link* link = nullptr;
+  test::RecordingLink* link = nullptr;
   std::filesystem::path dir;
 };
 

@@ -11,56 +11,13 @@
 #include "keys/keymap.h"
 #include "session/cp437.h"
 #include "session/session.h"
+#include "session/session_fakes.h"
 
 namespace parlane {
 namespace {
 
-std::string Str(std::span<const uint8_t> b) { return {b.begin(), b.end()}; }
-
-// Records every send; local echo goes back through the session as a link does.
-class FakeLink final : public SessionLink {
- public:
-  explicit FakeLink(Session*& session) : session_(session) {}
-  void Start() override { started = true; }
-  void SendData(std::span<const uint8_t> b) override {
-    data += Str(b);
-    if (echo && session_) session_->Show(b);
-  }
-  void SendRaw(std::span<const uint8_t> b) override { raw += Str(b); }
-  void SetLocalEcho(bool on) override { echo = on; }
-  bool IsConnected() const override { return connected; }
-  long long ElapsedSeconds() const override { return 0; }
-  std::string StatusName() const override { return "TELNET"; }
-  bool IsTelnet() const override { return true; }
-
-  Session*& session_;
-  std::string data;
-  std::string raw;
-  bool echo = false;
-  bool started = false;
-  bool connected = false;
-};
-
-class FakeView final : public SessionView {
- public:
-  void BeginOutput() override { ++begins; }
-  void EndOutput() override { ++ends; }
-  void ClearSelection() override { ++clears; }
-  void Bell() override { ++bells; }
-  void Connected() override { ++connected; }
-  void ShowFailure(std::string_view text, bool) override { failures.emplace_back(text); }
-  bool AskCloseWindow(std::string_view) override { return answer; }
-  void ConnectionEnded(bool close) override { ended.push_back(close); }
-  void LinkActivity(bool, bool) override {}
-  std::string FrameTitle() const override { return title; }
-  void SetFrameTitle(std::string_view t) override { title = std::string(t); }
-
-  int begins = 0, ends = 0, clears = 0, bells = 0, connected = 0;
-  std::vector<std::string> failures;
-  std::vector<bool> ended;
-  bool answer = true;
-  std::string title = "host";
-};
+using test::RecordingLink;
+using test::RecordingView;
 
 class SessionTest : public ::testing::Test {
  protected:
@@ -71,21 +28,17 @@ class SessionTest : public ::testing::Test {
     setup.loginScript = std::move(loginScript);
     setup.userName = "me";
     session = std::make_unique<Session>(setup, keys, painter, view);
-    raw = session.get();
-    auto fake = std::make_unique<FakeLink>(raw);
+    auto fake = std::make_unique<RecordingLink>(session.get());
     link = fake.get();
     session->AttachLink(std::move(fake));
   }
-  void Receive(std::string_view s) {
-    session->Received({reinterpret_cast<const uint8_t*>(s.data()), s.size()});
-  }
+  void Receive(std::string_view s) { test::Receive(*session, s); }
 
   KeyTable keys = DefaultKeyTable();
   NullPainter painter;
-  FakeView view;
+  RecordingView view;
   std::unique_ptr<Session> session;
-  Session* raw = nullptr;
-  FakeLink* link = nullptr;
+  RecordingLink* link = nullptr;
 };
 
 TEST_F(SessionTest, RepliesAndNegotiationGoToTheirPaths) {
@@ -283,40 +236,28 @@ INSTANTIATE_TEST_SUITE_P(
                       CopyCase{"NothingSelected", {3, 0}, {3, 0}, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
-struct PixelCase {
-  int x, y;
-  int col, row;
-};
-
-class PixelTest : public ::testing::TestWithParam<PixelCase> {};
-
-TEST_P(PixelTest, RoundsToTheNearerBoundary) {
-  // 8x16 cells, scrolled 2 columns right and 10 rows down; 80 columns, 360 rows.
-  const auto p = PointFromPixel(GetParam().x, GetParam().y, 8, 16, 2, 10, 80, 360);
-  EXPECT_EQ(p.col, GetParam().col);
-  EXPECT_EQ(p.row, GetParam().row);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, PixelTest,
-                         ::testing::Values(PixelCase{3, 0, 2, 10},      // left half of a cell
-                                           PixelCase{4, 15, 3, 10},     // right half
-                                           PixelCase{-50, -20, 0, 10},  // above and left
-                                           PixelCase{9999, 16, 80, 11},
-                                           PixelCase{0, 99999, 2, 359}));
-
-TEST(SelectionPoints, ZeroCellSizeNeverDivides) {
-  const auto p = PointFromPixel(5, 5, 0, 0, 0, 0, 80, 360);
-  EXPECT_EQ(p.col, 5);
-  EXPECT_EQ(p.row, 5);
+TEST(SelectionPoints, PixelsRoundToTheNearerBoundary) {
+  struct Case {
+    int x, y, cellW, cellH, left, top;
+    int col, row;
+  };
+  // 80 columns, 360 rows.
+  for (const Case& c : {Case{3, 0, 8, 16, 2, 10, 2, 10},  // left half of a cell
+                        {4, 15, 8, 16, 2, 10, 3, 10},     // right half
+                        {-50, -20, 8, 16, 2, 10, 0, 10},  // above and left
+                        {9999, 16, 8, 16, 2, 10, 80, 11},
+                        {0, 99999, 8, 16, 2, 10, 2, 359},
+                        {5, 5, 0, 0, 0, 0, 5, 5}}) {  // a zero cell size never divides
+    SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
+    const auto p = PointFromPixel(c.x, c.y, c.cellW, c.cellH, c.left, c.top, 80, 360);
+    EXPECT_EQ(p.col, c.col);
+    EXPECT_EQ(p.row, c.row);
+  }
 }
 
 // ---- CP437 ----
 
 TEST(Cp437, BoxDrawingAndControlsRoundTrip) {
-  EXPECT_EQ(kCp437ToUnicode[0xC4], u'\u2500');
-  EXPECT_EQ(kCp437ToUnicode[0xDB], u'\u2588');
-  EXPECT_EQ(kCp437ToUnicode[0x01], u'\u263A');
-  EXPECT_EQ(kCp437ToUnicode[0x00], u' ');
   for (int b = 0x20; b < 0x100; ++b) {
     EXPECT_EQ(Cp437FromUnicode(kCp437ToUnicode[static_cast<size_t>(b)]), b) << b;
   }
