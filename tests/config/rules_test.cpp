@@ -39,7 +39,7 @@ TEST(HostHistory, Sequences) {
   }
 }
 
-TEST(HostHistory, EleventhPairDropsTheOldest) {
+TEST(HostHistory, EleventhPairDropsTheOldestAndTextsAreCut) {
   HostHistory h{};
   for (int i = 0; i < 11; ++i) UpdateHostHistory(h, "h" + std::to_string(i), "23");
   auto hosts = Hosts(h);
@@ -51,11 +51,7 @@ TEST(HostHistory, EleventhPairDropsTheOldest) {
   EXPECT_EQ(Hosts(h).size(), 10u);
   EXPECT_EQ(Hosts(h).front(), "h1:23");
   EXPECT_EQ(Hosts(h).back(), "h2:23");
-}
-
-TEST(HostHistory, TextsAreCutToTheirFields) {
-  HostHistory h{};
-  UpdateHostHistory(h, std::string(60, 'x'), "123456789");
+  UpdateHostHistory(h, std::string(60, 'x'), "123456789");  // texts are cut to their fields
   EXPECT_EQ(h[0].Host.size(), 39u);
   EXPECT_EQ(h[0].Port, "123456");
 }

@@ -254,30 +254,17 @@ TEST_F(DialNumberTest, PortThatWillNotOpenCancels) {
   EXPECT_FALSE(view_.timerRunning);
 }
 
-TEST_F(DialNumberTest, ModemLineEditing) {
+TEST_F(DialNumberTest, ModemLinesAreEditedCutAndReadInPieces) {
   Open(1);
   Ticks(1);
   Modem("\bOKX\b\r");  // backspace at the start does nothing
   EXPECT_EQ(view_.fields[DialField::ModemStatus], "OK");
   Modem("\n\nRI\nNG\r");
   EXPECT_EQ(view_.fields[DialField::ModemStatus], "RING");
-}
-
-TEST_F(DialNumberTest, OverlongLineKeepsOnlyItsLastPiece) {
-  Open(1);
-  Ticks(1);
-  std::string line(80, 'x');
-  line += "0123456789";  // 90 characters without a carriage return
-  Modem(line);
-  Modem("\r");
+  Modem(std::string(80, 'x') + "0123456789\r");  // an overlong line keeps its last piece
   EXPECT_EQ(view_.fields[DialField::ModemStatus], "0123456789");
-}
-
-TEST_F(DialNumberTest, ReadsAtMostEightyBytesPerCall) {
-  Open(1);
-  Ticks(1);
   port_.Receive(std::string(100, 'a') + "\r");
-  dialer_->ProcessModemReply();
+  dialer_->ProcessModemReply();  // at most eighty bytes a call
   EXPECT_EQ(port_.input.size(), 21u);
 }
 

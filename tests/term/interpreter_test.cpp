@@ -192,25 +192,19 @@ TEST(Interpreter, ScoLineEditingKeepsTheRegion) {
   EXPECT_EQ(t.screen.RegionBottom(), 10);
 }
 
+// LF and reverse index at the region's edges: golden region_app.
 TEST(Interpreter, ScrollRegion) {
   Term t(kVt);
   for (int i = 1; i <= 24; ++i) t.Feed("\033[" + std::to_string(i) + ";1Hrow" + std::to_string(i));
   t.Feed("\033[5;10r");
   EXPECT_EQ(t.CursorLine(), 1);
-  t.Feed("\033[10;1H\n");  // LF at the region's bottom scrolls the region
+  t.Feed("\033[10;1H\033D");  // index at the bottom line scrolls the region only
   EXPECT_EQ(t.Line(4), "row4");
   EXPECT_EQ(t.Line(5), "row6");
   EXPECT_EQ(t.Line(9), "row10");
   EXPECT_EQ(t.Line(10), "");
   EXPECT_EQ(t.Line(11), "row11");
   EXPECT_EQ(t.screen.ScreenTop(), 0);  // no scroll-back from a region
-  t.Feed("\033[5;1H\033M");            // reverse index at the top line
-  EXPECT_EQ(t.Line(5), "");
-  EXPECT_EQ(t.Line(6), "row6");
-  EXPECT_EQ(t.Line(10), "row10");
-  t.Feed("\033[10;1H\033D");  // index at the bottom line
-  EXPECT_EQ(t.Line(10), "");
-  EXPECT_EQ(t.Line(9), "row10");
 
   Term swap(kVt);
   swap.Feed("\033[10;5r");
@@ -329,6 +323,9 @@ TEST(Interpreter, SequenceLimits) {
       {"unknown final bytes are lost", kVt, "\033[5xY", {{1, "Y"}}},
       {"a control byte is a final byte and is lost", kVt, "\033[5\nY", {{1, "Y"}, {2, ""}}},
       {"ESC and a digit", kVt, "\0333X", {{1, "X"}}},
+      {"255 is a final byte outside Telnet", kVt, "\033[\xffY", {{1, "Y"}}},
+      {"twenty slots are still a sequence", kVt, "\033[5;5H\033[" + std::string(18, ';') + "H",
+       {}, {{1, 0}}},
   };
   for (const auto& c : cases) Check(c);
 }
@@ -377,6 +374,10 @@ TEST(Interpreter, ZmodemRequestDetection) {
   split.Feed("0rest");
   EXPECT_EQ(split.session.downloadRequests, 1);
   EXPECT_EQ(split.Line(1), "");
+  Term tty(kTty);
+  tty.Feed("\x18"
+           "B00");
+  EXPECT_EQ(tty.session.downloadRequests, 1);
 }
 
 TEST(Interpreter, AttachedPrinting) {

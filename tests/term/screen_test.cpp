@@ -51,21 +51,6 @@ TEST(Screen, FreshStoreIsBlankWithNormalAttributes) {
   }
 }
 
-TEST(Screen, StoreFillsThenReusesOldestRows) {
-  Term t;
-  // Fed line by line so that each block scrolls by one line.
-  for (int i = 0; i < 400; ++i) t.Feed("line" + std::to_string(i) + "\r\n");
-  EXPECT_EQ(t.screen.Cursor().row, t.screen.Capacity() - 1);
-  EXPECT_EQ(t.screen.ScreenTop(), t.screen.VerticalRange());
-  // Row 0 now holds line 41: lines 0..40 were reused (400 lines + the empty
-  // cursor row = 401 rows through a store of 360).
-  EXPECT_EQ(t.screen.RowText(0), "line41");
-  EXPECT_EQ(t.screen.RowText(358), "line399");
-  EXPECT_EQ(t.screen.Row(359).Used(), 0);  // a reused row never shows its old text
-  EXPECT_EQ(t.Line(24), "");
-  EXPECT_EQ(t.Line(23), "line399");
-}
-
 TEST(Screen, LookAheadScrollsManyLinesAtOnce) {
   struct Case {
     const char* name;
