@@ -132,40 +132,27 @@ TEST_F(SessionTest, CtrlF1SendsTheUserName) {
   EXPECT_EQ(link->data, "me\r");
 }
 
-TEST_F(SessionTest, KeyReturnsFromTheScrollbackWhenTheCursorIsNear) {
+// A key returns the view to the cursor from the scroll-back when the cursor
+// is near; only a view that goes back to the kept position also goes back to
+// column 0, so the window needs to know which of the three cases it was.
+TEST_F(SessionTest, AKeyReturnsTheViewFromTheScrollback) {
   Make();
   for (int i = 0; i < 60; ++i) Receive("line\r\n");
   TerminalScreen& s = session->Screen();
   const int top = s.ScreenTop();
   ASSERT_GT(top, 30);
+  EXPECT_FALSE(session->ReturnViewOnKey());  // nothing kept
   session->Scroll().UserScrolls(top);
   s.SetScreenTop(top - 10);
   session->KeyDown(VirtualKey::Other, {});
   EXPECT_EQ(s.ScreenTop(), top);
-  // Scrolled so far back that the cursor would not be on screen: stays.
-  session->Scroll().UserScrolls(5);
-  s.SetScreenTop(0);
-  Receive("");  // nothing
-  session->Scroll().Forget();
-  session->Scroll().UserScrolls(0);
-  session->KeyDown(VirtualKey::Other, {});
-  EXPECT_EQ(s.ScreenTop(), 0);
-  EXPECT_FALSE(session->Scroll().Kept());
-}
-
-// Only a view that goes back to the kept position also goes back to column
-// 0: the window needs to know which of the three cases a key press was.
-TEST_F(SessionTest, ReturnViewOnKeyTellsWhetherTheViewWentBack) {
-  Make();
-  for (int i = 0; i < 60; ++i) Receive("line\r\n");
-  TerminalScreen& s = session->Screen();
-  const int top = s.ScreenTop();
-  EXPECT_FALSE(session->ReturnViewOnKey());  // nothing kept
-  session->Scroll().UserScrolls(top);        // scrolled sideways only
+  session->Scroll().UserScrolls(top);  // scrolled sideways only
   EXPECT_TRUE(session->ReturnViewOnKey());
   EXPECT_EQ(s.ScreenTop(), top);
   session->Scroll().UserScrolls(0);  // too far back for the cursor
-  EXPECT_FALSE(session->ReturnViewOnKey());
+  s.SetScreenTop(0);
+  session->KeyDown(VirtualKey::Other, {});
+  EXPECT_EQ(s.ScreenTop(), 0);
   EXPECT_FALSE(session->Scroll().Kept());
 }
 
