@@ -122,30 +122,6 @@ TEST(Phonebook, AddRefusesANameThatDiffersOnlyInCase) {
   EXPECT_EQ(&book.Entries().front(), added);  // newest first
 }
 
-TEST(Phonebook, EditorsNeedANameAndAnAddress) {
-  struct Case {
-    EntryType type;
-    std::string name, address;
-    std::string_view message;
-  } cases[] = {
-      {EntryType::Dialup, "", "555", "Entry must have a valid name and phone number"},
-      {EntryType::Dialup, "n", "", "Entry must have a valid name and phone number"},
-      {EntryType::Telnet, "n", "", "Entry must have a valid name and host name/IP address"},
-      {EntryType::Telnet, "n", "h", ""},
-  };
-  for (const auto& c : cases) {
-    auto e = Named(c.name, c.type);
-    e.Address = c.address;
-    RecordingMessageSink messages;
-    EXPECT_EQ(CheckEntryFields(e, messages), c.message.empty());
-    if (!c.message.empty()) {
-      ASSERT_EQ(messages.entries.size(), 1u);
-      EXPECT_EQ(messages.entries[0].text, c.message);
-      EXPECT_EQ(messages.entries[0].caption, "Error");
-    }
-  }
-}
-
 TEST(Phonebook, LoadReversesAndSaveKeepsTheReversedOrder) {
   TempDir dir;
   auto file = dir / "PHONBOOK.DAT";

@@ -141,23 +141,15 @@ TEST(Dcb, FlowControlText) {
   }
 }
 
-TEST(Dcb, DialogChoicesFromBlock) {
-  Dcb d = Mode("48,N,8,1");  // 4800 is not offered
-  PortChoices c = ChoicesFromDcb(2, d);
-  EXPECT_EQ(c.PortText, "COM3");
-  EXPECT_EQ(PortLabelText(0), "COM1:");  // the entry editor's label
-  EXPECT_EQ(PortLabelText(3), "COM4:");
-  EXPECT_EQ(c.BaudRate, 38400u);
-  EXPECT_EQ(c.ByteSize, 8);
-  EXPECT_EQ(c.StopBits, 0);
-  EXPECT_EQ(c.Parity, 0);
-  EXPECT_EQ(c.Flow, FlowChoice::Hardware);  // no flow control shows as Hardware
-
+// An unoffered rate showing as 38400, no flow control as Hardware, and the
+// choices written back: DialupTest.HardwareSettingsOpenTheChosenPortOnce.
+TEST(Dcb, DialogChoicesFromABlockWithoutRadios) {
+  Dcb d = Mode("48,N,8,1");
   d.ByteSize = 9;
   d.StopBits = 3;
   d.Parity = 4;  // space parity has no radio
   d.OutX = d.InX = true;
-  c = ChoicesFromDcb(kNoUsablePort, d);
+  const PortChoices c = ChoicesFromDcb(kNoUsablePort, d);
   EXPECT_EQ(c.PortText, "");
   EXPECT_FALSE(c.ByteSize);
   EXPECT_FALSE(c.StopBits);
@@ -165,25 +157,11 @@ TEST(Dcb, DialogChoicesFromBlock) {
   EXPECT_EQ(c.Flow, FlowChoice::XonXoff);
 }
 
-TEST(Dcb, UnofferedRateBecomes38400AndNoFlowBecomesHardwareAfterOk) {
-  Dcb d = Mode("48,N,8,1");
-  EXPECT_EQ(DcbFromChoices(ChoicesFromDcb(0, d), d), 0u);
-  EXPECT_EQ(d.BaudRate, 38400u);
-  EXPECT_EQ(FlowOf(d), FlowChoice::Hardware);
-  EXPECT_EQ(d.RtsControl, 1);
-}
-
-TEST(Dcb, BlockFromChoices) {
-  Dcb d = Mode("96,N,8,1");
-  PortChoices c{"COM3", 19200u, uint8_t{7}, uint8_t{0}, uint8_t{2}, FlowChoice::XonXoff};
-  EXPECT_EQ(DcbFromChoices(c, d), 2u);
-  EXPECT_EQ(FormatPortSettings(d), "19200,E,7,1");
-  EXPECT_EQ(FlowOf(d), FlowChoice::XonXoff);
-  EXPECT_FALSE(d.OutxCtsFlow);
-  EXPECT_EQ(d.RtsControl, 0);
-
-  c = PortChoices{"COM9",       std::nullopt, std::nullopt,
-                  std::nullopt, std::nullopt, FlowChoice::Hardware};
+TEST(Dcb, BlockFromChoicesWithoutAPortOrGroups) {
+  Dcb d = Mode("19,E,7,1");
+  d.OutX = d.InX = true;
+  const PortChoices c{"COM9",       std::nullopt, std::nullopt,
+                      std::nullopt, std::nullopt, FlowChoice::Hardware};
   EXPECT_EQ(DcbFromChoices(c, d), 1u);              // an unknown port text gives COM2
   EXPECT_EQ(FormatPortSettings(d), "19200,E,7,1");  // empty groups leave their fields
   EXPECT_EQ(FlowOf(d), FlowChoice::Hardware);

@@ -159,14 +159,6 @@ TEST_F(DialNumberTest, AttemptRunsOutThenCarriageReturnThenRedial) {
   EXPECT_EQ(view_.fields[DialField::AttemptNumber], "2");
 }
 
-TEST_F(DialNumberTest, ThreeEntriesCycleInOrder) {
-  Open(3);
-  for (int attempt = 0; attempt < 4; ++attempt) Ticks(1 + 60 + 1);
-  EXPECT_EQ(Dialled(), (std::vector<std::string>{"555-0100", "555-0101", "555-0102", "555-0100"}));
-  EXPECT_EQ(port_.opens, (std::vector<uint32_t>{0, 1, 2, 0}));
-  EXPECT_EQ(dialer_->Attempt(), 4u);
-}
-
 TEST_F(DialNumberTest, FailureWordShortensTheAttempt) {
   Open(2);
   Ticks(1 + 20);  // dialled; display ran 60 .. 40
@@ -241,17 +233,6 @@ TEST_F(DialNumberTest, ConnectBeforeAnyDialIsOnlyShown) {
   EXPECT_EQ(view_.fields[DialField::ModemStatus], "CONNECT");
   EXPECT_FALSE(dialer_->Result());
   EXPECT_EQ(entries_[0].Connects, 0u);
-}
-
-TEST_F(DialNumberTest, PortThatWillNotOpenCancels) {
-  port_.failOpen = true;
-  Open(1);
-  Ticks(1);
-  EXPECT_EQ(view_.messages,
-            std::vector<std::string>{"Parlane: Check hardware settings for\nFirst"});
-  EXPECT_EQ(view_.results, std::vector<DialResult>{DialResult::Cancelled});
-  EXPECT_TRUE(port_.writes.empty());
-  EXPECT_FALSE(view_.timerRunning);
 }
 
 TEST_F(DialNumberTest, ModemLinesAreEditedCutAndReadInPieces) {
