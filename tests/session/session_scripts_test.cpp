@@ -1,7 +1,7 @@
 // Scripts in a session: a login against inetutils telnetd with a login
 // program that asks for a name and a password (the password prompt split
-// across blocks), Stop in the middle, bad script files; the host requests a
-// host-mode window refuses.
+// across blocks), bad script files; the host requests a host-mode window
+// refuses. Stop in the middle: the GUI's ScriptMenuTest.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -61,23 +61,6 @@ class ScriptSessionTest : public ::testing::Test {
   test::RecordingLink* link = nullptr;
   std::filesystem::path dir;
 };
-
-TEST_F(ScriptSessionTest, StopInTheMiddlePutsTheTitleBack) {
-  Make();
-  const auto file = Write("login.csc", "WAIT login:\nSEND me^M\nWAIT Password:\nSEND pw^M\n");
-  ASSERT_EQ(session->RunScript(file.string()), ScriptStatus::Waiting);
-  EXPECT_EQ(view.title, "host - " + file.string() + " script is running");
-  // A second script cannot start beside it.
-  EXPECT_EQ(session->RunScript(file.string()), ScriptStatus::OpenFailed);
-  Receive("lo");
-  Receive("gin: ");
-  EXPECT_EQ(link->data, "me\r");
-  session->StopScript();
-  EXPECT_FALSE(session->ScriptIsRunning());
-  EXPECT_EQ(view.title, "host");
-  Receive("Password: ");
-  EXPECT_EQ(link->data, "me\r");
-}
 
 TEST_F(ScriptSessionTest, BadScriptFilesNeverHangOrCrash) {
   std::string binary(1 << 20, '\0');

@@ -51,20 +51,6 @@ TEST_F(SessionTest, RepliesAndNegotiationGoToTheirPaths) {
   EXPECT_EQ(view.begins, view.ends);
 }
 
-TEST_F(SessionTest, ResizeReportsTheWindowSizeOnlyWhileNawsIsOn) {
-  Make();
-  session->Resize(30);
-  EXPECT_EQ(link->raw, "");
-  Receive("\xff\xfd\x1f");  // DO NAWS: WILL NAWS and the size at once
-  link->raw.clear();
-  session->Resize(40);
-  EXPECT_EQ(link->raw, std::string("\xff\xfa\x1f\x00\x50\x00\x28\xff\xf0", 9));
-  Receive("\xff\xfe\x1f");  // DONT NAWS
-  link->raw.clear();
-  session->Resize(20);
-  EXPECT_EQ(link->raw, "");
-}
-
 struct PasteCase {
   const char* name;
   const char* text;
@@ -130,30 +116,6 @@ TEST_F(SessionTest, CtrlF1SendsTheUserName) {
   Make();
   session->KeyDown(VirtualKey::F1, {true, false});
   EXPECT_EQ(link->data, "me\r");
-}
-
-// A key returns the view to the cursor from the scroll-back when the cursor
-// is near; only a view that goes back to the kept position also goes back to
-// column 0, so the window needs to know which of the three cases it was.
-TEST_F(SessionTest, AKeyReturnsTheViewFromTheScrollback) {
-  Make();
-  for (int i = 0; i < 60; ++i) Receive("line\r\n");
-  TerminalScreen& s = session->Screen();
-  const int top = s.ScreenTop();
-  ASSERT_GT(top, 30);
-  EXPECT_FALSE(session->ReturnViewOnKey());  // nothing kept
-  session->Scroll().UserScrolls(top);
-  s.SetScreenTop(top - 10);
-  session->KeyDown(VirtualKey::Other, {});
-  EXPECT_EQ(s.ScreenTop(), top);
-  session->Scroll().UserScrolls(top);  // scrolled sideways only
-  EXPECT_TRUE(session->ReturnViewOnKey());
-  EXPECT_EQ(s.ScreenTop(), top);
-  session->Scroll().UserScrolls(0);  // too far back for the cursor
-  s.SetScreenTop(0);
-  session->KeyDown(VirtualKey::Other, {});
-  EXPECT_EQ(s.ScreenTop(), 0);
-  EXPECT_FALSE(session->Scroll().Kept());
 }
 
 TEST_F(SessionTest, LoginScriptStartsOnlyWhenConnected) {
