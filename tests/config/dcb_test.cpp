@@ -34,11 +34,13 @@ TEST(Dcb, FieldOffsets) {
   d.XonChar = 0x11;
   d.EvtChar = 0x7E;
   d.Reserved2 = 0xBEEF;
-  d.Binary = d.OutxCtsFlow = d.OutX = d.InX = true;  // bits 0, 2, 8, 9
-  d.DtrControl = 2;                                   // bits 4-5
-  d.RtsControl = 1;                                   // bits 12-13
-  const Dcb::Raw expected = {28,   0,    0,    0,    4, 3, 2, 1,    0x25, 0x13, 0, 0,    0,    0,
-                             0x22, 0x11, 0x44, 0x33, 7, 2, 1, 0x11, 0,    0,    0, 0x7E, 0xEF, 0xBE};
+  // Every other flag set, so a field moved onto a neighbour's bit shows.
+  d.Binary = d.OutxCtsFlow = d.DsrSensitivity = d.OutX = d.ErrorCharEnabled = d.AbortOnError = true;
+  d.DtrControl = 2;  // bits 4-5
+  d.RtsControl = 1;  // bits 12-13
+  const Dcb::Raw expected = {28, 0,    0, 0, 4,    3,    2,    1,    0x65, 0x55,
+                             0,  0,    0, 0, 0x22, 0x11, 0x44, 0x33, 7,    2,
+                             1,  0x11, 0, 0, 0,    0x7E, 0xEF, 0xBE};
   EXPECT_EQ(d.Bytes(), expected);
 }
 

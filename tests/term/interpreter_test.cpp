@@ -30,11 +30,7 @@ TEST(Interpreter, CursorMovement) {
       {"CUB stops at 0", kVt, "abc\033[9D", {}, {{1, 0}}},
       {"movement pads the row", kVt, "\033[3C", {{1, "   "}}, {{1, 3}}},
       {"CUU stops at the region's top", kVt, "\033[5;10r\033[8;1H\033[20A", {}, {{5, 0}}},
-      {"CUU from above the region moves down to it",
-       kVt,
-       "\033[5;10r\033[2;1H\033[A",
-       {},
-       {{5, 0}}},
+      {"CUU above the region goes to it", kVt, "\033[5;10r\033[2;1H\033[A", {}, {{5, 0}}},
       {"CUD stops at the region's bottom", kSco, "\033[5;10r\033[6;1H\033[20B", {}, {{10, 0}}},
       {"CUP ignores the region", kVt, "\033[5;10r\033[20;2H", {}, {{20, 1}}},
       {"ESC 7 / ESC 8", kVt, "\033[3;7H\0337\033[H\0338", {}, {{3, 6}}},
@@ -90,11 +86,7 @@ TEST(Interpreter, VerticalMovesCancelThePendingWrap) {
        {{3, std::string(80, 'x')}, {4, std::string(79, ' ') + "Y"}},
        {{4, 80}}},
       {"cursor up by 0 stays on the row", kPc, row3 + "\033[0AY", {{3, lastY}, {4, ""}}, {{3, 80}}},
-      {"cursor up at the region's top",
-       kVt,
-       "\033[3;10r" + row3 + "\033[AY",
-       {{3, lastY}, {4, ""}},
-       {{3, 80}}},
+      {"CUU at region top", kVt, "\033[3;10r" + row3 + "\033[AY", {{3, lastY}, {4, ""}}, {{3, 80}}},
   };
   for (const auto& c : cases) Check(c);
 }
@@ -102,24 +94,13 @@ TEST(Interpreter, VerticalMovesCancelThePendingWrap) {
 TEST(Interpreter, Erasing) {
   const std::string two = "\033[1;1Habcdef\033[2;1Hghijkl\033[3;1Hmnopqr";
   const std::vector<SeqCase> cases = {
-      {"ED 2 clears all, cursor stays",
-       kVt,
-       two + "\033[2;3H\033[2J",
-       {{1, ""}, {2, ""}, {3, ""}},
-       {{2, 2}}},
-      {"ED 0 from the cursor", kVt, two + "\033[2;3H\033[J", {{1, "abcdef"}, {2, "gh"}, {3, ""}}},
-      {"ED 1 to the cursor",
-       kVt,
-       two + "\033[2;3H\033[1J",
-       {{1, ""}, {2, "   jkl"}, {3, "mnopqr"}}},
+      {"ED 2, cursor stays", kVt, two + "\033[2;3H\033[2J", {{1, ""}, {2, ""}, {3, ""}}, {{2, 2}}},
+      {"ED 0", kVt, two + "\033[2;3H\033[J", {{1, "abcdef"}, {2, "gh"}, {3, ""}}},
+      {"ED 1", kVt, two + "\033[2;3H\033[1J", {{1, ""}, {2, "   jkl"}, {3, "mnopqr"}}},
       {"EL 0", kSco, two + "\033[2;3H\033[K", {{2, "gh"}}},
       {"EL 1", kVt, two + "\033[2;3H\033[1K", {{2, "   jkl"}}},
       {"EL 2", kVt, two + "\033[2;3H\033[2K", {{2, ""}}},
-      {"PC clear homes and fills",
-       kPc,
-       two + "\033[2;3H\033[2J",
-       {{1, std::string(80, ' ')}},
-       {{1, 0}}},
+      {"PC ED 2", kPc, two + "\033[2;3H\033[2J", {{1, std::string(80, ' ')}}, {{1, 0}}},
       {"PC ignores ED 0 and 1", kPc, two + "\033[2;3H\033[0J\033[1J", {{1, "abcdef"}}},
       {"PC EL fills to the end", kPc, two + "\033[2;3H\033[K", {{2, "gh" + std::string(78, ' ')}}},
       {"PC ignores EL 1 and 2", kPc, two + "\033[2;3H\033[1K\033[2K", {{2, "ghijkl"}}},
@@ -144,12 +125,12 @@ TEST(Interpreter, ScoLineEditing) {
       {"delete line", kSco, rows + "\033[2;1H\033[M", {{1, "one"}, {2, "three"}, {24, ""}}},
       {"scroll up", kSco, rows + "\033[S", {{1, "two"}, {2, "three"}, {24, ""}}},
       {"scroll down", kSco, rows + "\033[T", {{1, ""}, {2, "one"}}},
-      {"counted forms are ignored",
+      {"counts ignored",
        kSco,
        rows + "\033[2;1H\033[2@\033[2P\033[3L\033[3M",
        {{1, "one"}, {2, "two"}, {3, "three"}}},
       {"VT100 has no line editing", kVt, rows + "\033[2;1H\033[L\033[@", {{2, "two"}}},
-      {"insert at a pending wrap stays inside the row",
+      {"insert at pending wrap",
        kSco,
        std::string(80, 'q') + "\033[@",
        {{1, std::string(79, 'q') + " "}}},
@@ -290,17 +271,13 @@ TEST(Interpreter, PcAnsiWrapMode) {
 
 TEST(Interpreter, SequenceLimits) {
   const std::vector<SeqCase> cases = {
-      {"a 21st slot abandons the sequence",
-       kVt,
-       "\033[" + std::string(20, ';') + "HX",
-       {{1, "HX"}}},
+      {"a 21st slot abandons", kVt, "\033[" + std::string(20, ';') + "HX", {{1, "HX"}}},
       {"ESC = is abandoned and eats the =", kVt, "\033=X", {{1, "X"}}},
       {"unknown final bytes are lost", kVt, "\033[5xY", {{1, "Y"}}},
       {"a control byte is a final byte and is lost", kVt, "\033[5\nY", {{1, "Y"}, {2, ""}}},
       {"ESC and a digit", kVt, "\0333X", {{1, "X"}}},
       {"255 is a final byte outside Telnet", kVt, "\033[\xffY", {{1, "Y"}}},
-      {"twenty slots are still a sequence", kVt, "\033[5;5H\033[" + std::string(18, ';') + "H",
-       {}, {{1, 0}}},
+      {"twenty slots are fine", kVt, "\033[5;5H\033[" + std::string(18, ';') + "H", {}, {{1, 0}}},
   };
   for (const auto& c : cases) Check(c);
 }
@@ -350,8 +327,9 @@ TEST(Interpreter, ZmodemRequestDetection) {
   EXPECT_EQ(split.session.downloadRequests, 1);
   EXPECT_EQ(split.Line(1), "");
   Term tty(kTty);
-  tty.Feed("\x18"
-           "B00");
+  tty.Feed(
+      "\x18"
+      "B00");
   EXPECT_EQ(tty.session.downloadRequests, 1);
 }
 

@@ -128,8 +128,7 @@ TEST(Screen, TextAndCursor) {
   const std::vector<SeqCase> cases = {
       {"a full row leaves the cursor at column C", kVt, full, {{1, full}, {2, ""}}, {{1, 80}}},
       {"a printable byte wraps", kVt, full + "Y", {{1, full}, {2, "Y"}}, {{2, 1}}},
-      {"without wrap it overwrites the last cell", kVt, full + "Y", {{1, lastY}, {2, ""}},
-       {{1, 80}}, "", false},
+      {"no wrap: overwrite", kVt, full + "Y", {{1, lastY}, {2, ""}}, {{1, 80}}, "", false},
       {"CR cancels the wrap", kVt, full + "\rY", {{1, "Y" + full.substr(1)}, {2, ""}}, {{1, 1}}},
       {"BS cancels the wrap", kVt, full + "\bY", {{1, lastY}, {2, ""}}, {{1, 80}}},
       {"cursor left cancels the wrap", kVt, full + "\033[DY", {{1, lastY}, {2, ""}}, {{1, 80}}},
@@ -146,8 +145,7 @@ TEST(Screen, TextAndCursor) {
       {"BS only moves in VT100", kVt, "abc\b", {{1, "abc"}}, {{1, 2}}},
       {"BS only moves in SCO ANSI", Emulation::ScoAnsi, "abc\b", {{1, "abc"}}, {{1, 2}}},
       {"BS only moves in TTY", Emulation::Tty, "abc\b", {{1, "abc"}}, {{1, 2}}},
-      {"inbound CR is a new line", kVt, "one\rtwo\r", {{1, "one"}, {2, "two"}}, {{3, 0}}, "",
-       true, true},
+      {"inbound CR LF", kVt, "one\rtwo\r", {{1, "one"}, {2, "two"}}, {{3, 0}}, "", true, true},
   };
   for (const auto& c : cases) Check(c);
 }
