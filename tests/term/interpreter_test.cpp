@@ -361,21 +361,30 @@ TEST(Interpreter, LocalEchoOfARepliesIsShownAfterItsRequest) {
 
 TEST(Interpreter, ScriptSeesGroundBytes) {
   struct Script : RecordingSession {
-    bool ScriptRunning() override { return running; }
+    bool ScriptRunning() override { return true; }
     ScriptVerdict OfferToScript(uint8_t b) override {
       seen.push_back(static_cast<char>(b));
       return b == '!' ? ScriptVerdict::Ended : ScriptVerdict::Continue;
     }
-    bool running = true;
     std::string seen;
   };
-  Script script;
-  NullPainter painter;
-  TerminalScreen screen({24, 80}, {}, painter);
-  Interpreter interp(screen, script);
-  interp.Process(std::string_view("ab\033[1mc!de"));
-  EXPECT_EQ(script.seen, "ab\033c!");  // sequence bytes after ESC are not offered
-  EXPECT_EQ(screen.RowText(0), "abc!de");
+  struct Case {
+    const char* name;
+    bool telnet;
+    std::string input, offered, row;
+  };
+  for (const Case& c : {Case{"not the bytes after ESC; ! ends the script", false, "ab\033[1mc!de",
+                             "ab\033c!", "abc!de"},
+                        {"of IAC IAC only the first", true, "a\xff\xff|", "a\xff|", "a\xff|"}}) {
+    SCOPED_TRACE(c.name);
+    Script script;
+    NullPainter painter;
+    TerminalScreen screen({24, 80}, {}, painter);
+    Interpreter interp(screen, script, {c.telnet});
+    interp.Process(std::string_view(c.input));
+    EXPECT_EQ(script.seen, c.offered);
+    EXPECT_EQ(screen.RowText(0), c.row);
+  }
 }
 
 TEST(Interpreter, CaptureGetsEveryBlockUnchanged) {
