@@ -67,15 +67,13 @@ struct Screen {
   explicit Screen(std::string_view text) { interp.Process(text); }
 };
 
-TEST(PrintLayout, RowsAndMarginsOfEachCommand) {
+// The rows Print Page and Print Session take:
+// PrintTest.PageAndSessionThroughCupsKeepMarginsAndBreakPages.
+TEST(PrintLayout, SelectedRowsAndTheirMargins) {
   // Rows 0..29 hold "row N"; the cursor ends on row 29.
   std::string text;
   for (int i = 0; i < 30; ++i) text += (i ? "\r\n" : "") + std::string("row ") + std::to_string(i);
   Screen s(text);
-  const int top = s.screen.ScreenTop();
-  EXPECT_EQ(PageRange(s.screen), (PrintRange{0, top, 80, top + 23, false}));
-  EXPECT_EQ(SessionRange(s.screen),
-            (PrintRange{0, 0, 80, s.screen.Cursor().row + s.screen.Height(), false}));
 
   struct Case {
     const char* name;

@@ -51,31 +51,25 @@ TEST_F(SessionTest, RepliesAndNegotiationGoToTheirPaths) {
   EXPECT_EQ(view.begins, view.ends);
 }
 
-struct PasteCase {
-  const char* name;
-  const char* text;
-  uint32_t outboundCrLf;
-  const char* sent;
-};
-
-class PasteTest : public SessionTest, public ::testing::WithParamInterface<PasteCase> {};
-
 // CR LF and LF alone sent as CR: SessionWindowTest.TypedKeysAndPasteAreSent.
-TEST_P(PasteTest, SendsAsTyped) {
-  TerminalOptions o;
-  o.OutboundCrLf = GetParam().outboundCrLf;
-  Make(o);
-  session->Paste(GetParam().text);
-  EXPECT_EQ(link->data, GetParam().sent);
+TEST_F(SessionTest, PasteSendsAsTyped) {
+  struct Case {
+    const char* text;
+    uint32_t outboundCrLf;
+    const char* sent;
+  };
+  for (const Case& c : {Case{"a\r\nb", 1, "a\r\nb"},
+                        {"a\nb", 1, "a\r\nb"},
+                        {"a\rb\n\nc\r\r\n", 0, "a\rb\r\rc\r\r"},
+                        {"x\ty\x1b", 0, "x\ty\x1b"}}) {
+    SCOPED_TRACE(testing::PrintToString(c.text));
+    TerminalOptions o;
+    o.OutboundCrLf = c.outboundCrLf;
+    Make(o);
+    session->Paste(c.text);
+    EXPECT_EQ(link->data, c.sent);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PasteTest,
-    ::testing::Values(PasteCase{"CrLfWithOutboundOption", "a\r\nb", 1, "a\r\nb"},
-                      PasteCase{"LfWithOutboundOption", "a\nb", 1, "a\r\nb"},
-                      PasteCase{"CrAloneAndMixed", "a\rb\n\nc\r\r\n", 0, "a\rb\r\rc\r\r"},
-                      PasteCase{"TabAndControls", "x\ty\x1b", 0, "x\ty\x1b"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SessionTest, PasteAfterAMappedKeyLosesNothing) {
   Make();
@@ -149,38 +143,31 @@ TEST_F(SessionTest, FailureEndsTheSessionOnce) {
 
 // ---- selection ----
 
-struct CopyCase {
-  const char* name;
-  SelectionPoint anchor;
-  SelectionPoint end;
-  const char* text;
-};
-
-class CopyTest : public ::testing::TestWithParam<CopyCase> {};
-
 // One row either way and several rows: SessionWindowTest.MouseSelectionIsCopiedAsDescribed.
-TEST_P(CopyTest, CopiesTheDescribedText) {
+TEST(Selection, CopiesTheDescribedText) {
   NullPainter painter;
   TerminalScreen screen({24, 80}, TerminalOptions{}, painter);
-  const std::string lines[] = {"first row here", "middle", "", "last row text"};
-  for (const auto& l : lines) {
+  for (std::string_view l : {"first row here", "middle", "", "last row text"}) {
     screen.WriteRun({reinterpret_cast<const uint8_t*>(l.data()), l.size()}, {}, {});
     screen.CarriageReturn();
     screen.LineFeed();
   }
-  Selection sel;
-  sel.Track(GetParam().anchor);
-  sel.Track(GetParam().end);
-  EXPECT_EQ(sel.CopyText(screen), GetParam().text);
+  struct Case {
+    const char* name;
+    SelectionPoint anchor, end;
+    const char* text;
+  };
+  for (const Case& c : {Case{"end beyond the used length", {11, 1}, {40, 1}, ""},
+                        {"four rows backwards", {4, 3}, {10, 0}, "here\r\nmiddle\r\n\r\nlast"},
+                        {"whole row cut at its used length", {0, 1}, {80, 1}, "middle"},
+                        {"nothing selected", {3, 0}, {3, 0}, ""}}) {
+    SCOPED_TRACE(c.name);
+    Selection sel;
+    sel.Track(c.anchor);
+    sel.Track(c.end);
+    EXPECT_EQ(sel.CopyText(screen), c.text);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CopyTest,
-    ::testing::Values(CopyCase{"EndBeyondUsedLength", {11, 1}, {40, 1}, ""},
-                      CopyCase{"FourRowsBackwards", {4, 3}, {10, 0}, "here\r\nmiddle\r\n\r\nlast"},
-                      CopyCase{"WholeRowsCutAtUsedLength", {0, 1}, {80, 1}, "middle"},
-                      CopyCase{"NothingSelected", {3, 0}, {3, 0}, ""}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SelectionPoints, PixelsRoundToTheNearerBoundary) {
   struct Case {
