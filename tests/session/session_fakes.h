@@ -20,19 +20,12 @@ class RecordingView : public SessionView {
   bool AskCloseWindow(std::string_view) override { return true; }
   void ConnectionEnded(bool close) override { ended.push_back(close); }
   void LinkActivity(bool receive, bool on) override { reads += receive && on; }
-  void DownloadRequested() override { ++downloads; }
-  bool AllowHostRequest(HostRequest r) override {
-    asked.push_back(r);
-    return allow;
-  }
   std::string FrameTitle() const override { return title; }
   void SetFrameTitle(std::string_view t) override { title = std::string(t); }
 
-  int begins = 0, ends = 0, clears = 0, connected = 0, reads = 0, downloads = 0;
+  int begins = 0, ends = 0, clears = 0, connected = 0, reads = 0;
   std::vector<std::string> failures;
   std::vector<bool> ended;
-  bool allow = true;
-  std::vector<HostRequest> asked;
   std::string title = "host";
 };
 

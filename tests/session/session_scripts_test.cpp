@@ -1,7 +1,7 @@
 // Scripts in a session: a login against inetutils telnetd with a login
 // program that asks for a name and a password (the password prompt split
-// across blocks), bad script files; the host requests a host-mode window
-// refuses. Stop in the middle: the GUI's ScriptMenuTest.
+// across blocks), and bad script files. Stop in the middle: the GUI's
+// ScriptMenuTest; requests a host-mode window refuses: HostModeTest.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -108,28 +108,6 @@ TEST_F(ScriptSessionTest, AScriptDeletedWhileItRunsRunsToItsEnd) {
   EXPECT_EQ(link->data, "12");
   EXPECT_FALSE(session->ScriptIsRunning());
   EXPECT_EQ(view.title, "host");
-}
-
-TEST_F(ScriptSessionTest, RefusedHostRequestsAreShownAsText) {
-  Make();
-  view.allow = false;
-  Receive(
-      "**\x18"
-      "B00000000000000\r\nrest of the block\r\n\x1b[5ijob text\x1b[4i\r\n");
-  EXPECT_EQ(view.downloads, 0);
-  EXPECT_EQ(view.asked,
-            (std::vector<HostRequest>{HostRequest::Download, HostRequest::AttachedPrint}));
-  const std::string text = ScreenText(session->Screen());
-  EXPECT_NE(text.find("B00000000000000"), std::string::npos) << text;
-  EXPECT_NE(text.find("rest of the block"), std::string::npos) << text;
-  EXPECT_NE(text.find("job text"), std::string::npos) << text;
-
-  view.allow = true;
-  Receive(
-      "**\x18"
-      "B00000000000000\r\nnot shown\r\n");
-  EXPECT_EQ(view.downloads, 1);
-  EXPECT_EQ(ScreenText(session->Screen()).find("not shown"), std::string::npos);
 }
 
 // socat on a free loopback port running telnetd with a login program that
