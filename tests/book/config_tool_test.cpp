@@ -11,6 +11,7 @@
 #include "keys/keymap.h"
 #include "keys/keytext.h"
 #include "support/temp_dir.h"
+#include "util/le.h"
 
 namespace parlane {
 namespace {
@@ -211,17 +212,8 @@ TEST_F(ConfigTool, JsonToolPipeKeepsEveryByte) {
   EXPECT_NE(r.err.find("HostHistory[2].Host"), std::string::npos) << r.err;
 }
 
-// Font records show every field of the logical font, and load takes them.
-TEST_F(ConfigTool, FontRecordsShowEveryLogicalFontField) {
-  auto dir = tmp / "parlane";
-  ASSERT_EQ(Tool(tmp, "defaults " + Q(dir)).status, 0);
-  ToolRun dump = Tool(tmp, "dump " + Q(dir / "MAIN.CFG"));
-  ASSERT_EQ(dump.status, 0);
-  for (const char* name : {"raw", "FaceName", "Height", "Width", "Escapement", "Orientation",
-                           "Weight", "Italic", "Underline", "StrikeOut", "CharSet", "OutPrecision",
-                           "ClipPrecision", "Quality", "PitchAndFamily", "PointSize"}) {
-    EXPECT_NE(dump.out.find(std::string("\"") + name + "\": "), std::string::npos) << name;
-  }
+// A font record's fields are written at their offsets in the logical font.
+TEST_F(ConfigTool, FontRecordFieldsLoadAtTheirOffsets) {
   const auto json = tmp / "font.json";
   std::ofstream(json)
       << R"({"Type": "windpref", "Font": {"FaceName": "Mono", "Italic": 1, "CharSet": 255,
@@ -236,10 +228,8 @@ TEST_F(ConfigTool, FontRecordsShowEveryLogicalFontField) {
   EXPECT_EQ(b[kLogFont + 23], 255);  // character set
   EXPECT_EQ(b[kLogFont + 26], 5);    // quality
   EXPECT_EQ(b[kLogFont + 27], 49);   // pitch and family
-  EXPECT_EQ(static_cast<int32_t>(b[kLogFont + 8] | b[kLogFont + 9] << 8 | b[kLogFont + 10] << 16 |
-                                 b[kLogFont + 11] << 24),
-            -900);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&b[kLogFont + 28]), 4), "Mono");
+  EXPECT_EQ(static_cast<int32_t>(le::u32(b, kLogFont + 8)), -900);  // escapement
+  EXPECT_EQ(le::str(b, kLogFont + 28, 32), "Mono");
 }
 
 }  // namespace

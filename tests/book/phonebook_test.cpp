@@ -70,28 +70,17 @@ TEST(PhonebookEntry, ReservedBytesAreWrittenAsZeros) {
   for (size_t i = O::Reserved; i < 519; ++i) ASSERT_EQ(again[i], 0);
 }
 
-TEST(PhonebookEntry, ListLineAndConnections) {
+// The count, date and time a connection records, for both kinds of entry:
+// DialNumberTest.ConnectUpdatesTheEntryAndTheSettings and the GUI's dial-up tests.
+TEST(PhonebookEntry, ListLineShowsTheCountAsSigned) {
   auto e = Named("Unix box");
   e.Connects = 3;
   EXPECT_EQ(ListLine(e), "Unix box\tUnix box.example\t3\tNone");
   e.Connects = 0x80000000u;  // shown as "%d" shows it, like the dial dialog's count
   EXPECT_EQ(ListLine(e), "Unix box\tUnix box.example\t-2147483648\tNone");
-  e.Connects = 3;
   std::tm t{};
-  t.tm_year = 126;
-  t.tm_mon = 0;
-  t.tm_mday = 5;
-  t.tm_hour = 21;
   t.tm_min = 4;
   t.tm_sec = 9;
-  RecordConnection(e, t);
-  EXPECT_EQ(e.Connects, 4u);
-  EXPECT_EQ(e.LastConnectDate, "01/05/26");
-  EXPECT_EQ(e.LastConnectTime, "None");  // Telnet connections keep no time
-  auto d = Named("modem", EntryType::Dialup);
-  RecordConnection(d, t);
-  EXPECT_EQ(d.LastConnectTime, "09:04:09 PM");
-  t.tm_hour = 0;
   EXPECT_EQ(ConnectTimeText(t), "12:04:09 AM");
 }
 
@@ -120,30 +109,6 @@ TEST(Phonebook, AddRefusesANameThatDiffersOnlyInCase) {
   auto* added = book.AddUnique(Named("Other"), messages);
   ASSERT_NE(added, nullptr);
   EXPECT_EQ(&book.Entries().front(), added);  // newest first
-}
-
-TEST(Phonebook, EditorsNeedANameAndAnAddress) {
-  struct Case {
-    EntryType type;
-    std::string name, address;
-    std::string_view message;
-  } cases[] = {
-      {EntryType::Dialup, "", "555", "Entry must have a valid name and phone number"},
-      {EntryType::Dialup, "n", "", "Entry must have a valid name and phone number"},
-      {EntryType::Telnet, "n", "", "Entry must have a valid name and host name/IP address"},
-      {EntryType::Telnet, "n", "h", ""},
-  };
-  for (const auto& c : cases) {
-    auto e = Named(c.name, c.type);
-    e.Address = c.address;
-    RecordingMessageSink messages;
-    EXPECT_EQ(CheckEntryFields(e, messages), c.message.empty());
-    if (!c.message.empty()) {
-      ASSERT_EQ(messages.entries.size(), 1u);
-      EXPECT_EQ(messages.entries[0].text, c.message);
-      EXPECT_EQ(messages.entries[0].caption, "Error");
-    }
-  }
 }
 
 TEST(Phonebook, LoadReversesAndSaveKeepsTheReversedOrder) {

@@ -66,14 +66,6 @@ TEST(MainConfig, DecodeEncodeIsExactForEveryField) {
   EXPECT_EQ(Str(b, O::PrinterFont + 12 + 28, 32), "Courier");
 }
 
-TEST(MainConfig, ShortSpansDecodeAsZeroPadded) {
-  std::vector<uint8_t> b = {3, 0, 0, 0};
-  auto c = Main_Configuration_Struct::Decode(b);
-  EXPECT_EQ(c.ComPort, 3u);
-  EXPECT_EQ(c.Rows, 0);
-  EXPECT_EQ(c.ModemInit, "");
-}
-
 TEST(MainConfig, OverlongStringsAreCutToTheirField) {
   auto c = Main_Configuration_Struct::Defaults("/r");
   c.HostPort = "123456789";

@@ -159,14 +159,6 @@ TEST_F(DialNumberTest, AttemptRunsOutThenCarriageReturnThenRedial) {
   EXPECT_EQ(view_.fields[DialField::AttemptNumber], "2");
 }
 
-TEST_F(DialNumberTest, ThreeEntriesCycleInOrder) {
-  Open(3);
-  for (int attempt = 0; attempt < 4; ++attempt) Ticks(1 + 60 + 1);
-  EXPECT_EQ(Dialled(), (std::vector<std::string>{"555-0100", "555-0101", "555-0102", "555-0100"}));
-  EXPECT_EQ(port_.opens, (std::vector<uint32_t>{0, 1, 2, 0}));
-  EXPECT_EQ(dialer_->Attempt(), 4u);
-}
-
 TEST_F(DialNumberTest, FailureWordShortensTheAttempt) {
   Open(2);
   Ticks(1 + 20);  // dialled; display ran 60 .. 40
@@ -243,41 +235,17 @@ TEST_F(DialNumberTest, ConnectBeforeAnyDialIsOnlyShown) {
   EXPECT_EQ(entries_[0].Connects, 0u);
 }
 
-TEST_F(DialNumberTest, PortThatWillNotOpenCancels) {
-  port_.failOpen = true;
-  Open(1);
-  Ticks(1);
-  EXPECT_EQ(view_.messages,
-            std::vector<std::string>{"Parlane: Check hardware settings for\nFirst"});
-  EXPECT_EQ(view_.results, std::vector<DialResult>{DialResult::Cancelled});
-  EXPECT_TRUE(port_.writes.empty());
-  EXPECT_FALSE(view_.timerRunning);
-}
-
-TEST_F(DialNumberTest, ModemLineEditing) {
+TEST_F(DialNumberTest, ModemLinesAreEditedCutAndReadInPieces) {
   Open(1);
   Ticks(1);
   Modem("\bOKX\b\r");  // backspace at the start does nothing
   EXPECT_EQ(view_.fields[DialField::ModemStatus], "OK");
   Modem("\n\nRI\nNG\r");
   EXPECT_EQ(view_.fields[DialField::ModemStatus], "RING");
-}
-
-TEST_F(DialNumberTest, OverlongLineKeepsOnlyItsLastPiece) {
-  Open(1);
-  Ticks(1);
-  std::string line(80, 'x');
-  line += "0123456789";  // 90 characters without a carriage return
-  Modem(line);
-  Modem("\r");
+  Modem(std::string(80, 'x') + "0123456789\r");  // an overlong line keeps its last piece
   EXPECT_EQ(view_.fields[DialField::ModemStatus], "0123456789");
-}
-
-TEST_F(DialNumberTest, ReadsAtMostEightyBytesPerCall) {
-  Open(1);
-  Ticks(1);
   port_.Receive(std::string(100, 'a') + "\r");
-  dialer_->ProcessModemReply();
+  dialer_->ProcessModemReply();  // at most eighty bytes a call
   EXPECT_EQ(port_.input.size(), 21u);
 }
 

@@ -1,15 +1,14 @@
 // Printing in the engine: the rows each print command takes, their layout
-// on pages, the attached-printing filter, and a session's way in and out of
-// attached printing (ESC [ 5 i ... ESC [ 4 i, the end timer, Cancel).
+// on pages, and the attached-printing filter. A session's way in and out of
+// attached printing (the end timer, Cancel, no printer) is tested through
+// CUPS in the GUI's PrintTest.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "keys/keymap.h"
 #include "print/attached_print.h"
 #include "print/print_layout.h"
-#include "session/session.h"
 #include "term/interpreter.h"
 #include "term/painter.h"
 
@@ -60,15 +59,6 @@ class RecordingPrinter final : public PrinterPage {
   PrinterMetrics m_;
 };
 
-struct NullPainter final : ScreenPainter {
-  void CellsDrawn(int, int, int) override {}
-  void RowsRedrawn(int, int) override {}
-  void Scrolled(int) override {}
-  void ScreenTopChanged(int) override {}
-  void InvalidateAll() override {}
-  void BackgroundChanged(Rgb) override {}
-};
-
 struct Screen {
   NullPainter painter;
   NullSessionHooks hooks;
@@ -77,15 +67,13 @@ struct Screen {
   explicit Screen(std::string_view text) { interp.Process(text); }
 };
 
-TEST(PrintLayout, RowsAndMarginsOfEachCommand) {
+// The rows Print Page and Print Session take:
+// PrintTest.PageAndSessionThroughCupsKeepMarginsAndBreakPages.
+TEST(PrintLayout, SelectedRowsAndTheirMargins) {
   // Rows 0..29 hold "row N"; the cursor ends on row 29.
   std::string text;
   for (int i = 0; i < 30; ++i) text += (i ? "\r\n" : "") + std::string("row ") + std::to_string(i);
   Screen s(text);
-  const int top = s.screen.ScreenTop();
-  EXPECT_EQ(PageRange(s.screen), (PrintRange{0, top, 80, top + 23, false}));
-  EXPECT_EQ(SessionRange(s.screen),
-            (PrintRange{0, 0, 80, s.screen.Cursor().row + s.screen.Height(), false}));
 
   struct Case {
     const char* name;
@@ -115,24 +103,10 @@ TEST(PrintLayout, RowsAndMarginsOfEachCommand) {
   }
 }
 
+// Whole pages of a session: PrintTest.PageAndSessionThroughCupsKeepMarginsAndBreakPages.
 TEST(PrintLayout, PagesBreakAfterLinesPerPage) {
-  std::string text;
-  for (int i = 0; i < 30; ++i) text += (i ? "\r\n" : "") + std::string("line ") + std::to_string(i);
-  Screen s(text);
-  PageLog log;
-  RecordingPrinter printer(log);
-  const PrintRange range{0, 0, 80, 29, false};
-  EXPECT_EQ(PageCount(range, 24), 2);
+  EXPECT_EQ(PageCount({0, 0, 80, 29, false}, 24), 2);
   EXPECT_EQ(PageCount({0, 0, 80, 23, false}, 24), 1);
-  ASSERT_TRUE(PrintRows(s.screen, range, printer));
-  EXPECT_EQ(log.calls.front(), "doc Parlane");
-  EXPECT_EQ(log.calls.back(), "enddoc");
-  EXPECT_EQ(log.pages, 2);
-  ASSERT_EQ(log.texts.size(), 30u);
-  EXPECT_EQ(log.texts[23].text, "line 23");
-  EXPECT_EQ(log.texts[23].page, 1);
-  EXPECT_EQ(log.texts[24].page, 2);
-  EXPECT_EQ(log.texts[24].y, 3 * 20);  // the second page starts below its top margin
   // A font taller than the page still prints one line per page.
   EXPECT_EQ(LinesPerPage({10, 500, 600}), 1);
   EXPECT_EQ(LinesPerPage({10, 0, 600}), 594);
@@ -214,91 +188,6 @@ TEST(AttachedPrintOut, PagesAndPrinterFailures) {
   EXPECT_FALSE(none.Filter('A'));
   for (uint8_t b : B("\x1b[4")) EXPECT_FALSE(none.Filter(b));
   EXPECT_TRUE(none.Filter('i'));
-}
-
-// A session window as far as attached printing goes.
-class PrintView final : public SessionView {
- public:
-  void BeginOutput() override {}
-  void EndOutput() override {}
-  void ClearSelection() override {}
-  void Bell() override {}
-  void Connected() override {}
-  void ShowFailure(std::string_view, bool) override {}
-  bool AskCloseWindow(std::string_view) override { return false; }
-  void ConnectionEnded(bool) override {}
-  void LinkActivity(bool, bool) override {}
-  std::string FrameTitle() const override { return {}; }
-  void SetFrameTitle(std::string_view) override {}
-  std::unique_ptr<PrinterPage> OpenAttachedPrinter() override {
-    ++opened;
-    if (!hasPrinter) return nullptr;
-    return std::make_unique<RecordingPrinter>(log);
-  }
-  void AttachedPrintingChanged(bool active) override { dialogShown = active; }
-  void SetPrintTimer(bool running) override { timer = running; }
-
-  PageLog log;
-  bool hasPrinter = true;
-  int opened = 0;
-  bool dialogShown = false;
-  bool timer = false;
-};
-
-class AttachedSession : public ::testing::Test {
- protected:
-  AttachedSession() {
-    SessionSetup setup;
-    setup.options.Emulation = 1;
-    session = std::make_unique<Session>(setup, keys, painter, view);
-  }
-  void Receive(std::string_view s) {
-    session->Received({reinterpret_cast<const uint8_t*>(s.data()), s.size()});
-  }
-  std::string Row(int r) const { return std::string(session->Screen().RowText(r)); }
-
-  KeyTable keys;
-  NullPainter painter;
-  PrintView view;
-  std::unique_ptr<Session> session;
-};
-
-TEST_F(AttachedSession, EndOfPrintReturnsToNormalDisplay) {
-  Receive("A\x1b[5iHELLO\r\n\x1b[4iB");
-  EXPECT_EQ(Row(0), "AB");  // the job's bytes never reach the screen
-  EXPECT_EQ(session->Interp().State(), InterpreterState::Ground);
-  EXPECT_TRUE(view.timer);
-  EXPECT_TRUE(session->AttachedPrinting());
-  ASSERT_EQ(view.log.texts.size(), 5u);
-
-  // Within the end timer a new job continues on the same page, next line.
-  Receive("\x1b[5iX\x1b[4i");
-  EXPECT_EQ(view.opened, 1);
-  EXPECT_EQ(view.log.pages, 1);
-  EXPECT_EQ(view.log.texts.back().y, (2 + 3) * 20);
-
-  session->AttachedPrintTimer();
-  EXPECT_FALSE(session->AttachedPrinting());
-  EXPECT_FALSE(view.dialogShown);
-  EXPECT_EQ(view.log.calls.back(), "enddoc");
-  Receive("C");
-  EXPECT_EQ(Row(0), "ABC");
-}
-
-TEST_F(AttachedSession, CancelAndMissingPrinter) {
-  Receive("\x1b[5iabc");
-  EXPECT_TRUE(view.dialogShown);
-  EXPECT_EQ(session->Interp().State(), InterpreterState::PrinterPassThrough);
-  session->CancelAttachedPrinting();
-  EXPECT_EQ(view.log.calls.back(), "abort");
-  EXPECT_FALSE(view.dialogShown);
-  Receive("def");  // the host's remaining printer data shows as ordinary output
-  EXPECT_EQ(Row(0), "def");
-
-  view.hasPrinter = false;
-  Receive("\x1b[5isecret\x1b[4iok");
-  EXPECT_EQ(Row(0), "defok");
-  EXPECT_EQ(session->Interp().State(), InterpreterState::Ground);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -82,29 +81,31 @@ const SendCase kSendCases[] = {
 INSTANTIATE_TEST_SUITE_P(Lines, ScriptSendTest, ::testing::ValuesIn(kSendCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ScriptTest, WaitIsExactAndCaseSensitive) {
-  ASSERT_EQ(StartText("WAIT ogin:\nSEND me^M\n"), ScriptStatus::Waiting);
-  EXPECT_EQ(Feed("Welcome\r\nLOGIN:"), ScriptStatus::Waiting);
-  EXPECT_TRUE(host_.sends.empty());
-  EXPECT_EQ(Feed("login:"), ScriptStatus::Ended);
-  EXPECT_EQ(host_.sends, std::vector<std::string>{"me\r"});
-}
-
-TEST_F(ScriptTest, OverlappingPrefixStillMatches) {
-  ASSERT_EQ(StartText("WAIT aab\nSEND ok\n"), ScriptStatus::Waiting);
-  EXPECT_EQ(Feed("aaab"), ScriptStatus::Ended);
-  EXPECT_EQ(host_.sends, std::vector<std::string>{"ok"});
-}
-
-TEST_F(ScriptTest, EmptyWaitCompletesOnNextByte) {
-  ASSERT_EQ(StartText("WAIT \nSEND go\n"), ScriptStatus::Waiting);
-  EXPECT_EQ(script_->AwaitedText(), "");
-  EXPECT_EQ(Feed("z"), ScriptStatus::Ended);
-  EXPECT_EQ(host_.sends, std::vector<std::string>{"go"});
-}
-
-TEST_F(ScriptTest, WaitWithoutSpaceIsIgnored) {
-  EXPECT_EQ(StartText("WAIT\nSEND now\n"), ScriptStatus::Ended);
+// Where a wait is found in the stream: WaitMatcher.FindsTextAnywhereInTheStream.
+TEST_F(ScriptTest, WaitLines) {
+  struct Case {
+    const char* name;
+    std::string script;
+    std::string notYet;  // received without ending the wait
+    std::string ends;    // received last: ends the script
+    std::string sent;
+  };
+  const Case cases[] = {
+      {"exact and case-sensitive", "WAIT ogin:\nSEND me^M\n", "Welcome\r\nLOGIN:", "login:", "me\r"},
+      {"empty text: the next byte", "WAIT \nSEND go\n", "", "z", "go"},
+      {"argument is decoded", "WAIT ^[[6n\nSEND ^[[24;80R\n", "\x1b[6", "n", "\x1b[24;80R"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    host_.sends.clear();
+    ASSERT_EQ(StartText(c.script), ScriptStatus::Waiting);
+    EXPECT_EQ(Feed(c.notYet), ScriptStatus::Waiting);
+    EXPECT_TRUE(host_.sends.empty());
+    EXPECT_EQ(Feed(c.ends), ScriptStatus::Ended);
+    EXPECT_EQ(host_.sends, std::vector<std::string>{c.sent});
+  }
+  host_.sends.clear();
+  EXPECT_EQ(StartText("WAIT\nSEND now\n"), ScriptStatus::Ended);  // no space: ignored
   EXPECT_EQ(host_.sends, std::vector<std::string>{"now"});
 }
 
@@ -117,24 +118,16 @@ TEST_F(ScriptTest, SendsBetweenWaitsGoOutTogether) {
   EXPECT_EQ(host_.sends, (std::vector<std::string>{"a", "b", "c", "d"}));
 }
 
-TEST_F(ScriptTest, WaitArgumentIsDecoded) {
-  ASSERT_EQ(StartText("WAIT ^[[6n\nSEND ^[[24;80R\n"), ScriptStatus::Waiting);
-  EXPECT_EQ(Feed("\x1b[6n"), ScriptStatus::Ended);
-  EXPECT_EQ(host_.sends, std::vector<std::string>{"\x1b[24;80R"});
-}
-
-TEST_F(ScriptTest, TitleWhileRunningAndRestoredAtTheEnd) {
-  ASSERT_EQ(StartText("WAIT $\n"), ScriptStatus::Waiting);
-  EXPECT_EQ(host_.title, "bbs.example.org - login.csc script is running");
-  EXPECT_EQ(Feed("$"), ScriptStatus::Ended);
-  script_.reset();
-  EXPECT_EQ(host_.title, "bbs.example.org");
-}
-
-TEST_F(ScriptTest, StoppedScriptRestoresTitle) {
-  ASSERT_EQ(StartText("WAIT never\n"), ScriptStatus::Waiting);
-  script_.reset();
-  EXPECT_EQ(host_.title, "bbs.example.org");
+TEST_F(ScriptTest, TitleWhileRunningAndRestoredAtTheEndOrStop) {
+  for (const bool stop : {false, true}) {
+    ASSERT_EQ(StartText("WAIT $\n"), ScriptStatus::Waiting);
+    EXPECT_EQ(host_.title, "bbs.example.org - login.csc script is running");
+    if (!stop) {
+      EXPECT_EQ(Feed("$"), ScriptStatus::Ended);
+    }
+    script_.reset();
+    EXPECT_EQ(host_.title, "bbs.example.org");
+  }
 }
 
 TEST(ScriptFile, UnopenableFileDoesNotStartOrTouchTitle) {
@@ -157,16 +150,7 @@ TEST(ScriptFile, RunsFromDiskAndTemplateIsInert) {
   const fs::path dir = fs::temp_directory_path() / ("parlane-script-" + std::to_string(::getpid()));
   fs::create_directories(dir);
   const fs::path file = dir / "new.csc";
-  ASSERT_TRUE(WriteScriptTemplate(file));
-
-  std::ifstream in(file);
-  std::vector<std::string> lines;
-  for (std::string l; std::getline(in, l);) lines.push_back(l);
-  ASSERT_EQ(lines.size(), kScriptTemplate.size());
-  EXPECT_EQ(lines[1], "// Script file for Parlane");
-  EXPECT_EQ(lines[8], "//               \\xx = Character in Hex Format, and \\\\ = \\");
-  EXPECT_EQ(lines[18], "// NOTE:  Lines beginning with '//' are ignored");
-
+  ASSERT_TRUE(WriteScriptTemplate(file));  // its text: the GUI's ScriptMenuTest
   RecordingHost host;
   Script s(host);
   EXPECT_EQ(s.Start(file), ScriptStatus::Ended);  // every template line is a comment

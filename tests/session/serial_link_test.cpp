@@ -11,29 +11,11 @@
 #include "link/serial_test_support.h"
 #include "session/serial_link.h"
 #include "session/session.h"
+#include "session/session_fakes.h"
 #include "support/temp_dir.h"
 
 namespace parlane {
 namespace {
-
-class QuietView final : public SessionView {
- public:
-  void BeginOutput() override {}
-  void EndOutput() override {}
-  void ClearSelection() override {}
-  void Bell() override {}
-  void Connected() override { ++connected; }
-  void ShowFailure(std::string_view, bool) override {}
-  bool AskCloseWindow(std::string_view) override { return false; }
-  void ConnectionEnded(bool) override {}
-  void LinkActivity(bool receive, bool on) override {
-    if (receive && on) ++reads;
-  }
-  std::string FrameTitle() const override { return "dial-up"; }
-  void SetFrameTitle(std::string_view) override {}
-  int connected = 0;
-  int reads = 0;
-};
 
 class SerialLinkTest : public ::testing::Test {
  protected:
@@ -53,12 +35,7 @@ class SerialLinkTest : public ::testing::Test {
     session->AttachLink(std::move(owned));
     session->Start();
   }
-  std::string Shown() const {
-    std::string text;
-    const TerminalScreen& s = session->Screen();
-    for (int row = 0; row <= s.Cursor().row; ++row) text += std::string(s.RowText(row)) + "\n";
-    return text;
-  }
+  std::string Shown() const { return test::ScreenText(session->Screen()); }
   bool Shows(const std::string& text) {
     return loop.RunUntil([&] { return Shown().find(text) != std::string::npos; },
                          std::chrono::milliseconds(2000));
@@ -70,7 +47,7 @@ class SerialLinkTest : public ::testing::Test {
   PollEventLoop loop;
   KeyTable keys = DefaultKeyTable();
   NullPainter painter;
-  QuietView view;
+  test::RecordingView view;
   std::unique_ptr<SerialPort> port;
   std::unique_ptr<Session> session;
   SerialLink* link = nullptr;

@@ -1,7 +1,7 @@
 // Scripts in a session: a login against inetutils telnetd with a login
 // program that asks for a name and a password (the password prompt split
-// across blocks), Stop in the middle, bad script files; the host requests a
-// host-mode window refuses.
+// across blocks), and bad script files. Stop in the middle: the GUI's
+// ScriptMenuTest; requests a host-mode window refuses: HostModeTest.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -19,59 +19,14 @@
 #include "link/link_test_support.h"
 #include "link/poll_event_loop.h"
 #include "session/session.h"
+#include "session/session_fakes.h"
 
 namespace parlane {
 namespace {
 
 using namespace std::chrono_literals;
 
-class View final : public SessionView {
- public:
-  void BeginOutput() override {}
-  void EndOutput() override {}
-  void ClearSelection() override {}
-  void Bell() override {}
-  void Connected() override { ++connected; }
-  void ShowFailure(std::string_view text, bool) override { failures.emplace_back(text); }
-  bool AskCloseWindow(std::string_view) override { return true; }
-  void ConnectionEnded(bool) override { ended = true; }
-  void LinkActivity(bool, bool) override {}
-  void DownloadRequested() override { ++downloads; }
-  bool AllowHostRequest(HostRequest r) override {
-    asked.push_back(r);
-    return allow;
-  }
-  std::string FrameTitle() const override { return title; }
-  void SetFrameTitle(std::string_view t) override { title = std::string(t); }
-
-  int connected = 0;
-  int downloads = 0;
-  bool ended = false;
-  bool allow = true;
-  std::vector<HostRequest> asked;
-  std::vector<std::string> failures;
-  std::string title = "host";
-};
-
-// Records what the session sends.
-class Link final : public SessionLink {
- public:
-  void Start() override {}
-  void SendData(std::span<const uint8_t> b) override { data.append(b.begin(), b.end()); }
-  void SendRaw(std::span<const uint8_t> b) override { raw.append(b.begin(), b.end()); }
-  void SetLocalEcho(bool) override {}
-  bool IsConnected() const override { return true; }
-  long long ElapsedSeconds() const override { return 0; }
-  std::string StatusName() const override { return "TELNET"; }
-  bool IsTelnet() const override { return true; }
-  std::string data, raw;
-};
-
-std::string ScreenText(const TerminalScreen& s) {
-  std::string text;
-  for (int r = 0; r <= s.Cursor().row; ++r) text += std::string(s.RowText(r)) + "\n";
-  return text;
-}
+using test::ScreenText;
 
 class ScriptSessionTest : public ::testing::Test {
  protected:
@@ -79,13 +34,11 @@ class ScriptSessionTest : public ::testing::Test {
     SessionSetup setup;
     setup.telnet = true;
     session = std::make_unique<Session>(setup, keys, painter, view);
-    auto fake = std::make_unique<Link>();
+    auto fake = std::make_unique<test::RecordingLink>();
     link = fake.get();
     session->AttachLink(std::move(fake));
   }
-  void Receive(std::string_view s) {
-    session->Received({reinterpret_cast<const uint8_t*>(s.data()), s.size()});
-  }
+  void Receive(std::string_view s) { test::Receive(*session, s); }
   std::filesystem::path Write(const std::string& name, const std::string& text) {
     const auto file = dir / name;
     std::ofstream(file, std::ios::binary) << text;
@@ -102,29 +55,12 @@ class ScriptSessionTest : public ::testing::Test {
 
   KeyTable keys = DefaultKeyTable();
   NullPainter painter;
-  View view;
+  test::RecordingView view;
   PollEventLoop loop;  // outlives the session's link
   std::unique_ptr<Session> session;
-  Link* link = nullptr;
+  test::RecordingLink* link = nullptr;
   std::filesystem::path dir;
 };
-
-TEST_F(ScriptSessionTest, StopInTheMiddlePutsTheTitleBack) {
-  Make();
-  const auto file = Write("login.csc", "WAIT login:\nSEND me^M\nWAIT Password:\nSEND pw^M\n");
-  ASSERT_EQ(session->RunScript(file.string()), ScriptStatus::Waiting);
-  EXPECT_EQ(view.title, "host - " + file.string() + " script is running");
-  // A second script cannot start beside it.
-  EXPECT_EQ(session->RunScript(file.string()), ScriptStatus::OpenFailed);
-  Receive("lo");
-  Receive("gin: ");
-  EXPECT_EQ(link->data, "me\r");
-  session->StopScript();
-  EXPECT_FALSE(session->ScriptIsRunning());
-  EXPECT_EQ(view.title, "host");
-  Receive("Password: ");
-  EXPECT_EQ(link->data, "me\r");
-}
 
 TEST_F(ScriptSessionTest, BadScriptFilesNeverHangOrCrash) {
   std::string binary(1 << 20, '\0');
@@ -172,28 +108,6 @@ TEST_F(ScriptSessionTest, AScriptDeletedWhileItRunsRunsToItsEnd) {
   EXPECT_EQ(link->data, "12");
   EXPECT_FALSE(session->ScriptIsRunning());
   EXPECT_EQ(view.title, "host");
-}
-
-TEST_F(ScriptSessionTest, RefusedHostRequestsAreShownAsText) {
-  Make();
-  view.allow = false;
-  Receive(
-      "**\x18"
-      "B00000000000000\r\nrest of the block\r\n\x1b[5ijob text\x1b[4i\r\n");
-  EXPECT_EQ(view.downloads, 0);
-  EXPECT_EQ(view.asked,
-            (std::vector<HostRequest>{HostRequest::Download, HostRequest::AttachedPrint}));
-  const std::string text = ScreenText(session->Screen());
-  EXPECT_NE(text.find("B00000000000000"), std::string::npos) << text;
-  EXPECT_NE(text.find("rest of the block"), std::string::npos) << text;
-  EXPECT_NE(text.find("job text"), std::string::npos) << text;
-
-  view.allow = true;
-  Receive(
-      "**\x18"
-      "B00000000000000\r\nnot shown\r\n");
-  EXPECT_EQ(view.downloads, 1);
-  EXPECT_EQ(ScreenText(session->Screen()).find("not shown"), std::string::npos);
 }
 
 // socat on a free loopback port running telnetd with a login program that

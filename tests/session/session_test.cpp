@@ -11,56 +11,13 @@
 #include "keys/keymap.h"
 #include "session/cp437.h"
 #include "session/session.h"
+#include "session/session_fakes.h"
 
 namespace parlane {
 namespace {
 
-std::string Str(std::span<const uint8_t> b) { return {b.begin(), b.end()}; }
-
-// Records every send; local echo goes back through the session as a link does.
-class FakeLink final : public SessionLink {
- public:
-  explicit FakeLink(Session*& session) : session_(session) {}
-  void Start() override { started = true; }
-  void SendData(std::span<const uint8_t> b) override {
-    data += Str(b);
-    if (echo && session_) session_->Show(b);
-  }
-  void SendRaw(std::span<const uint8_t> b) override { raw += Str(b); }
-  void SetLocalEcho(bool on) override { echo = on; }
-  bool IsConnected() const override { return connected; }
-  long long ElapsedSeconds() const override { return 0; }
-  std::string StatusName() const override { return "TELNET"; }
-  bool IsTelnet() const override { return true; }
-
-  Session*& session_;
-  std::string data;
-  std::string raw;
-  bool echo = false;
-  bool started = false;
-  bool connected = false;
-};
-
-class FakeView final : public SessionView {
- public:
-  void BeginOutput() override { ++begins; }
-  void EndOutput() override { ++ends; }
-  void ClearSelection() override { ++clears; }
-  void Bell() override { ++bells; }
-  void Connected() override { ++connected; }
-  void ShowFailure(std::string_view text, bool) override { failures.emplace_back(text); }
-  bool AskCloseWindow(std::string_view) override { return answer; }
-  void ConnectionEnded(bool close) override { ended.push_back(close); }
-  void LinkActivity(bool, bool) override {}
-  std::string FrameTitle() const override { return title; }
-  void SetFrameTitle(std::string_view t) override { title = std::string(t); }
-
-  int begins = 0, ends = 0, clears = 0, bells = 0, connected = 0;
-  std::vector<std::string> failures;
-  std::vector<bool> ended;
-  bool answer = true;
-  std::string title = "host";
-};
+using test::RecordingLink;
+using test::RecordingView;
 
 class SessionTest : public ::testing::Test {
  protected:
@@ -71,21 +28,17 @@ class SessionTest : public ::testing::Test {
     setup.loginScript = std::move(loginScript);
     setup.userName = "me";
     session = std::make_unique<Session>(setup, keys, painter, view);
-    raw = session.get();
-    auto fake = std::make_unique<FakeLink>(raw);
+    auto fake = std::make_unique<RecordingLink>(session.get());
     link = fake.get();
     session->AttachLink(std::move(fake));
   }
-  void Receive(std::string_view s) {
-    session->Received({reinterpret_cast<const uint8_t*>(s.data()), s.size()});
-  }
+  void Receive(std::string_view s) { test::Receive(*session, s); }
 
   KeyTable keys = DefaultKeyTable();
   NullPainter painter;
-  FakeView view;
+  RecordingView view;
   std::unique_ptr<Session> session;
-  Session* raw = nullptr;
-  FakeLink* link = nullptr;
+  RecordingLink* link = nullptr;
 };
 
 TEST_F(SessionTest, RepliesAndNegotiationGoToTheirPaths) {
@@ -98,46 +51,25 @@ TEST_F(SessionTest, RepliesAndNegotiationGoToTheirPaths) {
   EXPECT_EQ(view.begins, view.ends);
 }
 
-TEST_F(SessionTest, ResizeReportsTheWindowSizeOnlyWhileNawsIsOn) {
-  Make();
-  session->Resize(30);
-  EXPECT_EQ(link->raw, "");
-  Receive("\xff\xfd\x1f");  // DO NAWS: WILL NAWS and the size at once
-  link->raw.clear();
-  session->Resize(40);
-  EXPECT_EQ(link->raw, std::string("\xff\xfa\x1f\x00\x50\x00\x28\xff\xf0", 9));
-  Receive("\xff\xfe\x1f");  // DONT NAWS
-  link->raw.clear();
-  session->Resize(20);
-  EXPECT_EQ(link->raw, "");
+// CR LF and LF alone sent as CR: SessionWindowTest.TypedKeysAndPasteAreSent.
+TEST_F(SessionTest, PasteSendsAsTyped) {
+  struct Case {
+    const char* text;
+    uint32_t outboundCrLf;
+    const char* sent;
+  };
+  for (const Case& c : {Case{"a\r\nb", 1, "a\r\nb"},
+                        {"a\nb", 1, "a\r\nb"},
+                        {"a\rb\n\nc\r\r\n", 0, "a\rb\r\rc\r\r"},
+                        {"x\ty\x1b", 0, "x\ty\x1b"}}) {
+    SCOPED_TRACE(testing::PrintToString(c.text));
+    TerminalOptions o;
+    o.OutboundCrLf = c.outboundCrLf;
+    Make(o);
+    session->Paste(c.text);
+    EXPECT_EQ(link->data, c.sent);
+  }
 }
-
-struct PasteCase {
-  const char* name;
-  const char* text;
-  uint32_t outboundCrLf;
-  const char* sent;
-};
-
-class PasteTest : public SessionTest, public ::testing::WithParamInterface<PasteCase> {};
-
-TEST_P(PasteTest, SendsAsTyped) {
-  TerminalOptions o;
-  o.OutboundCrLf = GetParam().outboundCrLf;
-  Make(o);
-  session->Paste(GetParam().text);
-  EXPECT_EQ(link->data, GetParam().sent);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PasteTest,
-    ::testing::Values(PasteCase{"CrLfSendsCr", "one\r\ntwo\r\n", 0, "one\rtwo\r"},
-                      PasteCase{"CrLfWithOutboundOption", "a\r\nb", 1, "a\r\nb"},
-                      PasteCase{"LfLineEndsSendCr", "a\nb\n", 0, "a\rb\r"},
-                      PasteCase{"LfWithOutboundOption", "a\nb", 1, "a\r\nb"},
-                      PasteCase{"CrAloneAndMixed", "a\rb\n\nc\r\r\n", 0, "a\rb\r\rc\r\r"},
-                      PasteCase{"TabAndControls", "x\ty\x1b", 0, "x\ty\x1b"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SessionTest, PasteAfterAMappedKeyLosesNothing) {
   Make();
@@ -179,43 +111,6 @@ TEST_F(SessionTest, CtrlF1SendsTheUserName) {
   EXPECT_EQ(link->data, "me\r");
 }
 
-TEST_F(SessionTest, KeyReturnsFromTheScrollbackWhenTheCursorIsNear) {
-  Make();
-  for (int i = 0; i < 60; ++i) Receive("line\r\n");
-  TerminalScreen& s = session->Screen();
-  const int top = s.ScreenTop();
-  ASSERT_GT(top, 30);
-  session->Scroll().UserScrolls(top);
-  s.SetScreenTop(top - 10);
-  session->KeyDown(VirtualKey::Other, {});
-  EXPECT_EQ(s.ScreenTop(), top);
-  // Scrolled so far back that the cursor would not be on screen: stays.
-  session->Scroll().UserScrolls(5);
-  s.SetScreenTop(0);
-  Receive("");  // nothing
-  session->Scroll().Forget();
-  session->Scroll().UserScrolls(0);
-  session->KeyDown(VirtualKey::Other, {});
-  EXPECT_EQ(s.ScreenTop(), 0);
-  EXPECT_FALSE(session->Scroll().Kept());
-}
-
-// Only a view that goes back to the kept position also goes back to column
-// 0: the window needs to know which of the three cases a key press was.
-TEST_F(SessionTest, ReturnViewOnKeyTellsWhetherTheViewWentBack) {
-  Make();
-  for (int i = 0; i < 60; ++i) Receive("line\r\n");
-  TerminalScreen& s = session->Screen();
-  const int top = s.ScreenTop();
-  EXPECT_FALSE(session->ReturnViewOnKey());  // nothing kept
-  session->Scroll().UserScrolls(top);        // scrolled sideways only
-  EXPECT_TRUE(session->ReturnViewOnKey());
-  EXPECT_EQ(s.ScreenTop(), top);
-  session->Scroll().UserScrolls(0);  // too far back for the cursor
-  EXPECT_FALSE(session->ReturnViewOnKey());
-  EXPECT_FALSE(session->Scroll().Kept());
-}
-
 TEST_F(SessionTest, LoginScriptStartsOnlyWhenConnected) {
   const auto file = std::filesystem::temp_directory_path() / "parlane_session_login.csc";
   {
@@ -248,75 +143,54 @@ TEST_F(SessionTest, FailureEndsTheSessionOnce) {
 
 // ---- selection ----
 
-struct CopyCase {
-  const char* name;
-  SelectionPoint anchor;
-  SelectionPoint end;
-  const char* text;
-};
-
-class CopyTest : public ::testing::TestWithParam<CopyCase> {};
-
-TEST_P(CopyTest, CopiesTheDescribedText) {
+// One row either way and several rows: SessionWindowTest.MouseSelectionIsCopiedAsDescribed.
+TEST(Selection, CopiesTheDescribedText) {
   NullPainter painter;
   TerminalScreen screen({24, 80}, TerminalOptions{}, painter);
-  const std::string lines[] = {"first row here", "middle", "", "last row text"};
-  for (const auto& l : lines) {
+  for (std::string_view l : {"first row here", "middle", "", "last row text"}) {
     screen.WriteRun({reinterpret_cast<const uint8_t*>(l.data()), l.size()}, {}, {});
     screen.CarriageReturn();
     screen.LineFeed();
   }
-  Selection sel;
-  sel.Track(GetParam().anchor);
-  sel.Track(GetParam().end);
-  EXPECT_EQ(sel.CopyText(screen), GetParam().text);
+  struct Case {
+    const char* name;
+    SelectionPoint anchor, end;
+    const char* text;
+  };
+  for (const Case& c : {Case{"end beyond the used length", {11, 1}, {40, 1}, ""},
+                        {"four rows backwards", {4, 3}, {10, 0}, "here\r\nmiddle\r\n\r\nlast"},
+                        {"whole row cut at its used length", {0, 1}, {80, 1}, "middle"},
+                        {"nothing selected", {3, 0}, {3, 0}, ""}}) {
+    SCOPED_TRACE(c.name);
+    Selection sel;
+    sel.Track(c.anchor);
+    sel.Track(c.end);
+    EXPECT_EQ(sel.CopyText(screen), c.text);
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CopyTest,
-    ::testing::Values(CopyCase{"OneRow", {6, 0}, {9, 0}, "row"},
-                      CopyCase{"OneRowRightToLeft", {9, 0}, {6, 0}, "row"},
-                      CopyCase{"EndBeyondUsedLength", {11, 1}, {40, 1}, ""},
-                      CopyCase{"ThreeRows", {6, 0}, {4, 2}, "row here\r\nmiddle\r\n"},
-                      CopyCase{"FourRowsBackwards", {4, 3}, {10, 0}, "here\r\nmiddle\r\n\r\nlast"},
-                      CopyCase{"WholeRowsCutAtUsedLength", {0, 1}, {80, 1}, "middle"},
-                      CopyCase{"NothingSelected", {3, 0}, {3, 0}, ""}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-struct PixelCase {
-  int x, y;
-  int col, row;
-};
-
-class PixelTest : public ::testing::TestWithParam<PixelCase> {};
-
-TEST_P(PixelTest, RoundsToTheNearerBoundary) {
-  // 8x16 cells, scrolled 2 columns right and 10 rows down; 80 columns, 360 rows.
-  const auto p = PointFromPixel(GetParam().x, GetParam().y, 8, 16, 2, 10, 80, 360);
-  EXPECT_EQ(p.col, GetParam().col);
-  EXPECT_EQ(p.row, GetParam().row);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, PixelTest,
-                         ::testing::Values(PixelCase{3, 0, 2, 10},      // left half of a cell
-                                           PixelCase{4, 15, 3, 10},     // right half
-                                           PixelCase{-50, -20, 0, 10},  // above and left
-                                           PixelCase{9999, 16, 80, 11},
-                                           PixelCase{0, 99999, 2, 359}));
-
-TEST(SelectionPoints, ZeroCellSizeNeverDivides) {
-  const auto p = PointFromPixel(5, 5, 0, 0, 0, 0, 80, 360);
-  EXPECT_EQ(p.col, 5);
-  EXPECT_EQ(p.row, 5);
+TEST(SelectionPoints, PixelsRoundToTheNearerBoundary) {
+  struct Case {
+    int x, y, cellW, cellH, left, top;
+    int col, row;
+  };
+  // 80 columns, 360 rows.
+  for (const Case& c : {Case{3, 0, 8, 16, 2, 10, 2, 10},  // left half of a cell
+                        {4, 15, 8, 16, 2, 10, 3, 10},     // right half
+                        {-50, -20, 8, 16, 2, 10, 0, 10},  // above and left
+                        {9999, 16, 8, 16, 2, 10, 80, 11},
+                        {0, 99999, 8, 16, 2, 10, 2, 359},
+                        {5, 5, 0, 0, 0, 0, 5, 5}}) {  // a zero cell size never divides
+    SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
+    const auto p = PointFromPixel(c.x, c.y, c.cellW, c.cellH, c.left, c.top, 80, 360);
+    EXPECT_EQ(p.col, c.col);
+    EXPECT_EQ(p.row, c.row);
+  }
 }
 
 // ---- CP437 ----
 
 TEST(Cp437, BoxDrawingAndControlsRoundTrip) {
-  EXPECT_EQ(kCp437ToUnicode[0xC4], u'\u2500');
-  EXPECT_EQ(kCp437ToUnicode[0xDB], u'\u2588');
-  EXPECT_EQ(kCp437ToUnicode[0x01], u'\u263A');
-  EXPECT_EQ(kCp437ToUnicode[0x00], u' ');
   for (int b = 0x20; b < 0x100; ++b) {
     EXPECT_EQ(Cp437FromUnicode(kCp437ToUnicode[static_cast<size_t>(b)]), b) << b;
   }

@@ -1,8 +1,6 @@
 // Escape sequences, renditions, replies and the special states, per emulation.
 #include <gtest/gtest.h>
 
-#include <map>
-#include <optional>
 #include <string>
 
 #include "term_fixture.h"
@@ -14,27 +12,6 @@ constexpr auto kTty = Emulation::Tty;
 constexpr auto kVt = Emulation::Vt100;
 constexpr auto kPc = Emulation::PcAnsi;
 constexpr auto kSco = Emulation::ScoAnsi;
-
-struct SeqCase {
-  const char* name;
-  Emulation emu;
-  std::string input;
-  std::map<int, std::string> lines;  // screen line -> text up to its used length
-  std::optional<std::pair<int, int>> cursor = std::nullopt;  // screen line, column
-  std::string sent = "";
-};
-
-void Check(const SeqCase& c) {
-  SCOPED_TRACE(c.name);
-  Term t(c.emu);
-  t.Feed(c.input);
-  for (const auto& [line, text] : c.lines) EXPECT_EQ(t.Line(line), text) << "line " << line;
-  if (c.cursor) {
-    EXPECT_EQ(t.CursorLine(), c.cursor->first);
-    EXPECT_EQ(t.Col(), c.cursor->second);
-  }
-  EXPECT_EQ(t.Sent(), c.sent);
-}
 
 TEST(Interpreter, CursorMovement) {
   const std::vector<SeqCase> cases = {
@@ -53,11 +30,7 @@ TEST(Interpreter, CursorMovement) {
       {"CUB stops at 0", kVt, "abc\033[9D", {}, {{1, 0}}},
       {"movement pads the row", kVt, "\033[3C", {{1, "   "}}, {{1, 3}}},
       {"CUU stops at the region's top", kVt, "\033[5;10r\033[8;1H\033[20A", {}, {{5, 0}}},
-      {"CUU from above the region moves down to it",
-       kVt,
-       "\033[5;10r\033[2;1H\033[A",
-       {},
-       {{5, 0}}},
+      {"CUU above the region goes to it", kVt, "\033[5;10r\033[2;1H\033[A", {}, {{5, 0}}},
       {"CUD stops at the region's bottom", kSco, "\033[5;10r\033[6;1H\033[20B", {}, {{10, 0}}},
       {"CUP ignores the region", kVt, "\033[5;10r\033[20;2H", {}, {{20, 1}}},
       {"ESC 7 / ESC 8", kVt, "\033[3;7H\0337\033[H\0338", {}, {{3, 6}}},
@@ -113,11 +86,7 @@ TEST(Interpreter, VerticalMovesCancelThePendingWrap) {
        {{3, std::string(80, 'x')}, {4, std::string(79, ' ') + "Y"}},
        {{4, 80}}},
       {"cursor up by 0 stays on the row", kPc, row3 + "\033[0AY", {{3, lastY}, {4, ""}}, {{3, 80}}},
-      {"cursor up at the region's top",
-       kVt,
-       "\033[3;10r" + row3 + "\033[AY",
-       {{3, lastY}, {4, ""}},
-       {{3, 80}}},
+      {"CUU at region top", kVt, "\033[3;10r" + row3 + "\033[AY", {{3, lastY}, {4, ""}}, {{3, 80}}},
   };
   for (const auto& c : cases) Check(c);
 }
@@ -125,24 +94,13 @@ TEST(Interpreter, VerticalMovesCancelThePendingWrap) {
 TEST(Interpreter, Erasing) {
   const std::string two = "\033[1;1Habcdef\033[2;1Hghijkl\033[3;1Hmnopqr";
   const std::vector<SeqCase> cases = {
-      {"ED 2 clears all, cursor stays",
-       kVt,
-       two + "\033[2;3H\033[2J",
-       {{1, ""}, {2, ""}, {3, ""}},
-       {{2, 2}}},
-      {"ED 0 from the cursor", kVt, two + "\033[2;3H\033[J", {{1, "abcdef"}, {2, "gh"}, {3, ""}}},
-      {"ED 1 to the cursor",
-       kVt,
-       two + "\033[2;3H\033[1J",
-       {{1, ""}, {2, "   jkl"}, {3, "mnopqr"}}},
+      {"ED 2, cursor stays", kVt, two + "\033[2;3H\033[2J", {{1, ""}, {2, ""}, {3, ""}}, {{2, 2}}},
+      {"ED 0", kVt, two + "\033[2;3H\033[J", {{1, "abcdef"}, {2, "gh"}, {3, ""}}},
+      {"ED 1", kVt, two + "\033[2;3H\033[1J", {{1, ""}, {2, "   jkl"}, {3, "mnopqr"}}},
       {"EL 0", kSco, two + "\033[2;3H\033[K", {{2, "gh"}}},
       {"EL 1", kVt, two + "\033[2;3H\033[1K", {{2, "   jkl"}}},
       {"EL 2", kVt, two + "\033[2;3H\033[2K", {{2, ""}}},
-      {"PC clear homes and fills",
-       kPc,
-       two + "\033[2;3H\033[2J",
-       {{1, std::string(80, ' ')}},
-       {{1, 0}}},
+      {"PC ED 2", kPc, two + "\033[2;3H\033[2J", {{1, std::string(80, ' ')}}, {{1, 0}}},
       {"PC ignores ED 0 and 1", kPc, two + "\033[2;3H\033[0J\033[1J", {{1, "abcdef"}}},
       {"PC EL fills to the end", kPc, two + "\033[2;3H\033[K", {{2, "gh" + std::string(78, ' ')}}},
       {"PC ignores EL 1 and 2", kPc, two + "\033[2;3H\033[1K\033[2K", {{2, "ghijkl"}}},
@@ -167,12 +125,12 @@ TEST(Interpreter, ScoLineEditing) {
       {"delete line", kSco, rows + "\033[2;1H\033[M", {{1, "one"}, {2, "three"}, {24, ""}}},
       {"scroll up", kSco, rows + "\033[S", {{1, "two"}, {2, "three"}, {24, ""}}},
       {"scroll down", kSco, rows + "\033[T", {{1, ""}, {2, "one"}}},
-      {"counted forms are ignored",
+      {"counts ignored",
        kSco,
        rows + "\033[2;1H\033[2@\033[2P\033[3L\033[3M",
        {{1, "one"}, {2, "two"}, {3, "three"}}},
       {"VT100 has no line editing", kVt, rows + "\033[2;1H\033[L\033[@", {{2, "two"}}},
-      {"insert at a pending wrap stays inside the row",
+      {"insert at pending wrap",
        kSco,
        std::string(80, 'q') + "\033[@",
        {{1, std::string(79, 'q') + " "}}},
@@ -192,25 +150,19 @@ TEST(Interpreter, ScoLineEditingKeepsTheRegion) {
   EXPECT_EQ(t.screen.RegionBottom(), 10);
 }
 
+// LF and reverse index at the region's edges: golden region_app.
 TEST(Interpreter, ScrollRegion) {
   Term t(kVt);
   for (int i = 1; i <= 24; ++i) t.Feed("\033[" + std::to_string(i) + ";1Hrow" + std::to_string(i));
   t.Feed("\033[5;10r");
   EXPECT_EQ(t.CursorLine(), 1);
-  t.Feed("\033[10;1H\n");  // LF at the region's bottom scrolls the region
+  t.Feed("\033[10;1H\033D");  // index at the bottom line scrolls the region only
   EXPECT_EQ(t.Line(4), "row4");
   EXPECT_EQ(t.Line(5), "row6");
   EXPECT_EQ(t.Line(9), "row10");
   EXPECT_EQ(t.Line(10), "");
   EXPECT_EQ(t.Line(11), "row11");
   EXPECT_EQ(t.screen.ScreenTop(), 0);  // no scroll-back from a region
-  t.Feed("\033[5;1H\033M");            // reverse index at the top line
-  EXPECT_EQ(t.Line(5), "");
-  EXPECT_EQ(t.Line(6), "row6");
-  EXPECT_EQ(t.Line(10), "row10");
-  t.Feed("\033[10;1H\033D");  // index at the bottom line
-  EXPECT_EQ(t.Line(10), "");
-  EXPECT_EQ(t.Line(9), "row10");
 
   Term swap(kVt);
   swap.Feed("\033[10;5r");
@@ -308,27 +260,24 @@ TEST(Interpreter, PrintedBytesAreWrittenBackIntoTheBlock) {
 }
 
 TEST(Interpreter, PcAnsiWrapMode) {
-  Term pc(kPc);
-  pc.Feed("\033[=7l" + std::string(85, 'w'));
-  EXPECT_EQ(pc.Line(2), "");
-  EXPECT_EQ(pc.Col(), 80);
-  pc.Feed("\033[=7h\r\n" + std::string(85, 'w'));
-  EXPECT_EQ(pc.Line(3), "wwwww");
-  Term vt(kVt);
-  vt.Feed("\033[=7l" + std::string(85, 'w'));
-  EXPECT_EQ(vt.Line(2), "wwwww");
+  const std::string w85(85, 'w');
+  const std::vector<SeqCase> cases = {
+      {"=7l stops the wrap", kPc, "\033[=7l" + w85, {{2, ""}}, {{1, 80}}},
+      {"=7h starts it again", kPc, "\033[=7l\033[=7h" + w85, {{2, "wwwww"}}},
+      {"VT100 ignores =7l", kVt, "\033[=7l" + w85, {{2, "wwwww"}}},
+  };
+  for (const auto& c : cases) Check(c);
 }
 
 TEST(Interpreter, SequenceLimits) {
   const std::vector<SeqCase> cases = {
-      {"a 21st slot abandons the sequence",
-       kVt,
-       "\033[" + std::string(20, ';') + "HX",
-       {{1, "HX"}}},
+      {"a 21st slot abandons", kVt, "\033[" + std::string(20, ';') + "HX", {{1, "HX"}}},
       {"ESC = is abandoned and eats the =", kVt, "\033=X", {{1, "X"}}},
       {"unknown final bytes are lost", kVt, "\033[5xY", {{1, "Y"}}},
       {"a control byte is a final byte and is lost", kVt, "\033[5\nY", {{1, "Y"}, {2, ""}}},
       {"ESC and a digit", kVt, "\0333X", {{1, "X"}}},
+      {"255 is a final byte outside Telnet", kVt, "\033[\xffY", {{1, "Y"}}},
+      {"twenty slots are fine", kVt, "\033[5;5H\033[" + std::string(18, ';') + "H", {}, {{1, 0}}},
   };
   for (const auto& c : cases) Check(c);
 }
@@ -377,21 +326,19 @@ TEST(Interpreter, ZmodemRequestDetection) {
   split.Feed("0rest");
   EXPECT_EQ(split.session.downloadRequests, 1);
   EXPECT_EQ(split.Line(1), "");
+  Term tty(kTty);
+  tty.Feed(
+      "\x18"
+      "B00");
+  EXPECT_EQ(tty.session.downloadRequests, 1);
 }
 
+// A whole job, its end and Cancel: AttachedSession in the print tests.
 TEST(Interpreter, AttachedPrinting) {
   Term t(kVt);
   t.Feed("A\033[5iHELLO\r\n\033[4iB");
-  EXPECT_EQ(t.session.printJobs, 1);
   const std::string printed(t.session.printed.begin(), t.session.printed.end());
   EXPECT_EQ(printed, "HELLO\r\n\033[4i");
-  EXPECT_EQ(t.Line(1), "AB");
-  EXPECT_EQ(t.interp.State(), InterpreterState::Ground);
-  t.Feed("\033[5i\033[1m");
-  EXPECT_EQ(t.interp.State(), InterpreterState::PrinterPassThrough);
-  t.interp.ReturnToGround();  // the user cancelled printing
-  t.Feed("C");
-  EXPECT_EQ(t.Line(1), "ABC");
   Term noPrint(kVt);
   noPrint.Feed("\033[4i\033[5;1iX");
   EXPECT_EQ(noPrint.session.printJobs, 0);
@@ -414,21 +361,30 @@ TEST(Interpreter, LocalEchoOfARepliesIsShownAfterItsRequest) {
 
 TEST(Interpreter, ScriptSeesGroundBytes) {
   struct Script : RecordingSession {
-    bool ScriptRunning() override { return running; }
+    bool ScriptRunning() override { return true; }
     ScriptVerdict OfferToScript(uint8_t b) override {
       seen.push_back(static_cast<char>(b));
       return b == '!' ? ScriptVerdict::Ended : ScriptVerdict::Continue;
     }
-    bool running = true;
     std::string seen;
   };
-  Script script;
-  NullPainter painter;
-  TerminalScreen screen({24, 80}, {}, painter);
-  Interpreter interp(screen, script);
-  interp.Process(std::string_view("ab\033[1mc!de"));
-  EXPECT_EQ(script.seen, "ab\033c!");  // sequence bytes after ESC are not offered
-  EXPECT_EQ(screen.RowText(0), "abc!de");
+  struct Case {
+    const char* name;
+    bool telnet;
+    std::string input, offered, row;
+  };
+  for (const Case& c : {Case{"not the bytes after ESC; ! ends the script", false, "ab\033[1mc!de",
+                             "ab\033c!", "abc!de"},
+                        {"of IAC IAC only the first", true, "a\xff\xff|", "a\xff|", "a\xff|"}}) {
+    SCOPED_TRACE(c.name);
+    Script script;
+    NullPainter painter;
+    TerminalScreen screen({24, 80}, {}, painter);
+    Interpreter interp(screen, script, {c.telnet});
+    interp.Process(std::string_view(c.input));
+    EXPECT_EQ(script.seen, c.offered);
+    EXPECT_EQ(screen.RowText(0), c.row);
+  }
 }
 
 TEST(Interpreter, CaptureGetsEveryBlockUnchanged) {

@@ -1,4 +1,4 @@
-// The byte classes of normal display and the escape-sequence collector.
+// The escape-sequence collector's slots and their values.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -15,11 +15,11 @@ struct Collected {
   EscapeCollector seq;
 };
 
-Collected Collect(std::string_view bytes, bool csi = false, bool designation = true) {
+Collected Collect(std::string_view bytes) {
   Collected c{Step::Continue, {}};
-  c.seq.Start(csi);
+  c.seq.Start(false);
   for (char b : bytes) {
-    c.last = c.seq.Feed(static_cast<uint8_t>(b), designation);
+    c.last = c.seq.Feed(static_cast<uint8_t>(b), true);
     if (c.last != Step::Continue) break;
   }
   return c;
@@ -47,69 +47,6 @@ TEST(EscapeCollector, SlotCounts) {
     EXPECT_EQ(r.seq.Param(1), c.p1);
     EXPECT_EQ(r.seq.Param(2), c.p2);
   }
-}
-
-TEST(EscapeCollector, Outcomes) {
-  struct Case {
-    const char* name;
-    std::string bytes;
-    bool designation;
-    Step step;
-  };
-  for (const Case& c : std::vector<Case>{
-           {"ESC 7", "7", true, Step::SaveCursor},
-           {"ESC 8", "8", true, Step::RestoreCursor},
-           {"ESC 5", "5", true, Step::DigitIgnored},
-           {"ESC =", "=", true, Step::Abandon},
-           {"ESC ( 0 designates", "(0", true, Step::Designate},
-           {"ESC ( 0 without designation collects a digit", "(0x", false, Step::Final},
-           {"ESC # 8 waits for a final byte", "#8x", true, Step::Final},
-           {"twenty slots are allowed", "[" + std::string(18, ';') + "H", true, Step::Final},
-           {"a twenty-first abandons", "[" + std::string(19, ';') + "H", true, Step::Abandon},
-           {"255 is a final byte", "[\xff", true, Step::Final},
-       }) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(Collect(c.bytes, false, c.designation).last, c.step);
-  }
-}
-
-TEST(EscapeCollector, DesignationDetails) {
-  EXPECT_TRUE(Collect(")2").seq.DesignatesG1());
-  EXPECT_TRUE(Collect(")2").seq.DesignatesLineDrawing());
-  EXPECT_FALSE(Collect("(B").seq.DesignatesLineDrawing());
-  EXPECT_FALSE(Collect("(B").seq.DesignatesG1());
-}
-
-TEST(EscapeCollector, StartClearsTheSlots) {
-  EscapeCollector seq;
-  seq.Start(true);
-  for (char b : std::string("12;34;56m")) seq.Feed(static_cast<uint8_t>(b), true);
-  EXPECT_EQ(seq.Param(3), 56);
-  seq.Start(true);
-  seq.Feed('m', true);
-  EXPECT_EQ(seq.SlotCount(), 1);
-  EXPECT_EQ(seq.Param(1), 0);
-  EXPECT_EQ(seq.Param(3), 0);
-  EXPECT_TRUE(seq.IsCsi());
-}
-
-TEST(ByteClasses, PerEmulationAndTelnet) {
-  const auto& tty = GroundTable(Emulation::Tty, false);
-  const auto& vt = GroundTable(Emulation::Vt100, true);
-  const auto& pc = GroundTable(Emulation::PcAnsi, false);
-  EXPECT_EQ(tty[27], ByteClass::Print);
-  EXPECT_EQ(tty[155], ByteClass::Print);
-  EXPECT_EQ(tty[24], ByteClass::Cancel);
-  EXPECT_EQ(vt[27], ByteClass::Escape);
-  EXPECT_EQ(vt[155], ByteClass::Csi);
-  EXPECT_EQ(vt[255], ByteClass::Iac);
-  EXPECT_EQ(pc[255], ByteClass::Print);
-  EXPECT_EQ(vt[14], ByteClass::ShiftOut);
-  EXPECT_EQ(pc[14], ByteClass::Ignore);
-  EXPECT_EQ(vt[127], ByteClass::Backspace);
-  const std::string text = "plain text\x01\xb3more\nnext";
-  EXPECT_EQ(PrintRunLength(vt, {reinterpret_cast<const uint8_t*>(text.data()), text.size()}),
-            text.find('\n'));
 }
 
 }  // namespace

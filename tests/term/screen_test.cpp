@@ -51,21 +51,6 @@ TEST(Screen, FreshStoreIsBlankWithNormalAttributes) {
   }
 }
 
-TEST(Screen, StoreFillsThenReusesOldestRows) {
-  Term t;
-  // Fed line by line so that each block scrolls by one line.
-  for (int i = 0; i < 400; ++i) t.Feed("line" + std::to_string(i) + "\r\n");
-  EXPECT_EQ(t.screen.Cursor().row, t.screen.Capacity() - 1);
-  EXPECT_EQ(t.screen.ScreenTop(), t.screen.VerticalRange());
-  // Row 0 now holds line 41: lines 0..40 were reused (400 lines + the empty
-  // cursor row = 401 rows through a store of 360).
-  EXPECT_EQ(t.screen.RowText(0), "line41");
-  EXPECT_EQ(t.screen.RowText(358), "line399");
-  EXPECT_EQ(t.screen.Row(359).Used(), 0);  // a reused row never shows its old text
-  EXPECT_EQ(t.Line(24), "");
-  EXPECT_EQ(t.Line(23), "line399");
-}
-
 TEST(Screen, LookAheadScrollsManyLinesAtOnce) {
   struct Case {
     const char* name;
@@ -136,50 +121,33 @@ TEST(Screen, ScrollReportedOnlyAsFarAsTheTopMoved) {
   EXPECT_EQ(t.paint.scrolls.front(), 4);
 }
 
-TEST(Screen, PendingWrap) {
-  struct Case {
-    const char* name;
-    bool wrap;
-    std::string after;
-    std::string line1, line2;
-    int cursorLine, col;
-  };
+TEST(Screen, TextAndCursor) {
+  constexpr auto kVt = Emulation::Vt100;
   const std::string full(80, 'x');
-  const std::string lastX = std::string(79, 'x') + "Y";
-  const std::vector<Case> cases = {
-      {"column C after the last cell", true, "", full, "", 1, 80},
-      {"a printable byte wraps", true, "Y", full, "Y", 2, 1},
-      {"without wrap it overwrites the last cell", false, "Y", lastX, "", 1, 80},
-      {"CR cancels the wrap", true, "\rY", "Yxxxxxxxxx" + std::string(70, 'x'), "", 1, 1},
-      {"BS cancels the wrap", true, "\bY", lastX, "", 1, 80},
-      {"cursor left cancels the wrap", true, "\033[DY", lastX, "", 1, 80},
+  const std::string lastY = std::string(79, 'x') + "Y";
+  const std::vector<SeqCase> cases = {
+      {"a full row leaves the cursor at column C", kVt, full, {{1, full}, {2, ""}}, {{1, 80}}},
+      {"a printable byte wraps", kVt, full + "Y", {{1, full}, {2, "Y"}}, {{2, 1}}},
+      {"no wrap: overwrite", kVt, full + "Y", {{1, lastY}, {2, ""}}, {{1, 80}}, "", false},
+      {"CR cancels the wrap", kVt, full + "\rY", {{1, "Y" + full.substr(1)}, {2, ""}}, {{1, 1}}},
+      {"BS cancels the wrap", kVt, full + "\bY", {{1, lastY}, {2, ""}}, {{1, 80}}},
+      {"cursor left cancels the wrap", kVt, full + "\033[DY", {{1, lastY}, {2, ""}}, {{1, 80}}},
+      {"LF keeps the column and pads", kVt, "abcdef\nX", {{2, "      X"}}, {{2, 7}}},
+      {"erased cells stay hidden", kVt, "old text here\r\033[K", {{1, ""}}},
+      {"padding is spaces, not old text", kVt, "old text here\r\033[K\033[1;8H", {{1, "       "}}},
+      {"LF then erase", kVt, "\033[2;1Hline two\033[1;1H\n\033[K", {{2, ""}}},
+      {"tab to the next stop", kVt, "ab\t", {{1, "ab      "}}, {{1, 8}}},
+      {"tab from a stop", kVt, "\t\t", {{1, std::string(16, ' ')}}, {{1, 16}}},
+      {"tab never beyond C-1", kVt, "\033[1;77H\t", {{1, std::string(79, ' ')}}, {{1, 79}}},
+      {"tab from C-1 stays", kVt, "\033[1;80H\t", {{1, std::string(79, ' ')}}, {{1, 79}}},
+      {"tab over text keeps it", kVt, "abcdefghij\r\tX", {{1, "abcdefghXj"}}, {{1, 9}}},
+      {"BS blanks in PC ANSI", Emulation::PcAnsi, "abc\b", {{1, "ab "}}, {{1, 2}}},
+      {"BS only moves in VT100", kVt, "abc\b", {{1, "abc"}}, {{1, 2}}},
+      {"BS only moves in SCO ANSI", Emulation::ScoAnsi, "abc\b", {{1, "abc"}}, {{1, 2}}},
+      {"BS only moves in TTY", Emulation::Tty, "abc\b", {{1, "abc"}}, {{1, 2}}},
+      {"inbound CR LF", kVt, "one\rtwo\r", {{1, "one"}, {2, "two"}}, {{3, 0}}, "", true, true},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    Term t(Emulation::Vt100, {24, 80}, false, OptionsFor(Emulation::Vt100, c.wrap));
-    t.Feed(full + c.after);
-    EXPECT_EQ(t.Line(1), c.line1);
-    EXPECT_EQ(t.Line(2), c.line2);
-    EXPECT_EQ(t.CursorLine(), c.cursorLine);
-    EXPECT_EQ(t.Col(), c.col);
-  }
-}
-
-TEST(Screen, LineFeedKeepsColumnAndPadsWithSpaces) {
-  Term t;
-  t.Feed("abcdef\nX");
-  EXPECT_EQ(t.Line(2), "      X");
-  EXPECT_EQ(t.Col(), 7);
-}
-
-TEST(Screen, StaleCellsBeyondUsedLengthStayHidden) {
-  Term t;
-  t.Feed("old text here\r\033[K");
-  EXPECT_EQ(t.Line(1), "");
-  t.Feed("\033[1;8H");  // the cursor moves: the row is padded with spaces, not old text
-  EXPECT_EQ(t.Line(1), "       ");
-  t.Feed("\033[2;1Hline two\033[1;1H\n\033[K");  // LF then erase: stale cells stay blank
-  EXPECT_EQ(t.Line(2), "");
+  for (const auto& c : cases) Check(c);
 }
 
 TEST(Screen, FullRowIn132Columns) {
@@ -187,44 +155,6 @@ TEST(Screen, FullRowIn132Columns) {
   t.Feed(std::string(132, 'z'));
   EXPECT_EQ(t.screen.Row(0).Used(), 132);
   EXPECT_EQ(t.Col(), 132);
-}
-
-TEST(Screen, Tabs) {
-  struct Case {
-    const char* name;
-    std::string input;
-    int col;
-    int used;
-  };
-  for (const Case& c : std::vector<Case>{
-           {"to the next stop", "ab\t", 8, 8},
-           {"from a stop to the next", "\t\t", 16, 16},
-           {"never beyond C-1", "\033[1;77H\t", 79, 79},
-           {"from C-1 it stays", "\033[1;80H\t", 79, 79},
-           {"over text keeps the text", "abcdefghij\r\tX", 9, 10},
-       }) {
-    SCOPED_TRACE(c.name);
-    Term t;
-    t.Feed(c.input);
-    EXPECT_EQ(t.Col(), c.col);
-    EXPECT_EQ(t.screen.Row(0).Used(), c.used);
-  }
-  Term t;
-  t.Feed("abcdefghij\r\tX");
-  EXPECT_EQ(t.Line(1), "abcdefghXj");
-}
-
-TEST(Screen, BackspaceBlanksOnlyInPcAnsi) {
-  for (auto [emu, text] : {std::pair{Emulation::PcAnsi, "ab "},
-                           {Emulation::Vt100, "abc"},
-                           {Emulation::ScoAnsi, "abc"},
-                           {Emulation::Tty, "abc"}}) {
-    Term t(emu);
-    t.Feed("abc\b");
-    EXPECT_EQ(t.Line(1), text);
-    EXPECT_EQ(t.Col(), 2);
-    EXPECT_EQ(t.screen.Row(0).Used(), 3);  // never reduced
-  }
 }
 
 TEST(Screen, FormFeedByEmulation) {
@@ -251,14 +181,6 @@ TEST(Screen, FormFeedByEmulation) {
   Term ansi(Emulation::PcAnsi);
   ansi.Feed("\033[44m\f");
   EXPECT_EQ(ansi.screen.CurrentBackground(), kAnsiPalette[4]);
-}
-
-TEST(Screen, InboundCrLf) {
-  Term t(Emulation::Vt100, {24, 80}, false, OptionsFor(Emulation::Vt100, true, true));
-  t.Feed("one\rtwo\r");
-  EXPECT_EQ(t.Line(1), "one");
-  EXPECT_EQ(t.Line(2), "two");
-  EXPECT_EQ(t.CursorLine(), 3);
 }
 
 TEST(Screen, HeightSmallerAndLargerThanRows) {

@@ -12,44 +12,32 @@ using Bytes = std::vector<uint8_t>;
 
 std::string S(const Bytes& b) { return {b.begin(), b.end()}; }
 
-TEST(TelnetOptions, ReplyTable) {
+// Which options are agreed to, refused or passed over: every reply is raw and
+// a repeated request is answered again.
+TEST(TelnetSession, NegotiationReplies) {
   struct Case {
-    uint8_t verb, option;
-    std::optional<telnet::Reply> reply;
+    const char* name;
+    std::string input, sent;
   };
-  using namespace telnet;
   const std::vector<Case> cases = {
-      {kWill, kOptBinary, Reply{kIac, kDo, kOptBinary}},
-      {kDo, kOptBinary, Reply{kIac, kWill, kOptBinary}},
-      {kWill, kOptEcho, Reply{kIac, kDo, kOptEcho}},
-      {kDo, kOptEcho, Reply{kIac, kWont, kOptEcho}},
-      {kWill, kOptSuppressGoAhead, Reply{kIac, kDo, kOptSuppressGoAhead}},
-      {kDo, kOptSuppressGoAhead, Reply{kIac, kWill, kOptSuppressGoAhead}},
-      {kWill, kOptTerminalType, Reply{kIac, kDont, kOptTerminalType}},
-      {kDo, kOptTerminalType, Reply{kIac, kWill, kOptTerminalType}},
-      {kWill, kOptNaws, std::nullopt},
-      {kDo, kOptNaws, Reply{kIac, kWill, kOptNaws}},
-      {kWill, kOptTerminalSpeed, Reply{kIac, kDont, kOptTerminalSpeed}},
-      {kDo, kOptTerminalSpeed, Reply{kIac, kWill, kOptTerminalSpeed}},
-      {kWill, 39, Reply{kIac, kDont, 39}},
-      {kDo, 39, Reply{kIac, kWont, 39}},
-      {kWont, kOptBinary, std::nullopt},
-      {kDont, kOptEcho, std::nullopt},
-      {kDont, kOptNaws, std::nullopt},
+      {"DO TTYPE twice", "\xff\xfd\x18\xff\xfd\x18", "\xff\xfb\x18\xff\xfb\x18"},
+      {"WILL and WONT ECHO", "\xff\xfb\x01\xff\xfc\x01", "\xff\xfd\x01"},
+      {"DO ECHO is refused", "\xff\xfd\x01", "\xff\xfc\x01"},
+      {"WILL and DO SGA", "\xff\xfb\x03\xff\xfd\x03", "\xff\xfd\x03\xff\xfb\x03"},
+      {"WILL and DO BINARY", std::string("\xff\xfb\x00\xff\xfd\x00", 6),
+       std::string("\xff\xfd\x00\xff\xfb\x00", 6)},
+      {"WILL TTYPE and TSPEED are refused", "\xff\xfb\x18\xff\xfb\x20", "\xff\xfe\x18\xff\xfe\x20"},
+      {"WILL NAWS and DONT anything pass", "\xff\xfb\x1f\xff\xfe\x01\xff\xfe\x1f", ""},
+      {"unknown options are refused", "\xff\xfb\x27\xff\xfd\x27", "\xff\xfe\x27\xff\xfc\x27"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::to_string(c.verb) + " " + std::to_string(c.option));
-    EXPECT_EQ(OptionReply(c.verb, c.option), c.reply);
+    SCOPED_TRACE(c.name);
+    Term t(Emulation::Vt100, {24, 80}, true);
+    t.Feed(c.input);
+    for (const auto& s : t.session.sent) EXPECT_TRUE(s.raw);
+    EXPECT_EQ(t.Sent(), c.sent);
+    EXPECT_EQ(t.Line(1), "");
   }
-}
-
-TEST(TelnetSession, NegotiationRepliesAreRawAndRepeated) {
-  Term t(Emulation::Vt100, {24, 80}, true);
-  t.Feed("\xff\xfd\x18\xff\xfd\x18\xff\xfb\x01\xff\xfc\x01\xff\xfd\x27");
-  ASSERT_EQ(t.session.sent.size(), 4u);
-  for (const auto& s : t.session.sent) EXPECT_TRUE(s.raw);
-  EXPECT_EQ(t.Sent(), "\xff\xfb\x18\xff\xfb\x18\xff\xfd\x01\xff\xfc\x27");
-  EXPECT_EQ(t.Line(1), "");
 }
 
 TEST(TelnetSession, TerminalTypeAndSpeed) {
@@ -163,27 +151,6 @@ TEST(TelnetSession, StatesPersistAcrossBlocks) {
   t.Feed("\xf0ok");
   EXPECT_EQ(t.Line(1), "ok");
   EXPECT_EQ(t.Sent(), std::string("\xff\xfb\x18\xff\xfa\x18\x00", 7) + "VT100\xff\xf0");
-}
-
-TEST(TelnetSession, IacIacBypassesTheScript) {
-  struct Script : RecordingSession {
-    bool ScriptRunning() override { return true; }
-    ScriptVerdict OfferToScript(uint8_t b) override {
-      seen.push_back(b);
-      return ScriptVerdict::Continue;
-    }
-    Bytes seen;
-  };
-  Script script;
-  NullPainter painter;
-  TerminalScreen screen({24, 80}, {}, painter);
-  Interpreter interp(screen, script, {true});
-  interp.Process(
-      std::string_view("a\xff\xff"
-                       "b"));
-  EXPECT_EQ(S(script.seen),
-            "a\xff"
-            "b");  // the first IAC is offered, the data 255 is not
 }
 
 }  // namespace

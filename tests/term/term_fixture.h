@@ -2,7 +2,9 @@
 // painter, a recording session and an interpreter.
 #pragma once
 
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +13,8 @@
 #include "term/recording_session.h"
 #include "term/render.h"
 #include "term/screen.h"
+
+#include <gtest/gtest.h>
 
 namespace parlane::test {
 
@@ -71,5 +75,30 @@ struct Term {
   RecordingSession session;
   Interpreter interp;
 };
+
+// Bytes fed to a fresh screen and what they leave: the text of some screen
+// lines, the cursor and the replies.
+struct SeqCase {
+  const char* name;
+  Emulation emu;
+  std::string input;
+  std::map<int, std::string> lines;  // screen line -> text up to its used length
+  std::optional<std::pair<int, int>> cursor = std::nullopt;  // screen line, column
+  std::string sent = "";
+  bool wrap = true;
+  bool inboundCrLf = false;
+};
+
+inline void Check(const SeqCase& c) {
+  SCOPED_TRACE(c.name);
+  Term t(c.emu, {24, 80}, false, OptionsFor(c.emu, c.wrap, c.inboundCrLf));
+  t.Feed(c.input);
+  for (const auto& [line, text] : c.lines) EXPECT_EQ(t.Line(line), text) << "line " << line;
+  if (c.cursor) {
+    EXPECT_EQ(t.CursorLine(), c.cursor->first);
+    EXPECT_EQ(t.Col(), c.cursor->second);
+  }
+  EXPECT_EQ(t.Sent(), c.sent);
+}
 
 }  // namespace parlane::test
