@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "xfer/fd_link.h"
-#include "xfer/raw_terminal.h"
 
 namespace parlane {
 namespace {
@@ -113,16 +112,6 @@ TEST(FdLinkTerminal, AMasterLeavesThePeersModesAlone) {
   const termios now = Modes(p.slave);
   EXPECT_EQ(now.c_iflag, peer.c_iflag);
   EXPECT_EQ(now.c_cc[VTIME], 1);
-}
-
-TEST(FdLinkTerminal, NotATerminalIsLeftAlone) {
-  int fds[2];
-  ASSERT_EQ(pipe(fds), 0);
-  RawTerminal t(fds[0]);
-  EXPECT_FALSE(t.Active());
-  EXPECT_FALSE(t.Reassert());
-  close(fds[0]);
-  close(fds[1]);
 }
 
 }  // namespace

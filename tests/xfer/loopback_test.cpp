@@ -113,7 +113,7 @@ TEST_P(Clean, BatchOfEdgeSizesArrivesIdentical) {
   Outcome run;
   Scenario s;
   s.proto = GetParam();
-  Transfer(s, f.paths, f.to.Path(), run);
+  Transfer(s, f.paths, f.to.path(), run);
   EXPECT_EQ(run.send.outcome, TransferOutcome::Success) << run.send.status;
   EXPECT_EQ(run.receive.outcome, TransferOutcome::Success) << run.receive.status;
   EXPECT_EQ(run.receive.status, "Transfer Successfully Completed");
@@ -124,14 +124,6 @@ TEST_P(Clean, BatchOfEdgeSizesArrivesIdentical) {
 
 // The Telnet variant needs a link that undoubles 255: see the FdTransferLink test.
 INSTANTIATE_TEST_SUITE_P(Protocols, Clean, testing::Values(Proto::Zmodem, Proto::YmodemG));
-
-TEST(Captions, PerProtocolAndDirection) {
-  NullTransferDisplay d;
-  auto pair = test::MakeLinkPair();
-  EXPECT_EQ(Zmodem(*pair.a, d, {}).Caption(TransferDirection::Receive), "Zmodem Download");
-  EXPECT_EQ(TelnetZmodem(*pair.a, d, {}).Caption(TransferDirection::Send), "Telnet Zmodem Upload");
-  EXPECT_EQ(YmodemG(*pair.a, d, {}).Caption(TransferDirection::Receive), "Ymodem-G Download");
-}
 
 // Corrupted, dropped and duplicated bytes from the sender: Zmodem asks
 // again and the files arrive identical. (The receiver's answers to a file
@@ -150,14 +142,8 @@ TEST(Faulty, ZmodemRecoversThroughResends) {
     Scenario s;
     s.senderFaults = {c.corrupt, c.drop, c.duplicate, 64, c.seed};
     Outcome run;
-    Transfer(s, f.paths, f.to.Path(), run);
+    Transfer(s, f.paths, f.to.path(), run);
     EXPECT_EQ(run.receive.outcome, TransferOutcome::Success) << run.receive.status;
-    if (run.receive.outcome != TransferOutcome::Success) {
-      for (const auto& st : run.sendDisplay.statuses)
-        std::fprintf(stderr, "  sender: %s\n", st.c_str());
-      for (const auto& st : run.receiveDisplay.statuses)
-        std::fprintf(stderr, "  receiver: %s\n", st.c_str());
-    }
     f.ExpectDelivered();
     int asks = 0;
     for (const auto& st : run.receiveDisplay.statuses) asks += st.rfind("Sending ZRPOS", 0) == 0;
@@ -172,7 +158,7 @@ TEST(Faulty, YmodemGFailsCleanly) {
   s.proto = Proto::YmodemG;
   s.senderFaults = {1e-3, 0, 0, 600, 5};
   Outcome run;
-  Transfer(s, f.paths, f.to.Path(), run);
+  Transfer(s, f.paths, f.to.path(), run);
   EXPECT_EQ(run.receive.outcome, TransferOutcome::Failed);
   EXPECT_EQ(run.receive.code, -4);
   EXPECT_EQ(run.receive.status.rfind("CANCELLED - ", 0), 0u) << run.receive.status;
@@ -197,7 +183,7 @@ TEST(Resume, ShorterCopyResumesLongerIsReplaced) {
   test::WriteFile(f.to / "longer.bin", test::RandomBytes(9000, 13));
   test::WriteFile(f.to / "unrelated.bin", test::RandomBytes(6000, 15));
   Outcome run;
-  Transfer(Scenario{}, f.paths, f.to.Path(), run);
+  Transfer(Scenario{}, f.paths, f.to.path(), run);
   EXPECT_EQ(run.receive.outcome, TransferOutcome::Success);
   f.ExpectDelivered();
   char resumeText[64];
@@ -218,7 +204,7 @@ TEST(Skip, UncreatableFilesAreSkippedAndTheBatchGoesOn) {
   ASSERT_EQ(mkdir((f.to / "dir").c_str(), 0755), 0);
   ASSERT_EQ(symlink((outside / "victim").c_str(), (f.to / "link").c_str()), 0);
   Outcome run;
-  Transfer(Scenario{}, f.paths, f.to.Path(), run);
+  Transfer(Scenario{}, f.paths, f.to.path(), run);
   EXPECT_EQ(run.send.outcome, TransferOutcome::Success);
   EXPECT_EQ(run.receive.outcome, TransferOutcome::Success);
   EXPECT_EQ(run.done.size(), 3u);  // skipped files leave the list too
@@ -243,7 +229,7 @@ TEST_P(CancelTransfer, FromEitherEnd) {
     if (field == TransferField::BytesTransferred && std::stoll(std::string(text)) > 20000)
       cancel = true;
   };
-  Transfer(s, f.paths, f.to.Path(), run);
+  Transfer(s, f.paths, f.to.path(), run);
   const TransferResult& mine = byReceiver ? run.receive : run.send;
   const TransferResult& theirs = byReceiver ? run.send : run.receive;
   EXPECT_EQ(mine.outcome, TransferOutcome::Failed);
@@ -265,7 +251,7 @@ TEST(NoPeer, ReceiversGiveUp) {
     RecordingDisplay d;
     TempDir dir;
     TransferOptions o;
-    o.receiveDir = dir.Path();
+    o.receiveDir = dir.path();
     auto proto = Make(p, *pair.b, d, o);
     const TransferResult r = RunTransfer(*proto, TransferDirection::Receive);
     EXPECT_EQ(r.outcome, TransferOutcome::Failed);
@@ -292,7 +278,7 @@ TEST(Telnet, FdLinkDoublesAndUndoubles255) {
   {
     FdTransferLink link(sv[1], sv[1], true);
     TransferOptions o;
-    o.receiveDir = f.to.Path();
+    o.receiveDir = f.to.path();
     TelnetZmodem z(link, run.receiveDisplay, o);
     run.receive = RunTransfer(z, TransferDirection::Receive);
   }

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_dir.h"
 #include "xfer/transfer_display.h"
 #include "xfer/transfer_link.h"
 
@@ -93,21 +94,15 @@ struct LinkPair {
 };
 LinkPair MakeLinkPair(int msPerSecond = 20, Faults aFaults = {}, Faults bFaults = {});
 
-// A fresh directory under the system's temporary directory, removed at the end.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  const std::string& Path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
 std::vector<uint8_t> RandomBytes(size_t n, uint32_t seed);
-void WriteFile(const std::string& path, const std::vector<uint8_t>& data);
-std::vector<uint8_t> ReadFile(const std::string& path);
+inline void WriteFile(const std::string& path, const std::vector<uint8_t>& data) {
+  WriteBytes(path, data);
+}
+inline std::vector<uint8_t> ReadFile(const std::string& path) { return ReadBytes(path); }
+inline std::string Slurp(const std::string& path) {
+  const auto bytes = ReadBytes(path);
+  return {bytes.begin(), bytes.end()};
+}
 bool FileExists(const std::string& path);
 
 // The parlane-xfer program of this build.
@@ -120,6 +115,9 @@ pid_t Spawn(const std::vector<std::string>& argv, int ioFd, const std::string& c
 // Waits for the child up to `seconds`, killing it after that; returns its
 // exit status, or -1 when it had to be killed or died of a signal.
 int WaitChild(pid_t pid, int seconds);
+// Runs a program with /dev/null as its input and output, its standard error
+// in `logFile`, for at most a minute; its exit status as WaitChild gives it.
+int RunProgram(const std::vector<std::string>& argv, const std::string& logFile);
 // Path of a program if it is on the PATH, else empty.
 std::string FindProgram(const std::string& name);
 
