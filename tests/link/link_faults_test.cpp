@@ -27,13 +27,9 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 // One link of each kind, its far end never reading nor writing.
-struct Links : ::testing::Test {
+struct Links : PortOnPtyLine {
   void SetUp() override {
-    ASSERT_TRUE(pty.Ok());
-    Dcb dcb;
-    dcb.BaudRate = 115200;
-    dcb.ByteSize = 8;
-    ASSERT_TRUE(port.OpenDevice(pty.Device(), "COM1", dcb, false));
+    PortOnPtyLine::SetUp();
     ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, telnetFds), 0);
     ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, plainFds), 0);
   }
@@ -46,10 +42,6 @@ struct Links : ::testing::Test {
       return std::make_unique<TelnetTransferLink>(telnetFds[0], TelnetBinaryState{true, true});
     return std::make_unique<FdTransferLink>(plainFds[0], plainFds[0]);
   }
-  Pty pty;
-  RecordingMessageSink messages;
-  FakeModemLines::State lines;
-  SerialPort port{messages, std::make_unique<FakeModemLines>(lines)};
   int telnetFds[2] = {-1, -1};
   int plainFds[2] = {-1, -1};
 };

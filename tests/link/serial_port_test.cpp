@@ -154,18 +154,6 @@ TEST_F(PortOnPty, FailuresShowTheirTextWithThePortCaption) {
   }
 }
 
-TEST_F(PortOnPty, OpenMarksTheBlockAsThePortTakesIt) {
-  Dcb dcb = Hardware9600();
-  dcb.DCBlength = 0;
-  dcb.Binary = false;
-  dcb.AbortOnError = true;
-  auto port = MakePort();
-  ASSERT_TRUE(port->OpenPort(1, ports, dcb, true, false));
-  EXPECT_EQ(dcb.DCBlength, 28u);
-  EXPECT_TRUE(dcb.Binary);
-  EXPECT_FALSE(dcb.AbortOnError);
-}
-
 TEST_F(PortOnPty, SecondOpenerIsRefused) {
   const Dcb dcb = Hardware9600();
   auto first = MakePort();
@@ -178,11 +166,19 @@ TEST_F(PortOnPty, SecondOpenerIsRefused) {
   EXPECT_TRUE(OpenCopy(*second, 1, ports, dcb, true, false));  // free again once closed
 }
 
-TEST_F(PortOnPty, OpenRaisesDtrAndSendsTheInitString) {
+TEST_F(PortOnPty, OpenRaisesDtrSendsTheInitStringAndMarksTheBlock) {
+  Dcb dcb = Hardware9600();
+  dcb.DCBlength = 0;
+  dcb.Binary = false;
+  dcb.AbortOnError = true;
   auto port = MakePort();
-  ASSERT_TRUE(OpenCopy(*port, 1, ports, Hardware9600(), true, true, "ATE1 Q0 V1"));
+  ASSERT_TRUE(port->OpenPort(1, ports, dcb, true, true, "ATE1 Q0 V1"));
   EXPECT_EQ(lines.dtr, std::vector<bool>{true});
   EXPECT_EQ(pty.Read(), "ATE1 Q0 V1\r");
+  // The block is marked as the port takes it.
+  EXPECT_EQ(dcb.DCBlength, 28u);
+  EXPECT_TRUE(dcb.Binary);
+  EXPECT_FALSE(dcb.AbortOnError);
 }
 
 TEST_F(PortOnPty, ReopenWithoutCloseFirstKeepsTheLine) {
@@ -259,20 +255,6 @@ TEST_F(PortOnPty, WatchedInputIsReadInBlocksAndAHungUpLineStopsTheWatch) {
   EXPECT_FALSE(port->Watching());
   EXPECT_EQ(loop.WatchedCount(), 0u);
 }
-
-TEST_F(PortOnPty, HangUpClosedOnlyWaits) {
-  auto port = MakePort();
-  const long long start = TransferLink::ClockSeconds();
-  port->HangUp({});
-  EXPECT_GE(TransferLink::ClockSeconds() - start, 2);
-  EXPECT_TRUE(lines.dtr.empty());
-}
-
-}  // namespace
-}  // namespace parlane
-
-namespace parlane {
-namespace {
 
 TEST(CarrierWatch, OnlinePeriodsFollowTheCarrier) {
   using C = CarrierWatch::Change;

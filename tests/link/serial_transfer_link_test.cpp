@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <thread>
 
@@ -14,19 +13,7 @@ namespace {
 using namespace test;
 using namespace std::chrono_literals;
 
-struct SerialLink : ::testing::Test {
-  void SetUp() override {
-    ASSERT_TRUE(pty.Ok());
-    Dcb dcb;
-    dcb.BaudRate = 115200;
-    dcb.ByteSize = 8;
-    ASSERT_TRUE(port.OpenDevice(pty.Device(), "COM1", dcb, false));
-  }
-  Pty pty;
-  RecordingMessageSink messages;
-  FakeModemLines::State lines;
-  SerialPort port{messages, std::make_unique<FakeModemLines>(lines)};
-};
+using SerialLink = PortOnPtyLine;
 
 TEST_F(SerialLink, ReadByteTakesAWaitingByteAndTimesOutByTheClock) {
   SerialTransferLink link(port);
@@ -62,17 +49,25 @@ TEST_F(SerialLink, ByteArrivingDuringTheWaitIsReadAndThePumpRuns) {
   EXPECT_EQ(link.WaitForInput(0), 0);
 }
 
-TEST_F(SerialLink, CountsIncludeWhatWasReadAheadAndPurgeDropsIt) {
+TEST_F(SerialLink, CountsPurgesAndAClosedPort) {
   SerialTransferLink link(port);
   pty.Write("hello");
   pty.Read(30ms);
-  EXPECT_EQ(link.InputCount(), 5);
+  EXPECT_EQ(link.InputCount(), 5);  // what was read ahead counts
   EXPECT_EQ(link.ReadByte(1), 'h');
   EXPECT_EQ(link.InputCount(), 4);
   EXPECT_EQ(link.PurgeInput(), 0);
   EXPECT_EQ(link.InputCount(), 0);
   EXPECT_EQ(link.ReadByte(0), -1);
+  link.WriteByte('x', 10);
+  EXPECT_EQ(link.PurgeOutput(), 0);  // gathered bytes are dropped
   EXPECT_EQ(link.OutputCount(), 0);
+  EXPECT_EQ(pty.Read(50ms), "");
+  port.Close();  // then every call fails quietly
+  EXPECT_EQ(link.WriteByte('a', 1), -1);
+  EXPECT_EQ(link.ReadByte(0), -1);
+  EXPECT_EQ(link.InputCount(), 0);
+  EXPECT_EQ(link.PurgeInput(), -1);
 }
 
 TEST_F(SerialLink, GatheredBytesAreOutBeforeAnyReadWaitOrCount) {
@@ -95,33 +90,8 @@ TEST_F(SerialLink, GatheredBytesAreOutBeforeAnyReadWaitOrCount) {
     for (int b : {42, 42, 24, 66}) EXPECT_EQ(link.WriteByte(static_cast<uint8_t>(b), 10), 0);
     EXPECT_EQ(pty.Read(20ms), "");
     tc.op(link);
-    EXPECT_TRUE(
-        pty.Read().starts_with("**\x18"
-                               "B"));
+    EXPECT_TRUE(pty.Read().starts_with("**\030B"));
   }
-}
-
-TEST_F(SerialLink, PurgeOutputDropsGatheredBytes) {
-  SerialTransferLink link(port);
-  link.WriteByte('x', 10);
-  EXPECT_EQ(link.PurgeOutput(), 0);
-  link.InputCount();
-  EXPECT_EQ(pty.Read(50ms), "");
-}
-
-TEST_F(SerialLink, LargeBlockGoesOutInPiecesInOrder) {
-  SerialTransferLink link(port);
-  std::string big;
-  for (int i = 0; i < 200000; ++i) big.push_back(static_cast<char>(i * 7 % 251));
-  std::string got;
-  std::thread reader([&] { got = pty.Read(1000ms); });
-  EXPECT_EQ(link.WriteBlock(reinterpret_cast<const uint8_t*>(big.data()), big.size(), 30), 0);
-  for (size_t i = 0; i < 3000; ++i) link.WriteByte(static_cast<uint8_t>(i), 30);
-  EXPECT_EQ(link.Flush(), 0);
-  reader.join();
-  for (size_t i = 0; i < 3000; ++i) big.push_back(static_cast<char>(i));
-  EXPECT_EQ(got.size(), big.size());
-  EXPECT_TRUE(got == big);
 }
 
 TEST_F(SerialLink, WriteBlockTimesOutWhenNobodyTakesTheBytes) {
@@ -131,15 +101,6 @@ TEST_F(SerialLink, WriteBlockTimesOutWhenNobodyTakesTheBytes) {
   EXPECT_EQ(link.WriteBlock(reinterpret_cast<const uint8_t*>(big.data()), big.size(), 1), -1);
   EXPECT_LE(TransferLink::ClockSeconds() - start, 3);
   EXPECT_EQ(link.PurgeOutput(), 0);
-}
-
-TEST_F(SerialLink, ClosedPortFailsQuietly) {
-  SerialTransferLink link(port);
-  port.Close();
-  EXPECT_EQ(link.WriteByte('a', 1), -1);
-  EXPECT_EQ(link.ReadByte(0), -1);
-  EXPECT_EQ(link.InputCount(), 0);
-  EXPECT_EQ(link.PurgeInput(), -1);
 }
 
 }  // namespace
