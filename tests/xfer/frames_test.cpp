@@ -83,6 +83,14 @@ TEST(ReceiveHeader, GarbageCancelsAndBadHeaders) {
     h.insert(h.begin(), garbage, 'x');
     return h;
   };
+  std::vector<uint8_t> bin32;
+  EncodeOptions crc32;
+  crc32.crc32 = true;
+  Encoder(bin32, crc32).BinaryHeader(ZDATA, Header::FromPosition(0x12345678));
+  std::vector<uint8_t> noisy = {'x', 'y', 17, 19};
+  noisy.insert(noisy.end(), bin32.begin(), bin32.begin() + 6);
+  noisy.push_back(17);  // XON inside the frame is skipped
+  noisy.insert(noisy.end(), bin32.begin() + 6, bin32.end());
   auto badCrc = HexHeader(ZRPOS, 5);
   badCrc[15] = badCrc[15] == '0' ? '1' : '0';  // a CRC digit
   const Case cases[] = {
@@ -95,7 +103,12 @@ TEST(ReceiveHeader, GarbageCancelsAndBadHeaders) {
       // does not count.
       {"CANs after a frame start", {'*', '*', 24, 24, 24, 24, 24, 24}, ZCAN, "Got ZCAN"},
       {"one short after a frame start", {'*', '*', 24, 24, 24, 24, 24}, kTimeout, "Got TIMEOUT"},
+      {"flow control before and inside", noisy, ZDATA, "Received ZDATA: 0x12345678"},
       {"bad CRC", badCrc, kError, "Bad CRC"},
+      {"upper-case hex", {'*', '*', 24, 'B', '0', 'A'}, kError, "Got ZMODEM_ERROR"},
+      {"end code inside a binary header", {'*', 24, 'C', 24, 'k'}, kGotCRCW, "Received 363: 0x0"},
+      {"ZDLE and CANs inside a binary header", {'*', 24, 'A', 24, 24, 24, 24, 24}, ZCAN,
+       "Got ZCAN"},
       {"unknown type", HexHeader(200, 0x1234), 200, "Received 200: 0x1234"},
   };
   for (const Case& c : cases) {
