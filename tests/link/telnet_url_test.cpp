@@ -31,12 +31,16 @@ TEST(TelnetUrl, GoodAndBadForms) {
     EXPECT_EQ(url.host, c.host);
     EXPECT_EQ(url.port, c.port);
   }
-  for (const char* bad :
-       {"telnet:host", "telnet://", "telnet://:23", "telnet://user@", "telnet://host:0",
-        "telnet://host:65536", "telnet://host:23x", "telnet://host:-1", "telnet://host/path",
-        "telnet://host?x=1", "telnet://ho st", "telnet://host\n", "telnet://host%20x",
-        "telnet://host;rm -rf", "telnet://::1", "telnet://[::1", "telnet://[]:23",
-        "telnet://[bogus]", "telnet://[::1]x", "http://host"}) {
+  for (const char* bad : {"telnet:host",        "telnet://",
+                          "telnet://:23",       "telnet://user@",
+                          "telnet://host:0",    "telnet://host:65536",
+                          "telnet://host:23x",  "telnet://host:-1",
+                          "telnet://host/path", "telnet://host?x=1",
+                          "telnet://ho st",     "telnet://host\n",
+                          "telnet://host%20x",  "telnet://host;rm -rf",
+                          "telnet://::1",       "telnet://[::1",
+                          "telnet://[]:23",     "telnet://[bogus]",
+                          "telnet://[::1]x",    "http://host"}) {
     SCOPED_TRACE(bad);
     const TelnetUrl url = ParseTelnetUrl(bad);
     EXPECT_FALSE(url.error.empty());

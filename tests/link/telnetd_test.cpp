@@ -79,9 +79,7 @@ TEST(Telnetd, NegotiatesShowsThePromptAndRoundTrips255) {
   // A 255 we send goes out doubled and reaches the shell as one byte.
   s.conn_->SendData(std::string_view("stty -echo raw; od -An -tu1 -N3; stty sane\r"));
   s.loop_.RunUntil([] { return false; }, 500ms);
-  s.conn_->SendData(
-      std::string_view("A\xff"
-                       "B"));
+  s.conn_->SendData(std::string_view("A\377B"));
   ASSERT_TRUE(s.WaitFor("65 255  66")) << s.events_.received;
 
   // A 255 the host prints arrives doubled on the wire.
@@ -112,10 +110,7 @@ TEST(Telnetd, TransferLinkCarriesCrNulAnd255Exactly) {
   const std::string command = "stty -echo raw; printf 'S\\rX\\000\\r\\377\\105'; od -An -tu1 -N4\r";
   ASSERT_EQ(link.WriteBlock(reinterpret_cast<const uint8_t*>(command.data()), command.size(), 10),
             0);
-  const std::string printed(
-      "S\rX\0\r\xff"
-      "E",
-      7);
+  const std::string printed("S\rX\0\r\377E", 7);
   std::string got;
   while (!got.ends_with(printed)) {
     const int b = link.ReadByte(10);

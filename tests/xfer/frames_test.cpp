@@ -107,7 +107,9 @@ TEST(ReceiveHeader, GarbageCancelsAndBadHeaders) {
       {"bad CRC", badCrc, kError, "Bad CRC"},
       {"upper-case hex", {'*', '*', 24, 'B', '0', 'A'}, kError, "Got ZMODEM_ERROR"},
       {"end code inside a binary header", {'*', 24, 'C', 24, 'k'}, kGotCRCW, "Received 363: 0x0"},
-      {"ZDLE and CANs inside a binary header", {'*', 24, 'A', 24, 24, 24, 24, 24}, ZCAN,
+      {"ZDLE and CANs inside a binary header",
+       {'*', 24, 'A', 24, 24, 24, 24, 24},
+       ZCAN,
        "Got ZCAN"},
       {"unknown type", HexHeader(200, 0x1234), 200, "Received 200: 0x1234"},
   };

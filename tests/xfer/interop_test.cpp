@@ -9,7 +9,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-
 #include "xfer_support.h"
 
 namespace parlane {

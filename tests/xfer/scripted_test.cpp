@@ -147,8 +147,8 @@ std::vector<uint8_t> YBlock(uint8_t number, const std::vector<uint8_t>& data,
 
 // Block 0: the name, a NUL and the size, padded with NULs; `fill` from
 // `fillFrom` on.
-std::vector<uint8_t> Block0(const std::string& name, const std::string& size,
-                            size_t fillFrom = 128, uint8_t fill = 0) {
+std::vector<uint8_t> Block0(const std::string& name, const std::string& size, size_t fillFrom = 128,
+                            uint8_t fill = 0) {
   const std::string text = name.empty() ? name : name + '\0' + size;
   std::vector<uint8_t> d(128, 0);
   std::copy(text.begin(), text.end(), d.begin());
