@@ -26,8 +26,6 @@ struct Pty {
     if (master >= 0) close(master);
     if (slave >= 0) close(slave);
   }
-  Pty(const Pty&) = delete;
-  Pty& operator=(const Pty&) = delete;
 };
 
 termios Modes(int fd) {
@@ -55,14 +53,6 @@ const PeerModes kPeerModes[] = {
     {"stripping", ISTRIP | INLCR | IGNCR, 0},
 };
 
-void SetPeerModes(int master, const PeerModes& m) {
-  termios t = Modes(master);  // on a master these are the slave's modes
-  t.c_iflag = m.iflag;
-  t.c_lflag = m.lflag;
-  t.c_oflag = OPOST | ONLCR;
-  ASSERT_EQ(tcsetattr(master, TCSANOW, &t), 0);
-}
-
 TEST(FdLinkTerminal, RawWhileTheLinkLivesRestoredAfter) {
   Pty p;
   const termios before = Modes(p.slave);
@@ -82,7 +72,11 @@ TEST(FdLinkTerminal, PeerChangesAreUndoneBeforeTheNextData) {
     SCOPED_TRACE(m.name);
     Pty p;
     FdTransferLink link(p.slave, p.slave);
-    SetPeerModes(p.master, m);
+    termios t = Modes(p.master);  // on a master these are the slave's modes
+    t.c_iflag = m.iflag;
+    t.c_lflag = m.lflag;
+    t.c_oflag = OPOST | ONLCR;
+    ASSERT_EQ(tcsetattr(p.master, TCSANOW, &t), 0);
     // A wait that finds nothing puts raw mode back.
     EXPECT_EQ(link.WaitForInput(0), 0);
     EXPECT_TRUE(IsRaw(Modes(p.slave)));

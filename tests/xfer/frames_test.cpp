@@ -1,4 +1,5 @@
-// The frame layer's receiving side against scripted input.
+// The frame layer's receiving side against scripted input, and the header
+// reader's waits.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 
 #include "xfer/progress.h"
 #include "xfer/zmodem_frames.h"
+#include "xfer/zmodem_header.h"
 #include "xfer_support.h"
 
 namespace parlane {
@@ -204,6 +206,47 @@ TEST(ReadEscaped, FlowControlIsSkipped) {
   EXPECT_EQ(rig.frames.ReadEscaped(), 127);
   EXPECT_EQ(rig.frames.ReadEscaped(), 255);
   EXPECT_EQ(rig.frames.ReadEscaped(), kTimeout);
+}
+
+using Kind = HeaderReader::Result::Kind;
+using Wait = HeaderReader::Wait;
+
+// Feeds every byte; returns the first result that is not More.
+HeaderReader::Result FeedAll(HeaderReader& reader, const std::vector<uint8_t>& bytes) {
+  for (uint8_t b : bytes)
+    if (const auto r = reader.Feed(b); r.kind != Kind::More) return r;
+  return {};
+}
+
+// The header reader on its own: which limit the next read gets, and what a
+// read that times out there makes.
+TEST(HeaderReader, WaitsAndTimeOuts) {
+  // A hex header whose CR LF never comes is taken when the short wait ends.
+  std::vector<uint8_t> hex;
+  EncodeOptions options;
+  Encoder(hex, options).HexHeader(ZRINIT, Header::FromFlags(CANFDX));
+  hex.resize(hex.size() - 3);  // CR, LF and XON lost
+  HeaderReader reader;
+  EXPECT_EQ(FeedAll(reader, hex).kind, Kind::More);
+  EXPECT_EQ(reader.NextWait(), Wait::Trailer);
+  const auto r = reader.TimedOut();
+  EXPECT_EQ(r.kind, Kind::Frame);
+  EXPECT_EQ(r.type, ZRINIT);
+
+  // A CAN waits briefly for the next byte; silence then goes on hunting,
+  // and the CANs still count towards a cancel.
+  HeaderReader cans;
+  EXPECT_EQ(cans.Feed(kCAN).kind, Kind::More);
+  EXPECT_EQ(cans.NextWait(), Wait::AfterCancel);
+  EXPECT_EQ(cans.TimedOut().kind, Kind::More);
+  EXPECT_EQ(cans.NextWait(), Wait::Hunt);
+  EXPECT_EQ(FeedAll(cans, {24, 24, 24}).kind, Kind::More);
+  EXPECT_EQ(cans.Feed(kCAN).kind, Kind::Cancelled);
+
+  HeaderReader inside;
+  EXPECT_EQ(FeedAll(inside, {'*', 24, 'B', '0'}).kind, Kind::More);
+  EXPECT_EQ(inside.NextWait(), Wait::Frame);
+  EXPECT_EQ(inside.TimedOut().kind, Kind::TimedOut);
 }
 
 }  // namespace
