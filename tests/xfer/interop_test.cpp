@@ -124,7 +124,7 @@ TEST_P(Lrzsz, ParlaneSendsToRz) {
   Batch b;
   std::vector<std::string> ours = {test::XferTool(), "send", "-q"};
   ours.insert(ours.end(), b.paths.begin(), b.paths.end());
-  const PairResult r = RunPair(GetParam(), ours, "", {Peer("rz"), "-y", "-q"}, b.to.path(), b);
+  const PairResult r = RunPair(GetParam(), ours, "", {Peer("rz"), "-y", "-q"}, b.to.Path(), b);
   EXPECT_EQ(r.ours, 0);
   EXPECT_EQ(r.peer, 0);
   b.ExpectDelivered();
@@ -135,7 +135,7 @@ TEST_P(Lrzsz, SzSendsToParlane) {
   std::vector<std::string> peer = {Peer("sz"), "-q"};
   peer.insert(peer.end(), b.paths.begin(), b.paths.end());
   const PairResult r = RunPair(
-      GetParam(), {test::XferTool(), "receive", "-q", "--dir", b.to.path()}, "", peer, "", b);
+      GetParam(), {test::XferTool(), "receive", "-q", "--dir", b.to.Path()}, "", peer, "", b);
   EXPECT_EQ(r.ours, 0);
   b.ExpectDelivered();
 }
@@ -153,7 +153,7 @@ TEST(LrzszResume, SzResumesOnlyAMatchingCopy) {
     std::vector<std::string> peer = {Peer("sz"), "-q"};
     peer.insert(peer.end(), b.paths.begin(), b.paths.end());
     const PairResult r =
-        RunPair(Transport::SocketPair, {test::XferTool(), "receive", "--dir", b.to.path()}, "",
+        RunPair(Transport::SocketPair, {test::XferTool(), "receive", "--dir", b.to.Path()}, "",
                 peer, "", b);
     EXPECT_EQ(r.ours, 0);
     b.ExpectDelivered();
@@ -170,7 +170,7 @@ TEST_P(LrzszYmodem, SbSendsYmodemGToParlane) {
   std::vector<std::string> peer = {Peer("sb"), "-q"};
   peer.insert(peer.end(), b.paths.begin(), b.paths.end());
   const PairResult r =
-      RunPair(GetParam(), {test::XferTool(), "receive", "--ymodem-g", "-q", "--dir", b.to.path()},
+      RunPair(GetParam(), {test::XferTool(), "receive", "--ymodem-g", "-q", "--dir", b.to.Path()},
               "", peer, "", b);
   EXPECT_EQ(r.ours, 0);
   EXPECT_EQ(r.peer, 0);
@@ -209,7 +209,7 @@ TEST(Cli, ExitStatuses) {
       {{"receive", "--dir", "/nonexistent/dir"}, 2},
       {{"receive", "--bogus"}, 2},
       {{"--help"}, 0},
-      {{"receive", "--dir", to.path()}, 1},
+      {{"receive", "--dir", to.Path()}, 1},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = {test::XferTool()};

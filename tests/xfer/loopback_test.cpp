@@ -44,8 +44,6 @@ struct Outcome {
 struct Scenario {
   Proto proto = Proto::Zmodem;
   Faults senderFaults;
-  Faults receiverFaults;
-  int msPerSecond = 20;
   std::function<bool()> cancelSender;
   std::function<bool()> cancelReceiver;
 };
@@ -53,7 +51,7 @@ struct Scenario {
 // Sender on a thread, receiver here; each end closes its link when done.
 void Transfer(const Scenario& s, const std::vector<std::string>& files, const std::string& dir,
               Outcome& run) {
-  auto pair = test::MakeLinkPair(s.msPerSecond, s.senderFaults, s.receiverFaults);
+  auto pair = test::MakeLinkPair(20, s.senderFaults);
   if (s.cancelSender) pair.a->SetCancelCheck(s.cancelSender);
   if (s.cancelReceiver) pair.b->SetCancelCheck(s.cancelReceiver);
   std::thread sender([&] {
@@ -113,7 +111,7 @@ TEST_P(Clean, BatchOfEdgeSizesArrivesIdentical) {
   Outcome run;
   Scenario s;
   s.proto = GetParam();
-  Transfer(s, f.paths, f.to.path(), run);
+  Transfer(s, f.paths, f.to.Path(), run);
   EXPECT_EQ(run.send.outcome, TransferOutcome::Success) << run.send.status;
   EXPECT_EQ(run.receive.outcome, TransferOutcome::Success) << run.receive.status;
   EXPECT_EQ(run.receive.status, "Transfer Successfully Completed");
@@ -142,7 +140,7 @@ TEST(Faulty, ZmodemRecoversThroughResends) {
     Scenario s;
     s.senderFaults = {c.corrupt, c.drop, c.duplicate, 64, c.seed};
     Outcome run;
-    Transfer(s, f.paths, f.to.path(), run);
+    Transfer(s, f.paths, f.to.Path(), run);
     EXPECT_EQ(run.receive.outcome, TransferOutcome::Success) << run.receive.status;
     f.ExpectDelivered();
     int asks = 0;
@@ -158,7 +156,7 @@ TEST(Faulty, YmodemGFailsCleanly) {
   s.proto = Proto::YmodemG;
   s.senderFaults = {1e-3, 0, 0, 600, 5};
   Outcome run;
-  Transfer(s, f.paths, f.to.path(), run);
+  Transfer(s, f.paths, f.to.Path(), run);
   EXPECT_EQ(run.receive.outcome, TransferOutcome::Failed);
   EXPECT_EQ(run.receive.code, -4);
   EXPECT_EQ(run.receive.status.rfind("CANCELLED - ", 0), 0u) << run.receive.status;
@@ -183,7 +181,7 @@ TEST(Resume, ShorterCopyResumesLongerIsReplaced) {
   test::WriteFile(f.to / "longer.bin", test::RandomBytes(9000, 13));
   test::WriteFile(f.to / "unrelated.bin", test::RandomBytes(6000, 15));
   Outcome run;
-  Transfer(Scenario{}, f.paths, f.to.path(), run);
+  Transfer(Scenario{}, f.paths, f.to.Path(), run);
   EXPECT_EQ(run.receive.outcome, TransferOutcome::Success);
   f.ExpectDelivered();
   char resumeText[64];
@@ -204,7 +202,7 @@ TEST(Skip, UncreatableFilesAreSkippedAndTheBatchGoesOn) {
   ASSERT_EQ(mkdir((f.to / "dir").c_str(), 0755), 0);
   ASSERT_EQ(symlink((outside / "victim").c_str(), (f.to / "link").c_str()), 0);
   Outcome run;
-  Transfer(Scenario{}, f.paths, f.to.path(), run);
+  Transfer(Scenario{}, f.paths, f.to.Path(), run);
   EXPECT_EQ(run.send.outcome, TransferOutcome::Success);
   EXPECT_EQ(run.receive.outcome, TransferOutcome::Success);
   EXPECT_EQ(run.done.size(), 3u);  // skipped files leave the list too
@@ -229,7 +227,7 @@ TEST_P(CancelTransfer, FromEitherEnd) {
     if (field == TransferField::BytesTransferred && std::stoll(std::string(text)) > 20000)
       cancel = true;
   };
-  Transfer(s, f.paths, f.to.path(), run);
+  Transfer(s, f.paths, f.to.Path(), run);
   const TransferResult& mine = byReceiver ? run.receive : run.send;
   const TransferResult& theirs = byReceiver ? run.send : run.receive;
   EXPECT_EQ(mine.outcome, TransferOutcome::Failed);
@@ -251,7 +249,7 @@ TEST(NoPeer, ReceiversGiveUp) {
     RecordingDisplay d;
     TempDir dir;
     TransferOptions o;
-    o.receiveDir = dir.path();
+    o.receiveDir = dir.Path();
     auto proto = Make(p, *pair.b, d, o);
     const TransferResult r = RunTransfer(*proto, TransferDirection::Receive);
     EXPECT_EQ(r.outcome, TransferOutcome::Failed);
@@ -278,7 +276,7 @@ TEST(Telnet, FdLinkDoublesAndUndoubles255) {
   {
     FdTransferLink link(sv[1], sv[1], true);
     TransferOptions o;
-    o.receiveDir = f.to.path();
+    o.receiveDir = f.to.Path();
     TelnetZmodem z(link, run.receiveDisplay, o);
     run.receive = RunTransfer(z, TransferDirection::Receive);
   }

@@ -96,7 +96,7 @@ TEST(ScriptedZmodem, ErrorLimit) {
     SCOPED_TRACE(bad);
     TempDir dir;
     auto pair = test::MakeLinkPair();
-    ReceiverThread<Zmodem> receiver(pair, dir.path());
+    ReceiverThread<Zmodem> receiver(pair, dir.Path());
     ZSender s(pair);
     ASSERT_EQ(s.frames.ReceiveHeader(10), ZRINIT);
     s.Offer("e.bin", "4");
@@ -166,7 +166,7 @@ int ReadUntil(TransferLink& link, int wanted) {
 TEST(ScriptedYmodem, BatchEndsAtAnEmptyNameWhateverFollows) {
   TempDir dir;
   auto pair = test::MakeLinkPair();
-  ReceiverThread<YmodemG> receiver(pair, dir.path());
+  ReceiverThread<YmodemG> receiver(pair, dir.Path());
   TransferLink& link = *pair.a;
   ASSERT_EQ(ReadUntil(link, 'G'), 'G');
   // One file, then the closing block 0 with a file count in its last bytes.
@@ -205,7 +205,7 @@ TEST(ScriptedYmodem, Refusals) {
     SCOPED_TRACE(c.status);
     TempDir dir;
     auto pair = test::MakeLinkPair();
-    ReceiverThread<YmodemG> receiver(pair, dir.path());
+    ReceiverThread<YmodemG> receiver(pair, dir.Path());
     TransferLink& link = *pair.a;
     ASSERT_EQ(ReadUntil(link, 'G'), 'G');
     link.WriteBlock(c.block0.data(), c.block0.size(), 1);

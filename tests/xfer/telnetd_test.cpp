@@ -33,10 +33,10 @@ TEST(Telnetd, ReceiveWhatTheRemoteShellSendsWithSz) {
   TempDir work, remote, local;
   const auto data = TelnetHostileData();
   test::WriteFile(remote / "from-host.bin", data);
-  test::TelnetdServer server(remote.path());
+  test::TelnetdServer server(remote.Path());
   ASSERT_TRUE(server.Ready()) << server.Problem();
   EXPECT_EQ(RunTool({test::XferTool(), "receive", "-q", "--connect", server.Address(), "--dir",
-                     local.path(), "--command", "sz from-host.bin"},
+                     local.Path(), "--command", "sz from-host.bin"},
                     work),
             0);
   EXPECT_EQ(test::ReadFile(local / "from-host.bin"), data);
@@ -48,7 +48,7 @@ TEST(Telnetd, SendToTheRemoteShellsRz) {
   const auto data = TelnetHostileData();
   test::WriteFile(local / "to-host.bin", data);
   test::WriteFile(local / "second", test::RandomBytes(3000, 5));
-  test::TelnetdServer server(remote.path());
+  test::TelnetdServer server(remote.Path());
   ASSERT_TRUE(server.Ready()) << server.Problem();
   EXPECT_EQ(RunTool({test::XferTool(), "send", "-q", "--connect", server.Address(),
                      local / "to-host.bin", local / "second"},

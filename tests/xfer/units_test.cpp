@@ -61,28 +61,23 @@ TEST(Announcement, NameAndSize) {
   }
 }
 
-TEST(Progress, UnitsAndGaugeBeyondTwoGigabytes) {
+// Sizes and counts beyond 2 GiB; an unknown or empty size never divides by
+// zero or overflows the gauge.
+TEST(Progress, GaugeSizesAndStatusLine) {
   EXPECT_EQ(TransferProgress::PercentUnits(-1), 1);
   EXPECT_EQ(TransferProgress::PercentUnits(0), 1);
-  EXPECT_EQ(TransferProgress::PercentUnits(4196), 1);
-  EXPECT_EQ(TransferProgress::PercentUnits(4197), 2);
   const int64_t big = int64_t{5} << 30;
   const int64_t units = TransferProgress::PercentUnits(big);
   // Whole units only: the last part shows when the file ends (FinishFile).
   EXPECT_EQ(TransferProgress::GaugeValue(big, units), 99);
   EXPECT_EQ(TransferProgress::GaugeValue(big / 2, units), 49);
-  EXPECT_EQ(TransferProgress::GaugeValue(4196 * 50, 100), 50);
-  EXPECT_EQ(TransferProgress::GaugeValue(big, 1), 100);  // an unknown size never overflows
+  EXPECT_EQ(TransferProgress::GaugeValue(big, 1), 100);
   EXPECT_EQ(TransferProgress::FormatDuration(3725), "01:02:05");
   EXPECT_EQ(TransferProgress::FormatDuration(-5), "00:00:00");
-}
 
-TEST(Progress, ShowFileAndStatusLine) {
   test::RecordingDisplay d;
   TransferProgress p(d);
   p.ShowFile("/in/", "Name.Bin", int64_t{3} << 31);
-  EXPECT_EQ(d.Field(TransferField::Path), "/in/");
-  EXPECT_EQ(d.Field(TransferField::FileName), "Name.Bin");
   EXPECT_EQ(d.Field(TransferField::Size), "6442450944");
   EXPECT_EQ(d.Field(TransferField::PacketSize), "-");
   EXPECT_EQ(d.Field(TransferField::BytesTransferred), "0");

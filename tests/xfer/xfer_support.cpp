@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 namespace parlane::test {
@@ -93,11 +95,32 @@ LinkPair MakeLinkPair(int msPerSecond, Faults aFaults, Faults bFaults) {
   return p;
 }
 
+TempDir::TempDir() {
+  std::string tmpl = (std::filesystem::temp_directory_path() / "parlane-xfer-XXXXXX").string();
+  if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp");
+  path_ = tmpl;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
 std::vector<uint8_t> RandomBytes(size_t n, uint32_t seed) {
   std::mt19937 g(seed);
   std::vector<uint8_t> v(n);
   for (auto& b : v) b = static_cast<uint8_t>(g());
   return v;
+}
+
+void WriteFile(const std::string& path, const std::vector<uint8_t>& data) {
+  std::ofstream f(path, std::ios::binary);
+  f.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+}
+
+std::vector<uint8_t> ReadFile(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
 }
 
 bool FileExists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }

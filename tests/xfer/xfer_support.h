@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "support/temp_dir.h"
 #include "xfer/transfer_display.h"
 #include "xfer/transfer_link.h"
 
@@ -94,13 +93,23 @@ struct LinkPair {
 };
 LinkPair MakeLinkPair(int msPerSecond = 20, Faults aFaults = {}, Faults bFaults = {});
 
+// A fresh directory under the system's temporary directory, removed at the end.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  const std::string& Path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
 std::vector<uint8_t> RandomBytes(size_t n, uint32_t seed);
-inline void WriteFile(const std::string& path, const std::vector<uint8_t>& data) {
-  WriteBytes(path, data);
-}
-inline std::vector<uint8_t> ReadFile(const std::string& path) { return ReadBytes(path); }
+void WriteFile(const std::string& path, const std::vector<uint8_t>& data);
+std::vector<uint8_t> ReadFile(const std::string& path);
 inline std::string Slurp(const std::string& path) {
-  const auto bytes = ReadBytes(path);
+  const auto bytes = ReadFile(path);
   return {bytes.begin(), bytes.end()};
 }
 bool FileExists(const std::string& path);
