@@ -182,5 +182,14 @@ TEST_F(LinkPair, WaitsPumpAndWritesWaitForRoom) {
   EXPECT_GT(pumps, 0);
 }
 
+// Telnet has no break: the link only waits.
+TEST_F(LinkPair, SendBreakOnlyWaits) {
+  TelnetTransferLink link(fds[0], {true, true});
+  const long long start = TransferLink::ClockSeconds();
+  EXPECT_EQ(link.SendBreak(1), 0);
+  EXPECT_GE(TransferLink::ClockSeconds() - start, 1);
+  EXPECT_EQ(ReadAvailable(fds[1], 20ms), "");
+}
+
 }  // namespace
 }  // namespace parlane

@@ -107,6 +107,21 @@ TEST_F(SerialLink, GatheredBytesAreOutBeforeAnyReadWaitOrCount) {
   }
 }
 
+TEST_F(SerialLink, LargeBlockGoesOutInPiecesInOrder) {
+  SerialTransferLink link(port);
+  std::string big;
+  for (int i = 0; i < 200000; ++i) big.push_back(static_cast<char>(i * 7 % 251));
+  std::string got;
+  std::thread reader([&] { got = pty.Read(1000ms); });
+  EXPECT_EQ(link.WriteBlock(reinterpret_cast<const uint8_t*>(big.data()), big.size(), 30), 0);
+  for (size_t i = 0; i < 3000; ++i) link.WriteByte(static_cast<uint8_t>(i), 30);
+  EXPECT_EQ(link.Flush(), 0);
+  reader.join();
+  for (size_t i = 0; i < 3000; ++i) big.push_back(static_cast<char>(i));
+  EXPECT_EQ(got.size(), big.size());
+  EXPECT_TRUE(got == big);
+}
+
 TEST_F(SerialLink, WriteBlockTimesOutWhenNobodyTakesTheBytes) {
   SerialTransferLink link(port);
   const std::string big(1 << 20, 'w');  // far more than the pty holds
