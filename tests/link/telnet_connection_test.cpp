@@ -127,14 +127,6 @@ struct Connected : ::testing::Test {
   int peer = -1;
 };
 
-TEST_F(Connected, ReceivedBytesArriveInBlocksOfAtMost1024) {
-  const std::string big(5000, 'x');
-  SendAllTo(peer, big);
-  ASSERT_TRUE(c.RunUntil([&] { return c.events.received.size() == big.size(); }));
-  EXPECT_EQ(c.events.received, big);
-  for (size_t n : c.events.blockSizes) EXPECT_LE(n, 1024u);
-}
-
 TEST_F(Connected, SendDataDoubles255AndEchoesItDoubledForTheTelnetInterpreter) {
   c.conn->SetLocalEcho(true);
   EXPECT_EQ(c.conn->SendData(std::string_view("a\377b")), 3);
