@@ -1,14 +1,11 @@
 // parlane-xfer against lrzsz from Debian, over a socketpair, a pty pair and
 // loopback TCP. The peers are started here; a missing peer fails the test.
-#include <arpa/inet.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <pty.h>
-#include <sys/socket.h>
 #include <termios.h>
-#include <unistd.h>
 
+#include "link/link_test_support.h"
+#include "link/net_address.h"
 #include "xfer_support.h"
 
 namespace parlane {
@@ -41,22 +38,13 @@ bool MakeTransport(Transport t, int fds[2]) {
       return true;
     }
     case Transport::Tcp: {
-      const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-      sockaddr_in a{};
-      a.sin_family = AF_INET;
-      a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      socklen_t len = sizeof a;
-      if (bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
-          listen(listener, 1) != 0 ||
-          getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
-        close(listener);
-        return false;
-      }
+      test::LoopbackListener listener;
+      PollEventLoop loop;
+      const auto address = ParseNumericAddress("127.0.0.1", listener.Port());
       fds[0] = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-      const bool ok = connect(fds[0], reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-      fds[1] = ok ? accept4(listener, nullptr, nullptr, SOCK_CLOEXEC) : -1;
-      close(listener);
-      return ok && fds[1] >= 0;
+      if (!listener.Ok() || connect(fds[0], address->Get(), address->length) != 0) return false;
+      fds[1] = listener.Accept(loop);
+      return fds[1] >= 0;
     }
   }
   return false;
