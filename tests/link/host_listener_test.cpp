@@ -34,13 +34,6 @@ TEST(HostListener, PortTextRules) {
   }
 }
 
-TEST(HostListener, Texts) {
-  EXPECT_EQ(HostListener::WaitingText("abc"),
-            "WAITING FOR TELNET CLIENT TO CONNECT ON PORT abc...");
-  EXPECT_EQ(HostListener::ClientTitle("10.0.0.7"), "Host mode with 10.0.0.7");
-  EXPECT_FALSE(HostListener::MachineName().empty());
-}
-
 struct Server {
   PollEventLoop loop;
   std::vector<HostListener::Client> clients;

@@ -1,15 +1,22 @@
-// Shared helpers of the link tests: a recording TelnetEvents, a loopback
-// listener, and running a PollEventLoop until something happens.
+// Shared helpers of the link and transfer tests: a recording TelnetEvents,
+// a loopback listener, and a real Telnet server.
 #pragma once
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <span>
 #include <string>
@@ -132,5 +139,75 @@ inline void SendAllTo(int fd, std::string_view bytes) {
     done += static_cast<size_t>(n);
   }
 }
+
+// inetutils telnetd behind socat on a free loopback port, its login program
+// replaced by a shell (prompt "parlane$ ") started in `dir`. Ready() is
+// false, with the reason in Problem(), when the server could not start.
+class TelnetdServer {
+ public:
+  static constexpr const char* kTelnetd = "/usr/sbin/telnetd";
+  static constexpr const char* kSocat = "/usr/bin/socat";
+
+  explicit TelnetdServer(std::string dir = "/tmp") {
+    for (const char* program : {kTelnetd, kSocat}) {
+      if (access(program, X_OK) != 0) {
+        problem_ = std::string(program) + " is not installed (inetutils-telnetd, socat)";
+        return;
+      }
+    }
+    char dirTemplate[] = "/tmp/parlane-telnetd-XXXXXX";
+    work_ = mkdtemp(dirTemplate);
+    const std::string login = work_ + "/login.sh";
+    std::ofstream(login) << "#!/bin/sh\ncd '" << dir
+                         << "' || exit 1\nPS1='parlane$ ' exec /bin/bash --noprofile --norc -i\n";
+    chmod(login.c_str(), 0700);
+    port_ = UnusedPort();
+    const std::string listen =
+        "TCP-LISTEN:" + std::to_string(port_) + ",bind=127.0.0.1,reuseaddr,fork";
+    const std::string exec = std::string("EXEC:") + kTelnetd + " -h -E " + login + ",nofork";
+    pid_ = fork();
+    if (pid_ == 0) {
+      setsid();  // socat, telnetd and the shells end together
+      const int devnull = open("/dev/null", O_RDWR);
+      for (int fd = 0; fd < 3; ++fd) dup2(devnull, fd);
+      execl(kSocat, "socat", listen.c_str(), exec.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    if (!Listening()) problem_ = "the Telnet server did not start";
+  }
+  ~TelnetdServer() {
+    if (pid_ > 0) {
+      kill(-pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+    std::error_code ignored;
+    if (!work_.empty()) std::filesystem::remove_all(work_, ignored);
+  }
+  bool Ready() const { return problem_.empty(); }
+  const std::string& Problem() const { return problem_; }
+  int Port() const { return port_; }
+  std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }
+
+ private:
+  // Waits until socat listens. A probing connection would start a session,
+  // so the kernel's table of listening sockets is read instead.
+  bool Listening() const {
+    char hexPort[8];
+    std::snprintf(hexPort, sizeof hexPort, ":%04X", port_);
+    for (int i = 0; i < 200; ++i) {
+      std::ifstream tcp("/proc/net/tcp");
+      for (std::string line; std::getline(tcp, line);)
+        if (line.find(hexPort) != std::string::npos && line.find(" 0A ") != std::string::npos)
+          return true;
+      usleep(50000);
+    }
+    return false;
+  }
+
+  std::string work_;
+  std::string problem_;
+  int port_ = 0;
+  pid_t pid_ = -1;
+};
 
 }  // namespace parlane::test

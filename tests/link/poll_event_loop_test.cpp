@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <thread>
-#include <vector>
 
 namespace parlane {
 namespace {
@@ -38,39 +37,6 @@ TEST(PollEventLoop, TimersFireOnceOrRepeatUntilStopped) {
   EXPECT_EQ(once, 1);
   EXPECT_EQ(repeated, 3);
   loop.StopTimer(12345);  // unknown: nothing happens
-}
-
-TEST(PollEventLoop, WatchReportsReadinessAndCallbacksMayUnwatch) {
-  PollEventLoop loop;
-  int fds[2];
-  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
-  std::vector<unsigned> seen;
-  loop.Watch(fds[0], kIoRead | kIoWrite, [&](unsigned ev) {
-    seen.push_back(ev);
-    loop.Unwatch(fds[0]);
-  });
-  EXPECT_TRUE(loop.RunOnce(100ms));
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0], static_cast<unsigned>(kIoWrite));  // writable, nothing to read yet
-  EXPECT_EQ(loop.WatchedCount(), 0u);
-
-  seen.clear();
-  loop.Watch(fds[0], kIoRead, [&](unsigned ev) { seen.push_back(ev); });
-  EXPECT_FALSE(loop.RunOnce(20ms));
-  ASSERT_EQ(write(fds[1], "x", 1), 1);
-  EXPECT_TRUE(loop.RunOnce(100ms));
-  EXPECT_EQ(seen, std::vector<unsigned>{kIoRead});
-
-  // A hang-up is reported as readable, so the reader finds the end.
-  seen.clear();
-  char c;
-  ASSERT_EQ(read(fds[0], &c, 1), 1);
-  close(fds[1]);
-  EXPECT_TRUE(loop.RunOnce(100ms));
-  EXPECT_EQ(seen, std::vector<unsigned>{kIoRead});
-  loop.Watch(fds[0], kIoNone, {});
-  EXPECT_EQ(loop.WatchedCount(), 0u);
-  close(fds[0]);
 }
 
 TEST(PollEventLoop, ReplacedRegistrationIsNotCalledForTheOldOne) {

@@ -40,16 +40,14 @@ Dcb Hardware9600() {
   return MakeDcb(9600, 8, ParityCode::None, StopBitsCode::One, FlowChoice::Hardware);
 }
 
-// OpenPort marks the block it is given; most tests do not look.
-bool OpenCopy(SerialPort& port, uint32_t index, const PortMap& ports, Dcb dcb, bool closeFirst,
-              bool sendInit, std::string_view init = "") {
-  return port.OpenPort(index, ports, dcb, closeFirst, sendInit, init);
-}
-
 struct PortOnPty : ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(pty.Ok());
     ports[1] = pty.Device();
+  }
+  // Opens COMn+1 from a copy of the block, which OpenPort marks.
+  bool Open(SerialPort& port, Dcb dcb, uint32_t index = 1) {
+    return port.OpenPort(index, ports, dcb, true, false);
   }
   std::unique_ptr<SerialPort> MakePort() {
     return std::make_unique<SerialPort>(messages, std::make_unique<FakeModemLines>(lines));
@@ -107,9 +105,8 @@ TEST_F(PortOnPty, RatesReachTheDeviceIncludingArbitraryOnes) {
   for (uint32_t rate : {1200u, 9600u, 115200u, 256000u, 921600u, 14400u}) {
     SCOPED_TRACE(rate);
     auto port = MakePort();
-    ASSERT_TRUE(OpenCopy(
-        *port, 1, ports,
-        MakeDcb(rate, 8, ParityCode::None, StopBitsCode::Two, FlowChoice::Hardware), true, false));
+    ASSERT_TRUE(
+        Open(*port, MakeDcb(rate, 8, ParityCode::None, StopBitsCode::Two, FlowChoice::Hardware)));
     const auto got = ReadLineSettings(port->Fd());
     ASSERT_TRUE(got.has_value());
     EXPECT_EQ(got->baudRate, rate);
@@ -145,7 +142,7 @@ TEST_F(PortOnPty, FailuresShowTheirTextWithThePortCaption) {
     messages.entries.clear();
     ports[2] = tc.device;
     auto port = MakePort();
-    EXPECT_FALSE(OpenCopy(*port, 2, ports, tc.dcb, true, false));
+    EXPECT_FALSE(Open(*port, tc.dcb, 2));
     EXPECT_FALSE(port->IsOpen());
     ASSERT_EQ(messages.entries.size(), 1u);
     EXPECT_EQ(messages.entries[0].text, tc.text);
@@ -154,44 +151,39 @@ TEST_F(PortOnPty, FailuresShowTheirTextWithThePortCaption) {
   }
 }
 
-TEST_F(PortOnPty, OpenMarksTheBlockAsThePortTakesIt) {
+TEST_F(PortOnPty, SecondOpenerIsRefused) {
+  const Dcb dcb = Hardware9600();
+  auto first = MakePort();
+  ASSERT_TRUE(Open(*first, dcb));
+  auto second = MakePort();
+  EXPECT_FALSE(Open(*second, dcb));
+  ASSERT_EQ(messages.entries.size(), 1u);
+  EXPECT_EQ(messages.entries[0].text, "Could not open COM port");
+  first->Close();
+  EXPECT_TRUE(Open(*second, dcb));  // free again once closed
+}
+
+TEST_F(PortOnPty, OpenRaisesDtrSendsTheInitStringAndMarksTheBlock) {
   Dcb dcb = Hardware9600();
   dcb.DCBlength = 0;
   dcb.Binary = false;
   dcb.AbortOnError = true;
   auto port = MakePort();
-  ASSERT_TRUE(port->OpenPort(1, ports, dcb, true, false));
+  ASSERT_TRUE(port->OpenPort(1, ports, dcb, true, true, "ATE1 Q0 V1"));
+  EXPECT_EQ(lines.dtr, std::vector<bool>{true});
+  EXPECT_EQ(pty.Read(), "ATE1 Q0 V1\r");
+  // The block is marked as the port takes it.
   EXPECT_EQ(dcb.DCBlength, 28u);
   EXPECT_TRUE(dcb.Binary);
   EXPECT_FALSE(dcb.AbortOnError);
 }
 
-TEST_F(PortOnPty, SecondOpenerIsRefused) {
-  const Dcb dcb = Hardware9600();
-  auto first = MakePort();
-  ASSERT_TRUE(OpenCopy(*first, 1, ports, dcb, true, false));
-  auto second = MakePort();
-  EXPECT_FALSE(OpenCopy(*second, 1, ports, dcb, true, false));
-  ASSERT_EQ(messages.entries.size(), 1u);
-  EXPECT_EQ(messages.entries[0].text, "Could not open COM port");
-  first->Close();
-  EXPECT_TRUE(OpenCopy(*second, 1, ports, dcb, true, false));  // free again once closed
-}
-
-TEST_F(PortOnPty, OpenRaisesDtrAndSendsTheInitString) {
-  auto port = MakePort();
-  ASSERT_TRUE(OpenCopy(*port, 1, ports, Hardware9600(), true, true, "ATE1 Q0 V1"));
-  EXPECT_EQ(lines.dtr, std::vector<bool>{true});
-  EXPECT_EQ(pty.Read(), "ATE1 Q0 V1\r");
-}
-
 TEST_F(PortOnPty, ReopenWithoutCloseFirstKeepsTheLine) {
   auto port = MakePort();
-  ASSERT_TRUE(OpenCopy(*port, 1, ports, Hardware9600(), true, false));
+  ASSERT_TRUE(Open(*port, Hardware9600()));
   const int fd = port->Fd();
-  ASSERT_TRUE(OpenCopy(*port, 1, ports,
-                       MakeDcb(19200, 7, ParityCode::Even, StopBitsCode::One, FlowChoice::Hardware),
-                       false, true, "ATZ"));
+  Dcb even = MakeDcb(19200, 7, ParityCode::Even, StopBitsCode::One, FlowChoice::Hardware);
+  ASSERT_TRUE(port->OpenPort(1, ports, even, false, true, "ATZ"));
   EXPECT_EQ(port->Fd(), fd);
   EXPECT_EQ(ReadLineSettings(fd)->baudRate, 19200u);
   EXPECT_EQ(pty.Read(), "ATZ\r");
@@ -199,9 +191,8 @@ TEST_F(PortOnPty, ReopenWithoutCloseFirstKeepsTheLine) {
 
 TEST_F(PortOnPty, BytesBothWaysQueueCountsAndPurge) {
   auto port = MakePort();
-  ASSERT_TRUE(OpenCopy(*port, 1, ports,
-                       MakeDcb(115200, 8, ParityCode::None, StopBitsCode::One, FlowChoice::None),
-                       true, false));
+  ASSERT_TRUE(
+      Open(*port, MakeDcb(115200, 8, ParityCode::None, StopBitsCode::One, FlowChoice::None)));
   EXPECT_EQ(port->Write(std::string_view("AT\xff\r")), 4);
   EXPECT_EQ(pty.Read(), "AT\xff\r");
 
@@ -221,7 +212,7 @@ TEST_F(PortOnPty, BytesBothWaysQueueCountsAndPurge) {
 
 TEST_F(PortOnPty, CarrierAndHangUpGoThroughTheModemLines) {
   auto port = MakePort();
-  ASSERT_TRUE(OpenCopy(*port, 1, ports, Hardware9600(), true, false));
+  ASSERT_TRUE(Open(*port, Hardware9600()));
   EXPECT_FALSE(port->Carrier());
   lines.carrier = true;
   EXPECT_TRUE(port->Carrier());
@@ -237,9 +228,7 @@ TEST_F(PortOnPty, CarrierAndHangUpGoThroughTheModemLines) {
 
 TEST_F(PortOnPty, WatchedInputIsReadInBlocksAndAHungUpLineStopsTheWatch) {
   auto port = MakePort();
-  ASSERT_TRUE(OpenCopy(*port, 1, ports,
-                       MakeDcb(9600, 8, ParityCode::None, StopBitsCode::One, FlowChoice::None),
-                       true, false));
+  ASSERT_TRUE(Open(*port, MakeDcb(9600, 8, ParityCode::None, StopBitsCode::One, FlowChoice::None)));
   PollEventLoop loop;
   std::string got;
   port->WatchInput(loop, [&] {
@@ -259,20 +248,6 @@ TEST_F(PortOnPty, WatchedInputIsReadInBlocksAndAHungUpLineStopsTheWatch) {
   EXPECT_FALSE(port->Watching());
   EXPECT_EQ(loop.WatchedCount(), 0u);
 }
-
-TEST_F(PortOnPty, HangUpClosedOnlyWaits) {
-  auto port = MakePort();
-  const long long start = TransferLink::ClockSeconds();
-  port->HangUp({});
-  EXPECT_GE(TransferLink::ClockSeconds() - start, 2);
-  EXPECT_TRUE(lines.dtr.empty());
-}
-
-}  // namespace
-}  // namespace parlane
-
-namespace parlane {
-namespace {
 
 TEST(CarrierWatch, OnlinePeriodsFollowTheCarrier) {
   using C = CarrierWatch::Change;

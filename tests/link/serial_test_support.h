@@ -10,7 +10,13 @@
 #include <string_view>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "config/messages.h"
 #include "link/modem_lines.h"
+#include "link/serial_port.h"
 
 namespace parlane::test {
 
@@ -75,6 +81,21 @@ class FakeModemLines final : public ModemLines {
 
  private:
   State& state_;
+};
+
+// A port open on a pty at 115200 bits a second, its modem lines faked.
+struct PortOnPtyLine : ::testing::Test {
+  void SetUp() override {
+    ASSERT_TRUE(pty.Ok());
+    Dcb dcb;
+    dcb.BaudRate = 115200;
+    dcb.ByteSize = 8;
+    ASSERT_TRUE(port.OpenDevice(pty.Device(), "COM1", dcb, false));
+  }
+  Pty pty;
+  RecordingMessageSink messages;
+  FakeModemLines::State lines;
+  SerialPort port{messages, std::make_unique<FakeModemLines>(lines)};
 };
 
 }  // namespace parlane::test

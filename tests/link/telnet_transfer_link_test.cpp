@@ -13,6 +13,7 @@ namespace parlane {
 namespace {
 
 using namespace test;
+using namespace std::string_literals;
 
 // The link on one end of a socket pair; the test plays the host on the other.
 struct LinkPair : ::testing::Test {
@@ -44,40 +45,15 @@ TEST_F(LinkPair, ReceivedTelnetFramingIsTakenOut) {
   const TelnetBinaryState text{false, false};
   const TelnetBinaryState binary{true, true};
   const Case cases[] = {
-      {"doubled 255 is one byte", binary,
-       "a\xff\xff"
-       "b",
-       "a\xff"
-       "b"},
-      {"CR NUL outside binary is CR", text, std::string("a\r\0b\r\nc", 7), "a\rb\r\nc"},
-      {"CR NUL in binary is data", binary, std::string("a\r\0b", 4), std::string("a\r\0b", 4)},
-      {"NUL not after CR stays", text, std::string("\0x", 2), std::string("\0x", 2)},
-      {"option commands carry no data", binary,
-       "a\xff\xfb\x01"
-       "b\xff\xfe\x18"
-       "c",
-       "abc"},
-      {"NOP and go-ahead carry no data", binary,
-       "a\xff\xf1"
-       "b\xff\xf9"
-       "c",
-       "abc"},
-      {"subnegotiation carries no data", binary,
-       "a\xff\xfa\x18\x01\xff\xff\xff\xf0"
-       "b",
-       "ab"},
-      {"WILL BINARY ends the CR NUL rule", text,
-       std::string("\r\0"
-                   "\xff\xfb\x00"
-                   "\r\0",
-                   7),
-       std::string("\r\r\0", 3)},
-      {"WONT BINARY starts it again", binary,
-       std::string("\r\0"
-                   "\xff\xfc\x00"
-                   "\r\0",
-                   7),
-       std::string("\r\0\r", 3)},
+      {"doubled 255 is one byte", binary, "a\377\377b", "a\377b"},
+      {"CR NUL outside binary is CR", text, "a\r\0b\r\nc"s, "a\rb\r\nc"},
+      {"CR NUL in binary is data", binary, "a\r\0b"s, "a\r\0b"s},
+      {"NUL not after CR stays", text, "\0x"s, "\0x"s},
+      {"option commands carry no data", binary, "a\377\373\001b\377\376\030c", "abc"},
+      {"NOP and go-ahead carry no data", binary, "a\377\361b\377\371c", "abc"},
+      {"subnegotiation carries no data", binary, "a\377\372\030\001\377\377\377\360b", "ab"},
+      {"WILL BINARY ends the CR NUL rule", text, "\r\0\377\373\0\r\0"s, "\r\r\0"s},
+      {"WONT BINARY starts it again", binary, "\r\0\377\374\0\r\0"s, "\r\0\r"s},
   };
   for (const auto& tc : cases) {
     SCOPED_TRACE(tc.name);
@@ -88,41 +64,31 @@ TEST_F(LinkPair, ReceivedTelnetFramingIsTakenOut) {
   }
 }
 
-TEST_F(LinkPair, DoubledByteSplitAcrossReceivesIsOneByte) {
+// A doubled 255 or a CR NUL cut between two receives is still one byte.
+TEST_F(LinkPair, PairsSplitAcrossReceivesAreOneByte) {
   TelnetTransferLink link(fds[0], {true, true});
-  Host("a\xff");
+  Host("a\377");
   EXPECT_EQ(link.ReadByte(1), 'a');
   std::thread later([&] {
     std::this_thread::sleep_for(100ms);
-    Host(
-        "\xff"
-        "b");
+    Host("\377b");
   });
   EXPECT_EQ(link.ReadByte(1), 0xff);
   EXPECT_EQ(link.ReadByte(1), 'b');
   later.join();
-}
-
-TEST_F(LinkPair, CrNulSplitAcrossReceivesIsOneCr) {
-  TelnetTransferLink link(fds[0], {false, false});
+  TelnetTransferLink text(fds[0], {false, false});
   Host("\r");
-  EXPECT_EQ(link.ReadByte(1), '\r');
-  Host(std::string("\0z", 2));
-  EXPECT_EQ(link.ReadByte(1), 'z');
+  EXPECT_EQ(text.ReadByte(1), '\r');
+  Host("\0z"s);
+  EXPECT_EQ(text.ReadByte(1), 'z');
 }
 
 TEST_F(LinkPair, AnswersDuringTheTransferAreRemembered) {
   TelnetTransferLink link(fds[0], {false, false});
-  Host(
-      std::string("\xff\xfb\x00\xff\xfd\x00"
-                  "x",
-                  7));
+  Host("\377\373\0\377\375\0x"s);
   EXPECT_EQ(link.ReadByte(1), 'x');
   EXPECT_EQ(link.BinaryState(), (TelnetBinaryState{true, true}));
-  Host(
-      std::string("\xff\xfe\x00"
-                  "y",
-                  4));
+  Host("\377\376\0y"s);
   EXPECT_EQ(link.ReadByte(1), 'y');
   EXPECT_EQ(link.BinaryState(), (TelnetBinaryState{true, false}));
 }
@@ -136,8 +102,8 @@ TEST_F(LinkPair, WritesDouble255InWriteByteAndStuffCrOutsideBinary) {
     std::string wire;
   };
   const Case cases[] = {
-      {"binary", true, "\xff\r", "\xff\xff\r", "\xff\xff\r\xff\xff\r"},
-      {"text", false, "\r", "a\rb", std::string("\r\0a\r\0b", 6)},
+      {"binary", true, "\377\r", "\377\377\r", "\377\377\r\377\377\r"},
+      {"text", false, "\r", "a\rb", "\r\0a\r\0b"s},
   };
   for (const auto& tc : cases) {
     SCOPED_TRACE(tc.name);
@@ -149,7 +115,7 @@ TEST_F(LinkPair, WritesDouble255InWriteByteAndStuffCrOutsideBinary) {
   }
 }
 
-TEST_F(LinkPair, GatheredBytesGoOutBeforeAnyRead) {
+TEST_F(LinkPair, GatheredBytesGoOutBeforeAnyReadCountsAndPurges) {
   TelnetTransferLink link(fds[0], {true, true});
   link.WriteByte('*', 10);
   link.WriteByte('*', 10);
@@ -160,11 +126,6 @@ TEST_F(LinkPair, GatheredBytesGoOutBeforeAnyRead) {
   Host("r");
   EXPECT_EQ(link.ReadByte(1), 'r');
   EXPECT_EQ(ReadAvailable(fds[1]), "!");
-}
-
-TEST_F(LinkPair, CountsAndPurges) {
-  TelnetTransferLink link(fds[0], {true, true});
-  EXPECT_EQ(link.InputCount(), 0);
   EXPECT_EQ(link.OutputCount(), 0);
   Host("abc");
   EXPECT_EQ(link.WaitForInput(1), 1);
@@ -221,6 +182,7 @@ TEST_F(LinkPair, WaitsPumpAndWritesWaitForRoom) {
   EXPECT_GT(pumps, 0);
 }
 
+// Telnet has no break: the link only waits.
 TEST_F(LinkPair, SendBreakOnlyWaits) {
   TelnetTransferLink link(fds[0], {true, true});
   const long long start = TransferLink::ClockSeconds();

@@ -11,6 +11,8 @@
 namespace parlane::telnet {
 namespace {
 
+using namespace std::string_literals;
+
 std::span<const uint8_t> B(const std::string& s) {
   return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
 }
@@ -43,37 +45,21 @@ TEST(TelnetDecoder, EventsDoNotDependOnBlockBoundaries) {
   const DecoderOptions session{.loneSeEndsSubnegotiation = true, .maxSubnegotiation = 0};
   const std::vector<Case> cases = {
       {"plain data", {}, "hello", "hello"},
-      {"doubled 255",
-       {},
-       "a\xff\xff"
-       "b",
-       "a\xff"
-       "b"},
-      {"option requests", {}, "\xff\xfb\x01x\xff\xfd\x1f", "[opt 251 1]x[opt 253 31]"},
-      {"other commands",
-       {},
-       "a\xff\xf1"
-       "b\xff\xf9",
-       "a[cmd 241]b[cmd 249]"},
+      {"doubled 255", {}, "a\377\377b", "a\377b"},
+      {"option requests", {}, "\377\373\001x\377\375\037", "[opt 251 1]x[opt 253 31]"},
+      {"other commands", {}, "a\377\361b\377\371", "a[cmd 241]b[cmd 249]"},
       {"subnegotiation with a doubled 255",
        {},
-       "\xff\xfa\x18\x01"
-       "a\xff\xff"
-       "b\xff\xf0z",
-       "[sb 24 \x01"
-       "a\xff"
-       "b]z"},
+       "\377\372\030\001a\377\377b\377\360z",
+       "[sb 24 \001a\377b]z"},
       {"lone SE is data inside a strict subnegotiation",
        {},
-       "\xff\xfa\x05x\xf0y\xff\xf0z",
-       "[sb 5 x\xf0y]z"},
-      {"lone SE ends a lenient one", session,
-       "\xff\xfa\x05xyz\xf0"
-       "b",
-       "[sb 5 xyz]b"},
-      {"CR NUL is a CR on the link", link, "a\r" + std::string(1, '\0') + "b\r\n", "a\rb\r\n"},
-      {"NUL elsewhere stays", link, std::string("a\0b", 3), std::string("a\0b", 3)},
-      {"CR NUL kept without the rule", {}, std::string("\r\0", 2), std::string("\r\0", 2)},
+       "\377\372\005x\360y\377\360z",
+       "[sb 5 x\360y]z"},
+      {"lone SE ends a lenient one", session, "\377\372\005xyz\360b", "[sb 5 xyz]b"},
+      {"CR NUL is a CR on the link", link, "a\r\0b\r\n"s, "a\rb\r\n"},
+      {"NUL elsewhere stays", link, "a\0b"s, "a\0b"s},
+      {"CR NUL kept without the rule", {}, "\r\0"s, "\r\0"s},
   };
   for (const auto& c : cases) {
     for (size_t split = 0; split <= c.input.size(); ++split) {
@@ -91,7 +77,7 @@ TEST(TelnetDecoder, EventsDoNotDependOnBlockBoundaries) {
 TEST(TelnetDecoder, EndlessSubnegotiationGivesTheStreamBack) {
   Decoder decoder({.maxSubnegotiation = 8});
   Recorder sink;
-  decoder.Feed(B("\xff\xfa\x18" + std::string(20, 'x') + "ok"), sink);
+  decoder.Feed(B("\377\372\030" + std::string(20, 'x') + "ok"), sink);
   EXPECT_FALSE(decoder.InCommand());
   EXPECT_EQ(sink.log.substr(sink.log.size() - 2), "ok");
 }
@@ -99,7 +85,7 @@ TEST(TelnetDecoder, EndlessSubnegotiationGivesTheStreamBack) {
 TEST(TelnetDecoder, FeedCommandStopsAtTheCommandsEnd) {
   Decoder decoder;
   Recorder sink;
-  const std::string input = "\xff\xfd\x18rest";
+  const std::string input = "\377\375\030rest";
   EXPECT_EQ(decoder.FeedCommand(B(input.substr(0, 2)), sink), 2u);
   EXPECT_EQ(decoder.CurrentState(), Decoder::State::Option);
   EXPECT_EQ(decoder.FeedCommand(B(input.substr(2)), sink), 1u);
@@ -116,9 +102,7 @@ TEST(TelnetDecoder, SinkCanStopTheFeed) {
     }
   } sink;
   Decoder decoder;
-  decoder.Feed(B("ab\xff\xf1"
-                 "cd"),
-               sink);
+  decoder.Feed(B("ab\377\361cd"), sink);
   EXPECT_EQ(sink.seen, "ab");
 }
 
@@ -128,14 +112,10 @@ TEST(TelnetEncoder, Framing) {
     std::string input, wire;
   };
   const std::vector<Case> cases = {
-      {{true, false},
-       "a\xff"
-       "b\r",
-       "a\xff\xff"
-       "b\r"},
-      {{true, true}, "\r\xff", std::string("\r\0\xff\xff", 4)},
-      {{false, true}, "x\r\n\xff", std::string("x\r\0\n\xff", 5)},
-      {{false, false}, "\r\xff", "\r\xff"},
+      {{true, false}, "a\377b\r", "a\377\377b\r"},
+      {{true, true}, "\r\377", "\r\0\377\377"s},
+      {{false, true}, "x\r\n\377", "x\r\0\n\377"s},
+      {{false, false}, "\r\377", "\r\377"},
   };
   for (const auto& c : cases) {
     std::vector<uint8_t> out;

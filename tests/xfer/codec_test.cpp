@@ -1,6 +1,7 @@
 // The wire codec against known bytes.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,30 +13,26 @@ namespace {
 
 using namespace zm;
 
-std::vector<uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
-
-// The check values of "123456789", and the residue a receiver finds after
-// running the CRC over the data and the sent CRC.
-TEST(Crc, CheckValuesAndReceiverResidues) {
-  const auto digits = Bytes("123456789");
+// The check values of "123456789", the residue a receiver finds after running
+// the CRC over the data and the sent CRC, and block updates of every length
+// around the eight-byte steps giving what byte updates give.
+TEST(Crc, CheckValuesResiduesAndBlockUpdates) {
+  const std::string digits = "123456789";
+  const std::span<const uint8_t> d(reinterpret_cast<const uint8_t*>(digits.data()), 9);
   Crc16 c16;
-  c16.Update(digits);
+  c16.Update(d);
   EXPECT_EQ(c16.Finish(), 0x31C3);
-  c16.Update(0x31);
-  c16.Update(0xC3);
+  for (uint8_t b : {0x31, 0xC3}) c16.Update(b);
   EXPECT_EQ(c16.Value(), 0);
   Crc32 c32;
-  c32.Update(digits);
+  c32.Update(d);
   EXPECT_EQ(c32.Finish(), 0xCBF43926u);
   for (uint8_t b : {0x26, 0x39, 0xF4, 0xCB}) c32.Update(b);
   EXPECT_EQ(c32.Value(), Crc32::kResidue);
-}
 
-TEST(Crc, BlockUpdateEqualsByteUpdate) {
   std::vector<uint8_t> data(300);
   for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 131 + 7);
-  for (size_t n : {size_t{0}, size_t{1}, size_t{7}, size_t{8}, size_t{9}, size_t{15}, size_t{16},
-                   size_t{300}}) {
+  for (size_t n : {0, 1, 7, 8, 9, 15, 16, 300}) {
     Crc32 block, bytes;
     block.Update(std::span<const uint8_t>(data.data(), n));
     for (size_t i = 0; i < n; ++i) bytes.Update(data[i]);
@@ -43,125 +40,83 @@ TEST(Crc, BlockUpdateEqualsByteUpdate) {
   }
 }
 
+// Every byte value with every option mix: CAN, XON and XOFF (either parity)
+// always escaped, the other control bytes only when asked, 255 doubled for
+// Telnet; and each escape decodes back.
 TEST(Escape, EveryByteValue) {
   for (int b = 0; b < 256; ++b) {
     SCOPED_TRACE(b);
     const bool always = b == 24 || b == 17 || b == 19 || b == 145 || b == 147;
-    const bool control = (b & 0x60) == 0;
-    for (bool escctl : {false, true}) {
-      std::vector<uint8_t> out;
+    for (int mix = 0; mix < 4; ++mix) {
       EncodeOptions opt;
-      opt.escapeControl = escctl;
+      opt.escapeControl = (mix & 1) != 0;
+      opt.doubleIac = (mix & 2) != 0;
+      std::vector<uint8_t> out;
       Encoder(out, opt).Escaped(static_cast<uint8_t>(b));
-      const bool escaped = always || (escctl && control);
-      if (escaped) {
-        ASSERT_EQ(out.size(), 2u);
-        EXPECT_EQ(out[0], kZDLE);
-        EXPECT_EQ(out[1], b ^ 64);
-        // And back: the escaped byte decodes to the original.
-        EXPECT_EQ(UnescapeByte(out[1]), b);
-      } else {
-        ASSERT_EQ(out.size(), 1u);
-        EXPECT_EQ(out[0], b);
+      std::vector<uint8_t> expect = {static_cast<uint8_t>(b)};
+      if (always || (opt.escapeControl && (b & 0x60) == 0)) {
+        expect = {kZDLE, static_cast<uint8_t>(b ^ 64)};
+        EXPECT_EQ(UnescapeByte(expect[1]), b);
+      } else if (b == 255 && opt.doubleIac) {
+        expect = {255, 255};
       }
+      EXPECT_EQ(out, expect) << "mix " << mix;
     }
   }
 }
 
-TEST(Escape, SpecialEscapesAndBadOnes) {
+TEST(Escape, SpecialAndBadEscapesAndUnknownFrames) {
   EXPECT_EQ(UnescapeByte('l'), 127);
   EXPECT_EQ(UnescapeByte('m'), 255);
-  EXPECT_EQ(UnescapeByte('X'), 24);
   EXPECT_EQ(UnescapeByte('0'), -1);   // bits 5 and 6 are 1 and 1
   EXPECT_EQ(UnescapeByte(0x05), -1);  // bits 5 and 6 are 0 and 0
+  EXPECT_EQ(FrameName(20), nullptr);
+  EXPECT_EQ(FrameName(-4), nullptr);
 }
 
-TEST(Header, ZrqinitHexHeaderBytes) {
-  std::vector<uint8_t> out;
-  EncodeOptions opt;
-  Encoder(out, opt).HexHeader(ZRQINIT, Header{});
-  const std::string expect = std::string(
-      "**\x18"
-      "B00000000000000\r\x8a\x11",
-      21);
-  EXPECT_EQ(std::string(out.begin(), out.end()), expect);
-}
-
-TEST(Header, ZfinAndZackHaveNoXon) {
-  for (int type : {ZFIN, ZACK}) {
-    std::vector<uint8_t> out;
-    EncodeOptions opt;
-    Encoder(out, opt).HexHeader(type, Header{});
-    EXPECT_EQ(out.back(), kLFHigh) << type;
-  }
-}
-
-TEST(Header, HexHeaderCrcCoversTypeAndFourBytes) {
-  std::vector<uint8_t> out;
-  EncodeOptions opt;
-  const Header h = Header::FromPosition(0x12345678);
-  Encoder(out, opt).HexHeader(ZRPOS, h);
-  // "**" ZDLE "B" then 7 hex pairs.
-  std::vector<uint8_t> body;
-  for (size_t i = 4; i < 18; i += 2)
-    body.push_back(static_cast<uint8_t>(HexDigitValue(out[i]) * 16 + HexDigitValue(out[i + 1])));
-  EXPECT_EQ(body[0], ZRPOS);
-  EXPECT_EQ(body[1], 0x78);  // ZP0 first
-  EXPECT_EQ(body[4], 0x12);
-  Crc16 crc;
-  crc.Update(body);
-  EXPECT_EQ(crc.Value(), 0);
-}
-
-TEST(Header, FlagsAndPositionByteOrder) {
-  const Header f = Header::FromFlags(0x27, 4, 2, 1);
-  EXPECT_EQ(f.b[3], 0x27);
-  EXPECT_EQ(f.b[2], 4);
-  EXPECT_EQ(f.b[0], 1);
-  EXPECT_EQ(Header::FromPosition(0xA1B2C3D4).Position(), 0xA1B2C3D4u);
-}
-
-TEST(Header, BinaryHeaders) {
-  for (bool crc32 : {false, true}) {
-    std::vector<uint8_t> out;
-    EncodeOptions opt;
-    opt.crc32 = crc32;
-    Encoder(out, opt).BinaryHeader(ZDATA, Header::FromPosition(0x18));
-    ASSERT_GE(out.size(), 3u);
-    EXPECT_EQ(out[0], '*');
-    EXPECT_EQ(out[1], kZDLE);
-    EXPECT_EQ(out[2], crc32 ? 'C' : 'A');
-    // The position byte 24 is escaped.
-    EXPECT_EQ(out[3], ZDATA);
-    EXPECT_EQ(out[4], kZDLE);
-    EXPECT_EQ(out[5], 24 ^ 64);
-  }
-}
-
-TEST(Subpacket, EndsAndCrcs) {
+// Headers and subpackets byte for byte, with their CRCs (sent high byte
+// first for CRC-16, low byte first for CRC-32) and the XON that follows a
+// hex header other than ZFIN and ZACK, and a ZCRCW subpacket.
+TEST(Encoding, ByteExactHeadersAndSubpackets) {
   struct Case {
-    uint8_t end;
+    const char* name;
     bool crc32;
+    std::function<void(Encoder&)> build;
+    std::string wire;
   };
-  for (const Case c : {Case{ZCRCE, false}, Case{ZCRCG, false}, Case{ZCRCQ, true}, Case{ZCRCW, true},
-                       Case{ZCRCW, false}}) {
+  const std::vector<uint8_t> ab = {'a', 'b'};
+  const Case cases[] = {
+      {"ZRQINIT", false, [](Encoder& e) { e.HexHeader(ZRQINIT, Header{}); },
+       "**\030B00000000000000\r\212\021"},
+      {"ZFIN", false, [](Encoder& e) { e.HexHeader(ZFIN, Header{}); },
+       "**\030B0800000000022d\r\212"},
+      {"ZRPOS", false, [](Encoder& e) { e.HexHeader(ZRPOS, Header::FromPosition(0x12345678)); },
+       "**\030B09785634127886\r\212\021"},
+      {"binary CRC-16", false,
+       [](Encoder& e) { e.BinaryHeader(ZDATA, Header::FromPosition(0x18)); },
+       std::string("*\030A\012\030X\0\0\0\330\312", 11)},
+      {"binary CRC-32", true, [](Encoder& e) { e.BinaryHeader(ZDATA, Header::FromPosition(0x18)); },
+       std::string("*\030C\012\030X\0\0\0\314\220\077\031", 13)},
+      {"empty ZCRCE", false, [](Encoder& e) { e.DataSubpacket({}, ZCRCE); }, "\030h\355\256"},
+      {"ZCRCW CRC-16", false, [&](Encoder& e) { e.DataSubpacket(ab, ZCRCW); },
+       "ab\030k\034\336\021"},
+      {"ZCRCW CRC-32", true, [&](Encoder& e) { e.DataSubpacket(ab, ZCRCW); },
+       "ab\030k\360\311\377;\021"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     std::vector<uint8_t> out;
     EncodeOptions opt;
     opt.crc32 = c.crc32;
-    const auto data = Bytes("123456789");
-    Encoder(out, opt).DataSubpacket(data, c.end);
-    ASSERT_GE(out.size(), 11u);
-    EXPECT_TRUE(std::equal(data.begin(), data.end(), out.begin()));
-    EXPECT_EQ(out[9], kZDLE);
-    EXPECT_EQ(out[10], c.end);
-    // Only ZCRCW is followed by XON (the CRC bytes themselves are escaped,
-    // so the last byte of the others is never a bare XON).
-    EXPECT_EQ(out.back() == kXON, c.end == ZCRCW);
+    Encoder enc(out, opt);
+    c.build(enc);
+    EXPECT_EQ(std::string(out.begin(), out.end()), c.wire);
   }
+  EXPECT_EQ(Header::FromFlags(0x27, 4, 2, 1).b, (std::array<uint8_t, 4>{1, 2, 4, 0x27}));
 }
 
-// The data of a subpacket goes out exactly as each byte escaped (and 255
-// doubled) on its own would, for every byte value and every option mix.
+// The data of a subpacket goes out exactly as each byte escaped on its own
+// would, for every byte value and every option mix.
 TEST(Subpacket, DataEqualsByteByByteEscaping) {
   std::vector<uint8_t> data;
   for (int round = 0; round < 3; ++round)
@@ -180,42 +135,6 @@ TEST(Subpacket, DataEqualsByteByByteEscaping) {
     EXPECT_TRUE(std::equal(expect.begin(), expect.end(), packet.begin()));
     EXPECT_EQ(packet[expect.size()], kZDLE);
   }
-}
-
-TEST(Subpacket, EmptyCrc16Packet) {
-  std::vector<uint8_t> out;
-  EncodeOptions opt;
-  Encoder(out, opt).DataSubpacket({}, ZCRCE);
-  Crc16 crc;
-  crc.Update(ZCRCE);
-  const uint16_t v = crc.Finish();
-  const std::vector<uint8_t> expect = {kZDLE, ZCRCE, static_cast<uint8_t>(v >> 8),
-                                       static_cast<uint8_t>(v)};
-  EXPECT_EQ(out, expect);
-}
-
-TEST(Telnet, DoublesEvery255OnTheWire) {
-  std::vector<uint8_t> out;
-  EncodeOptions opt;
-  opt.doubleIac = true;
-  Encoder enc(out, opt);
-  enc.Escaped(255);
-  enc.Escaped(24);
-  EXPECT_EQ(out, (std::vector<uint8_t>{255, 255, kZDLE, 'X'}));
-}
-
-TEST(Names, FrameNamesAndCodes) {
-  EXPECT_STREQ(FrameName(-3), "No Response");
-  EXPECT_STREQ(FrameName(-2), "TIMEOUT");
-  EXPECT_STREQ(FrameName(-1), "ZMODEM_ERROR");
-  EXPECT_STREQ(FrameName(19), "ZSTDERR");
-  EXPECT_EQ(FrameName(20), nullptr);
-  EXPECT_EQ(FrameName(-4), nullptr);
-}
-
-TEST(Cancel, TenCanAndTenBackspaces) {
-  ASSERT_EQ(kCancelSequence.size(), 20u);
-  for (size_t i = 0; i < 20; ++i) EXPECT_EQ(kCancelSequence[i], i < 10 ? 24 : 8);
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "xfer/fd_link.h"
-#include "xfer/raw_terminal.h"
 
 namespace parlane {
 namespace {
@@ -27,8 +26,6 @@ struct Pty {
     if (master >= 0) close(master);
     if (slave >= 0) close(slave);
   }
-  Pty(const Pty&) = delete;
-  Pty& operator=(const Pty&) = delete;
 };
 
 termios Modes(int fd) {
@@ -56,14 +53,6 @@ const PeerModes kPeerModes[] = {
     {"stripping", ISTRIP | INLCR | IGNCR, 0},
 };
 
-void SetPeerModes(int master, const PeerModes& m) {
-  termios t = Modes(master);  // on a master these are the slave's modes
-  t.c_iflag = m.iflag;
-  t.c_lflag = m.lflag;
-  t.c_oflag = OPOST | ONLCR;
-  ASSERT_EQ(tcsetattr(master, TCSANOW, &t), 0);
-}
-
 TEST(FdLinkTerminal, RawWhileTheLinkLivesRestoredAfter) {
   Pty p;
   const termios before = Modes(p.slave);
@@ -83,7 +72,11 @@ TEST(FdLinkTerminal, PeerChangesAreUndoneBeforeTheNextData) {
     SCOPED_TRACE(m.name);
     Pty p;
     FdTransferLink link(p.slave, p.slave);
-    SetPeerModes(p.master, m);
+    termios t = Modes(p.master);  // on a master these are the slave's modes
+    t.c_iflag = m.iflag;
+    t.c_lflag = m.lflag;
+    t.c_oflag = OPOST | ONLCR;
+    ASSERT_EQ(tcsetattr(p.master, TCSANOW, &t), 0);
     // A wait that finds nothing puts raw mode back.
     EXPECT_EQ(link.WaitForInput(0), 0);
     EXPECT_TRUE(IsRaw(Modes(p.slave)));
@@ -113,16 +106,6 @@ TEST(FdLinkTerminal, AMasterLeavesThePeersModesAlone) {
   const termios now = Modes(p.slave);
   EXPECT_EQ(now.c_iflag, peer.c_iflag);
   EXPECT_EQ(now.c_cc[VTIME], 1);
-}
-
-TEST(FdLinkTerminal, NotATerminalIsLeftAlone) {
-  int fds[2];
-  ASSERT_EQ(pipe(fds), 0);
-  RawTerminal t(fds[0]);
-  EXPECT_FALSE(t.Active());
-  EXPECT_FALSE(t.Reassert());
-  close(fds[0]);
-  close(fds[1]);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The frame layer's receiving side against scripted input.
+// The frame layer's receiving side against scripted input, and the header
+// reader's waits.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 
 #include "xfer/progress.h"
 #include "xfer/zmodem_frames.h"
+#include "xfer/zmodem_header.h"
 #include "xfer_support.h"
 
 namespace parlane {
@@ -33,10 +35,7 @@ class ScriptLink final : public TransferLink {
     out.insert(out.end(), b, b + n);
     return 0;
   }
-  int WriteByte(uint8_t b, int) override {
-    out.push_back(b);
-    return 0;
-  }
+  int WriteByte(uint8_t b, int s) override { return WriteBlock(&b, 1, s); }
   int OutputCount() override { return 0; }
   int SendBreak(int) override { return 0; }
   int PurgeInput() override { return 0; }
@@ -74,114 +73,57 @@ struct Rig {
   ZmodemFrames frames;
 };
 
-TEST(ReceiveHeader, GarbageBudget) {
-  for (size_t garbage : {size_t{20599}, size_t{20600}}) {
-    std::vector<uint8_t> in(garbage, 'x');
-    const auto h = HexHeader(ZRINIT, 0);
-    in.insert(in.end(), h.begin(), h.end());
-    Rig rig(in);
-    const int r = rig.frames.ReceiveHeader(10);
-    if (garbage == 20599) {
-      EXPECT_EQ(r, ZRINIT);
-    } else {
-      EXPECT_EQ(r, kNoFrame);
-      EXPECT_TRUE(rig.display.SawStatus("Got No Response"));
-    }
-  }
-}
-
-TEST(ReceiveHeader, CancelRuns) {
+// What a header read makes of its input, and the status it shows.
+TEST(ReceiveHeader, GarbageCancelsAndBadHeaders) {
   struct Case {
+    const char* name;
     std::vector<uint8_t> in;
     int expect;
+    const char* status;
   };
+  auto after = [](size_t garbage, std::vector<uint8_t> h) {
+    h.insert(h.begin(), garbage, 'x');
+    return h;
+  };
+  std::vector<uint8_t> bin32;
+  EncodeOptions crc32;
+  crc32.crc32 = true;
+  Encoder(bin32, crc32).BinaryHeader(ZDATA, Header::FromPosition(0x12345678));
+  std::vector<uint8_t> noisy = {'x', 'y', 17, 19};
+  noisy.insert(noisy.end(), bin32.begin(), bin32.begin() + 6);
+  noisy.push_back(17);  // XON inside the frame is skipped
+  noisy.insert(noisy.end(), bin32.begin() + 6, bin32.end());
+  auto badCrc = HexHeader(ZRPOS, 5);
+  badCrc[15] = badCrc[15] == '0' ? '1' : '0';  // a CRC digit
   const Case cases[] = {
-      {{24, 24, 24, 24, 24}, ZCAN},
-      {{24, 24, 24, 24}, kTimeout},
-      {{24, 'x', 24, 24, 24, 24}, kTimeout},  // garbage breaks the run
+      {"garbage within budget", after(20599, HexHeader(ZRINIT, 0)), ZRINIT, "Received ZRINIT: 0x0"},
+      {"garbage over budget", after(20600, HexHeader(ZRINIT, 0)), kNoFrame, "Got No Response"},
+      {"five CAN", {24, 24, 24, 24, 24}, ZCAN, "Got ZCAN"},
+      {"four CAN", {24, 24, 24, 24}, kTimeout, "Got TIMEOUT"},
+      {"garbage breaks the run", {24, 'x', 24, 24, 24, 24}, kTimeout, "Got TIMEOUT"},
       // A CAN where the format letter goes starts a run; the ZDLE before it
       // does not count.
-      {{'*', '*', 24, 24, 24, 24, 24, 24}, ZCAN},
-      {{'*', '*', 24, 24, 24, 24, 24}, kTimeout},
+      {"CANs after a frame start", {'*', '*', 24, 24, 24, 24, 24, 24}, ZCAN, "Got ZCAN"},
+      {"one short after a frame start", {'*', '*', 24, 24, 24, 24, 24}, kTimeout, "Got TIMEOUT"},
+      {"flow control before and inside", noisy, ZDATA, "Received ZDATA: 0x12345678"},
+      {"bad CRC", badCrc, kError, "Bad CRC"},
+      {"upper-case hex", {'*', '*', 24, 'B', '0', 'A'}, kError, "Got ZMODEM_ERROR"},
+      {"end code inside a binary header", {'*', 24, 'C', 24, 'k'}, kGotCRCW, "Received 363: 0x0"},
+      {"ZDLE and CANs inside a binary header",
+       {'*', 24, 'A', 24, 24, 24, 24, 24},
+       ZCAN,
+       "Got ZCAN"},
+      {"unknown type", HexHeader(200, 0x1234), 200, "Received 200: 0x1234"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     Rig rig(c.in);
     EXPECT_EQ(rig.frames.ReceiveHeader(10), c.expect);
+    EXPECT_TRUE(rig.display.SawStatus(c.status));
   }
-  Rig rig({24, 24, 24, 24, 24});
-  rig.frames.ReceiveHeader(10);
-  EXPECT_TRUE(rig.display.SawStatus("Got ZCAN"));
-}
-
-TEST(ReceiveHeader, UpperCaseHexIsAnError) {
-  std::string s = std::string(
-      "**\x18"
-      "B0900000000ABCD\r\n",
-      19);
-  Rig rig({s.begin(), s.end()});
-  EXPECT_EQ(rig.frames.ReceiveHeader(10), kError);
-}
-
-TEST(ReceiveHeader, UnknownTypeIsReportedByNumber) {
-  Rig rig(HexHeader(200, 0x1234));
-  EXPECT_EQ(rig.frames.ReceiveHeader(10), 200);
-  EXPECT_EQ(rig.display.statuses.back(), "Received 200: 0x1234");
-}
-
-TEST(ReceiveHeader, CancelRequestedReturnsAtOnce) {
-  Rig rig(HexHeader(ZRINIT, 0));
-  rig.link.SetCancelCheck([] { return true; });
-  EXPECT_EQ(rig.frames.ReceiveHeader(10), kError);
-}
-
-TEST(ReceiveHeader, BadHexCrc) {
-  auto h = HexHeader(ZRPOS, 5);
-  h[15] = h[15] == '0' ? '1' : '0';  // a CRC digit
-  Rig rig(h);
-  EXPECT_EQ(rig.frames.ReceiveHeader(10), kError);
-  EXPECT_TRUE(rig.display.SawStatus("Bad CRC"));
-}
-
-// Headers and subpackets through the sending side and back.
-TEST(RoundTrip, BinaryHeadersAndSubpackets) {
-  struct Case {
-    bool crc32, escctl, telnet;
-  };
-  for (const Case c : {Case{false, false, false}, Case{true, false, false}, Case{true, true, false},
-                       Case{false, true, true}, Case{true, false, true}}) {
-    SCOPED_TRACE(testing::Message() << c.crc32 << c.escctl << c.telnet);
-    ZmodemTiming timing = c.telnet ? kTelnetTiming : kSerialTiming;
-    ScriptLink sendLink({});
-    RecordingDisplay d1;
-    TransferProgress p1(d1);
-    ZmodemFrames sender(sendLink, p1, timing);
-    sender.SetSendCrc32(c.crc32);
-    sender.SetEscapeControl(c.escctl);
-    std::vector<uint8_t> data(1024);
-    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 7);
-    sender.SendBinaryHeader(ZDATA, Header::FromPosition(0xFF18FF11));
-    sender.SendDataSubpacket(data, ZCRCG);
-    sender.SendDataSubpacket({data.data(), 10}, ZCRCW);
-    std::vector<uint8_t> wire = sendLink.out;
-    if (c.telnet) {  // what a Telnet link delivers: 255 255 is one 255
-      std::vector<uint8_t> undoubled;
-      for (size_t i = 0; i < wire.size(); ++i) {
-        undoubled.push_back(wire[i]);
-        if (wire[i] == 255) ++i;
-      }
-      wire = undoubled;
-    }
-    Rig rig(wire);
-    rig.frames.SetEscapeControl(c.escctl);
-    ASSERT_EQ(rig.frames.ReceiveHeader(10), ZDATA);
-    EXPECT_EQ(rig.frames.ReceivedPosition(), 0xFF18FF11u);
-    EXPECT_EQ(rig.frames.ReceiveCrc32(), c.crc32);
-    std::vector<uint8_t> buf(1024);
-    ASSERT_EQ(rig.frames.ReceiveDataSubpacket(buf.data(), buf.size()), kGotCRCG);
-    EXPECT_EQ(buf, data);
-    ASSERT_EQ(rig.frames.ReceiveDataSubpacket(buf.data(), buf.size()), kGotCRCW);
-    EXPECT_EQ(rig.frames.ReceivedLength(), 10u);
-  }
+  Rig cancelled(HexHeader(ZRINIT, 0));
+  cancelled.link.SetCancelCheck([] { return true; });
+  EXPECT_EQ(cancelled.frames.ReceiveHeader(10), kError);
 }
 
 // The buffered path gives what the byte-by-byte path gives, wherever the
@@ -264,6 +206,47 @@ TEST(ReadEscaped, FlowControlIsSkipped) {
   EXPECT_EQ(rig.frames.ReadEscaped(), 127);
   EXPECT_EQ(rig.frames.ReadEscaped(), 255);
   EXPECT_EQ(rig.frames.ReadEscaped(), kTimeout);
+}
+
+using Kind = HeaderReader::Result::Kind;
+using Wait = HeaderReader::Wait;
+
+// Feeds every byte; returns the first result that is not More.
+HeaderReader::Result FeedAll(HeaderReader& reader, const std::vector<uint8_t>& bytes) {
+  for (uint8_t b : bytes)
+    if (const auto r = reader.Feed(b); r.kind != Kind::More) return r;
+  return {};
+}
+
+// The header reader on its own: which limit the next read gets, and what a
+// read that times out there makes.
+TEST(HeaderReader, WaitsAndTimeOuts) {
+  // A hex header whose CR LF never comes is taken when the short wait ends.
+  std::vector<uint8_t> hex;
+  EncodeOptions options;
+  Encoder(hex, options).HexHeader(ZRINIT, Header::FromFlags(CANFDX));
+  hex.resize(hex.size() - 3);  // CR, LF and XON lost
+  HeaderReader reader;
+  EXPECT_EQ(FeedAll(reader, hex).kind, Kind::More);
+  EXPECT_EQ(reader.NextWait(), Wait::Trailer);
+  const auto r = reader.TimedOut();
+  EXPECT_EQ(r.kind, Kind::Frame);
+  EXPECT_EQ(r.type, ZRINIT);
+
+  // A CAN waits briefly for the next byte; silence then goes on hunting,
+  // and the CANs still count towards a cancel.
+  HeaderReader cans;
+  EXPECT_EQ(cans.Feed(kCAN).kind, Kind::More);
+  EXPECT_EQ(cans.NextWait(), Wait::AfterCancel);
+  EXPECT_EQ(cans.TimedOut().kind, Kind::More);
+  EXPECT_EQ(cans.NextWait(), Wait::Hunt);
+  EXPECT_EQ(FeedAll(cans, {24, 24, 24}).kind, Kind::More);
+  EXPECT_EQ(cans.Feed(kCAN).kind, Kind::Cancelled);
+
+  HeaderReader inside;
+  EXPECT_EQ(FeedAll(inside, {'*', 24, 'B', '0'}).kind, Kind::More);
+  EXPECT_EQ(inside.NextWait(), Wait::Frame);
+  EXPECT_EQ(inside.TimedOut().kind, Kind::TimedOut);
 }
 
 }  // namespace

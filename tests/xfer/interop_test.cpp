@@ -1,17 +1,11 @@
 // parlane-xfer against lrzsz from Debian, over a socketpair, a pty pair and
 // loopback TCP. The peers are started here; a missing peer fails the test.
-#include <arpa/inet.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <pty.h>
-#include <sys/socket.h>
 #include <termios.h>
-#include <unistd.h>
 
-#include <fstream>
-#include <sstream>
-
+#include "link/link_test_support.h"
+#include "link/net_address.h"
 #include "xfer_support.h"
 
 namespace parlane {
@@ -44,33 +38,19 @@ bool MakeTransport(Transport t, int fds[2]) {
       return true;
     }
     case Transport::Tcp: {
-      const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-      sockaddr_in a{};
-      a.sin_family = AF_INET;
-      a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      socklen_t len = sizeof a;
-      if (bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
-          listen(listener, 1) != 0 ||
-          getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
-        close(listener);
-        return false;
-      }
+      test::LoopbackListener listener;
+      PollEventLoop loop;
+      const auto address = ParseNumericAddress("127.0.0.1", listener.Port());
       fds[0] = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-      const bool ok = connect(fds[0], reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-      fds[1] = ok ? accept4(listener, nullptr, nullptr, SOCK_CLOEXEC) : -1;
-      close(listener);
-      return ok && fds[1] >= 0;
+      if (!listener.Ok() || connect(fds[0], address->Get(), address->length) != 0) return false;
+      fds[1] = listener.Accept(loop);
+      return fds[1] >= 0;
     }
   }
   return false;
 }
 
-std::string Slurp(const std::string& path) {
-  std::ifstream f(path);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
+using test::Slurp;
 
 std::string Peer(const char* name) {
   const std::string p = test::FindProgram(name);
@@ -201,38 +181,32 @@ INSTANTIATE_TEST_SUITE_P(Transports, LrzszYmodem,
                          testing::Values(Transport::SocketPair, Transport::Pty, Transport::Tcp),
                          TransportName);
 
-TEST(Cli, UsageAndUnreadableFilesExitWithTwo) {
-  TempDir logs;
-  const int devnull = open("/dev/null", O_RDWR | O_CLOEXEC);
+// Usage faults and unreadable paths exit with 2; a receive with nobody
+// sending fails with 1 (the link ends at once).
+TEST(Cli, ExitStatuses) {
+  TempDir logs, to;
   struct Case {
     std::vector<std::string> args;
     int status;
   };
   const Case cases[] = {
-      {{test::XferTool()}, 2},
-      {{test::XferTool(), "fetch"}, 2},
-      {{test::XferTool(), "send"}, 2},
-      {{test::XferTool(), "send", "/nonexistent/file"}, 2},
-      {{test::XferTool(), "receive", "--dir", "/nonexistent/dir"}, 2},
-      {{test::XferTool(), "receive", "--bogus"}, 2},
-      {{test::XferTool(), "--help"}, 0},
+      {{}, 2},
+      {{"fetch"}, 2},
+      {{"send"}, 2},
+      {{"send", "/nonexistent/file"}, 2},
+      {{"receive", "--dir", "/nonexistent/dir"}, 2},
+      {{"receive", "--bogus"}, 2},
+      {{"--help"}, 0},
+      {{"receive", "--dir", to.Path()}, 1},
   };
+  std::string log;
   for (const Case& c : cases) {
-    const pid_t p = test::Spawn(c.args, devnull, "", logs / "log");
-    EXPECT_EQ(test::WaitChild(p, kTimeLimitSeconds), c.status) << c.args.back();
+    std::vector<std::string> args = {test::XferTool()};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    log = logs / std::to_string(&c - cases);
+    EXPECT_EQ(test::RunProgram(args, log), c.status) << args.back();
   }
-  close(devnull);
-}
-
-// A receive with nobody sending fails with 1 (the link ends at once).
-TEST(Cli, ReceiveWithoutSenderFails) {
-  TempDir logs, to;
-  const int devnull = open("/dev/null", O_RDWR | O_CLOEXEC);
-  const pid_t p =
-      test::Spawn({test::XferTool(), "receive", "--dir", to.Path()}, devnull, "", logs / "log");
-  EXPECT_EQ(test::WaitChild(p, kTimeLimitSeconds), 1);
-  close(devnull);
-  EXPECT_NE(Slurp(logs / "log").find("FAILED"), std::string::npos);
+  EXPECT_NE(Slurp(log).find("FAILED"), std::string::npos);  // of the receive
 }
 
 }  // namespace

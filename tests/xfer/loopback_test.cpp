@@ -21,16 +21,12 @@ using test::Faults;
 using test::RecordingDisplay;
 using test::TempDir;
 
-enum class Proto { Zmodem, TelnetZmodem, YmodemG };
+enum class Proto { Zmodem, YmodemG };
 
 std::unique_ptr<TransferProtocol> Make(Proto p, TransferLink& link, TransferDisplay& d,
                                        TransferOptions o) {
-  switch (p) {
-    case Proto::Zmodem: return std::make_unique<Zmodem>(link, d, std::move(o));
-    case Proto::TelnetZmodem: return std::make_unique<TelnetZmodem>(link, d, std::move(o));
-    case Proto::YmodemG: return std::make_unique<YmodemG>(link, d, std::move(o));
-  }
-  return nullptr;
+  if (p == Proto::YmodemG) return std::make_unique<YmodemG>(link, d, std::move(o));
+  return std::make_unique<Zmodem>(link, d, std::move(o));
 }
 
 struct Outcome {
@@ -44,34 +40,9 @@ struct Outcome {
 struct Scenario {
   Proto proto = Proto::Zmodem;
   Faults senderFaults;
-  Faults receiverFaults;
-  int msPerSecond = 20;
   std::function<bool()> cancelSender;
   std::function<bool()> cancelReceiver;
 };
-
-// Sender on a thread, receiver here; each end closes its link when done.
-void Transfer(const Scenario& s, const std::vector<std::string>& files, const std::string& dir,
-              Outcome& run) {
-  auto pair = test::MakeLinkPair(s.msPerSecond, s.senderFaults, s.receiverFaults);
-  if (s.cancelSender) pair.a->SetCancelCheck(s.cancelSender);
-  if (s.cancelReceiver) pair.b->SetCancelCheck(s.cancelReceiver);
-  std::thread sender([&] {
-    TransferOptions o;
-    o.fileDone = [&](const std::string& f) { run.done.push_back(f); };
-    auto p = Make(s.proto, *pair.a, run.sendDisplay, o);
-    run.send = RunTransfer(*p, TransferDirection::Send, files);
-    p.reset();
-    pair.a.reset();
-  });
-  TransferOptions o;
-  o.receiveDir = dir;
-  auto p = Make(s.proto, *pair.b, run.receiveDisplay, o);
-  run.receive = RunTransfer(*p, TransferDirection::Receive);
-  p.reset();
-  pair.b.reset();
-  sender.join();
-}
 
 struct Files {
   TempDir from;
@@ -90,6 +61,28 @@ struct Files {
     }
   }
 };
+
+// Sender on a thread, receiver here; each end closes its link when done.
+void Transfer(const Scenario& s, const Files& f, Outcome& run) {
+  auto pair = test::MakeLinkPair(20, s.senderFaults);
+  if (s.cancelSender) pair.a->SetCancelCheck(s.cancelSender);
+  if (s.cancelReceiver) pair.b->SetCancelCheck(s.cancelReceiver);
+  std::thread sender([&] {
+    TransferOptions o;
+    o.fileDone = [&](const std::string& f) { run.done.push_back(f); };
+    auto p = Make(s.proto, *pair.a, run.sendDisplay, o);
+    run.send = RunTransfer(*p, TransferDirection::Send, f.paths);
+    p.reset();
+    pair.a.reset();
+  });
+  TransferOptions o;
+  o.receiveDir = f.to.Path();
+  auto p = Make(s.proto, *pair.b, run.receiveDisplay, o);
+  run.receive = RunTransfer(*p, TransferDirection::Receive);
+  p.reset();
+  pair.b.reset();
+  sender.join();
+}
 
 std::vector<uint8_t> EveryByteValue() {
   std::vector<uint8_t> v;
@@ -113,7 +106,7 @@ TEST_P(Clean, BatchOfEdgeSizesArrivesIdentical) {
   Outcome run;
   Scenario s;
   s.proto = GetParam();
-  Transfer(s, f.paths, f.to.Path(), run);
+  Transfer(s, f, run);
   EXPECT_EQ(run.send.outcome, TransferOutcome::Success) << run.send.status;
   EXPECT_EQ(run.receive.outcome, TransferOutcome::Success) << run.receive.status;
   EXPECT_EQ(run.receive.status, "Transfer Successfully Completed");
@@ -124,14 +117,6 @@ TEST_P(Clean, BatchOfEdgeSizesArrivesIdentical) {
 
 // The Telnet variant needs a link that undoubles 255: see the FdTransferLink test.
 INSTANTIATE_TEST_SUITE_P(Protocols, Clean, testing::Values(Proto::Zmodem, Proto::YmodemG));
-
-TEST(Captions, PerProtocolAndDirection) {
-  NullTransferDisplay d;
-  auto pair = test::MakeLinkPair();
-  EXPECT_EQ(Zmodem(*pair.a, d, {}).Caption(TransferDirection::Receive), "Zmodem Download");
-  EXPECT_EQ(TelnetZmodem(*pair.a, d, {}).Caption(TransferDirection::Send), "Telnet Zmodem Upload");
-  EXPECT_EQ(YmodemG(*pair.a, d, {}).Caption(TransferDirection::Receive), "Ymodem-G Download");
-}
 
 // Corrupted, dropped and duplicated bytes from the sender: Zmodem asks
 // again and the files arrive identical. (The receiver's answers to a file
@@ -150,14 +135,8 @@ TEST(Faulty, ZmodemRecoversThroughResends) {
     Scenario s;
     s.senderFaults = {c.corrupt, c.drop, c.duplicate, 64, c.seed};
     Outcome run;
-    Transfer(s, f.paths, f.to.Path(), run);
+    Transfer(s, f, run);
     EXPECT_EQ(run.receive.outcome, TransferOutcome::Success) << run.receive.status;
-    if (run.receive.outcome != TransferOutcome::Success) {
-      for (const auto& st : run.sendDisplay.statuses)
-        std::fprintf(stderr, "  sender: %s\n", st.c_str());
-      for (const auto& st : run.receiveDisplay.statuses)
-        std::fprintf(stderr, "  receiver: %s\n", st.c_str());
-    }
     f.ExpectDelivered();
     int asks = 0;
     for (const auto& st : run.receiveDisplay.statuses) asks += st.rfind("Sending ZRPOS", 0) == 0;
@@ -172,7 +151,7 @@ TEST(Faulty, YmodemGFailsCleanly) {
   s.proto = Proto::YmodemG;
   s.senderFaults = {1e-3, 0, 0, 600, 5};
   Outcome run;
-  Transfer(s, f.paths, f.to.Path(), run);
+  Transfer(s, f, run);
   EXPECT_EQ(run.receive.outcome, TransferOutcome::Failed);
   EXPECT_EQ(run.receive.code, -4);
   EXPECT_EQ(run.receive.status.rfind("CANCELLED - ", 0), 0u) << run.receive.status;
@@ -197,7 +176,7 @@ TEST(Resume, ShorterCopyResumesLongerIsReplaced) {
   test::WriteFile(f.to / "longer.bin", test::RandomBytes(9000, 13));
   test::WriteFile(f.to / "unrelated.bin", test::RandomBytes(6000, 15));
   Outcome run;
-  Transfer(Scenario{}, f.paths, f.to.Path(), run);
+  Transfer(Scenario{}, f, run);
   EXPECT_EQ(run.receive.outcome, TransferOutcome::Success);
   f.ExpectDelivered();
   char resumeText[64];
@@ -218,7 +197,7 @@ TEST(Skip, UncreatableFilesAreSkippedAndTheBatchGoesOn) {
   ASSERT_EQ(mkdir((f.to / "dir").c_str(), 0755), 0);
   ASSERT_EQ(symlink((outside / "victim").c_str(), (f.to / "link").c_str()), 0);
   Outcome run;
-  Transfer(Scenario{}, f.paths, f.to.Path(), run);
+  Transfer(Scenario{}, f, run);
   EXPECT_EQ(run.send.outcome, TransferOutcome::Success);
   EXPECT_EQ(run.receive.outcome, TransferOutcome::Success);
   EXPECT_EQ(run.done.size(), 3u);  // skipped files leave the list too
@@ -243,7 +222,7 @@ TEST_P(CancelTransfer, FromEitherEnd) {
     if (field == TransferField::BytesTransferred && std::stoll(std::string(text)) > 20000)
       cancel = true;
   };
-  Transfer(s, f.paths, f.to.Path(), run);
+  Transfer(s, f, run);
   const TransferResult& mine = byReceiver ? run.receive : run.send;
   const TransferResult& theirs = byReceiver ? run.send : run.receive;
   EXPECT_EQ(mine.outcome, TransferOutcome::Failed);

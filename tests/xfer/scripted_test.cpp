@@ -44,9 +44,10 @@ struct ReceiverThread {
 struct ZSender {
   explicit ZSender(test::LinkPair& pair)
       : progress(display), frames(*pair.a, progress, kSerialTiming) {}
-  void Offer(std::string_view info) {
+  // Offers a file: its name, a NUL and its size.
+  void Offer(const std::string& name, const std::string& size) {
     frames.SendBinaryHeader(ZFILE, Header{});
-    frames.SendDataSubpacket(Bytes(info), ZCRCW);
+    frames.SendDataSubpacket(Bytes(name + '\0' + size), ZCRCW);
   }
   void Finish() {
     frames.SendHexHeader(ZFIN, Header{});
@@ -66,21 +67,15 @@ TEST(ScriptedZmodem, UnsafeNamesAreSkippedAndTheBatchGoesOn) {
   ReceiverThread<Zmodem> receiver(pair, dir);
   ZSender s(pair);
   ASSERT_EQ(s.frames.ReceiveHeader(10), ZRINIT);
+  // (SafeFileName's table holds the rest of the names refused.)
   const std::string longName(200, 'n');
-  for (std::string name :
-       {std::string(".."), std::string("."), std::string(""), std::string("a/.."),
-        std::string("dir/"), std::string("dir\\.."), longName}) {
+  for (std::string name : {"..", "", "dir/", "dir\\..", longName.c_str()}) {
     SCOPED_TRACE(name);
-    s.Offer(name + std::string("\0"
-                               "5 0 0",
-                               6));
+    s.Offer(name, "5 0 0");
     EXPECT_EQ(s.frames.ReceiveHeader(10), ZSKIP);
   }
   // Only the last component of a path is used.
-  s.Offer(
-      std::string("../../sub/ok.txt\0"
-                  "5",
-                  18));
+  s.Offer("../../sub/ok.txt", "5");
   ASSERT_EQ(s.frames.ReceiveHeader(10), ZRPOS);
   EXPECT_EQ(s.frames.ReceivedPosition(), 0u);
   s.frames.SendBinaryHeader(ZDATA, Header::FromPosition(0));
@@ -104,10 +99,7 @@ TEST(ScriptedZmodem, ErrorLimit) {
     ReceiverThread<Zmodem> receiver(pair, dir.Path());
     ZSender s(pair);
     ASSERT_EQ(s.frames.ReceiveHeader(10), ZRINIT);
-    s.Offer(
-        std::string("e.bin\0"
-                    "4",
-                    7));
+    s.Offer("e.bin", "4");
     ASSERT_EQ(s.frames.ReceiveHeader(10), ZRPOS);
     // A subpacket whose CRC does not match.
     std::vector<uint8_t> wire;
@@ -138,14 +130,13 @@ TEST(ScriptedZmodem, ErrorLimit) {
   }
 }
 
-std::vector<uint8_t> YBlock(uint8_t start, uint8_t number, std::vector<uint8_t> data,
+std::vector<uint8_t> YBlock(uint8_t number, const std::vector<uint8_t>& data,
                             bool badComplement = false) {
-  std::vector<uint8_t> b(3 + data.size() + 2);
-  b[0] = start;
+  std::vector<uint8_t> b(3 + data.size());
+  b[0] = 1;
   b[1] = number;
-  b[2] = static_cast<uint8_t>(255 - number + (badComplement ? 1 : 0));
+  b[2] = static_cast<uint8_t>(255 - number + badComplement);
   std::copy(data.begin(), data.end(), b.begin() + 3);
-  b.resize(3 + data.size());
   Crc16 crc;
   crc.Update(data);
   const uint16_t v = crc.Finish();
@@ -154,19 +145,21 @@ std::vector<uint8_t> YBlock(uint8_t start, uint8_t number, std::vector<uint8_t> 
   return b;
 }
 
-std::vector<uint8_t> Block0(std::string_view text, size_t fillFrom = 128, uint8_t fill = 0) {
+// Block 0: the name, a NUL and the size, padded with NULs; `fill` from
+// `fillFrom` on.
+std::vector<uint8_t> Block0(const std::string& name, const std::string& size, size_t fillFrom = 128,
+                            uint8_t fill = 0) {
+  const std::string text = name.empty() ? name : name + '\0' + size;
   std::vector<uint8_t> d(128, 0);
-  for (size_t i = 0; i < text.size() && i < d.size(); ++i) d[i] = static_cast<uint8_t>(text[i]);
-  for (size_t i = fillFrom; i < 128; ++i) d[i] = fill;
-  return d;
+  std::copy(text.begin(), text.end(), d.begin());
+  std::fill(d.begin() + static_cast<long>(fillFrom), d.end(), fill);
+  return YBlock(0, d);
 }
 
-int ReadUntil(TransferLink& link, std::initializer_list<int> wanted) {
+int ReadUntil(TransferLink& link, int wanted) {
   for (;;) {
     const int c = link.ReadByte(10);
-    if (c < 0) return c;
-    for (int w : wanted)
-      if (c == w) return c;
+    if (c < 0 || c == wanted) return c;
   }
 }
 
@@ -175,22 +168,19 @@ TEST(ScriptedYmodem, BatchEndsAtAnEmptyNameWhateverFollows) {
   auto pair = test::MakeLinkPair();
   ReceiverThread<YmodemG> receiver(pair, dir.Path());
   TransferLink& link = *pair.a;
-  ASSERT_EQ(ReadUntil(link, {'G'}), 'G');
+  ASSERT_EQ(ReadUntil(link, 'G'), 'G');
   // One file, then the closing block 0 with a file count in its last bytes.
-  const auto b0 = YBlock(1, 0,
-                         Block0(std::string_view("f.txt\0"
-                                                 "3",
-                                                 7)));
+  const auto b0 = Block0("f.txt", "3");
   link.WriteBlock(b0.data(), b0.size(), 1);
-  ASSERT_EQ(ReadUntil(link, {'G'}), 'G');
-  const auto data = YBlock(1, 1, std::vector<uint8_t>(128, 'z'));
+  ASSERT_EQ(ReadUntil(link, 'G'), 'G');
+  const auto data = YBlock(1, std::vector<uint8_t>(128, 'z'));
   link.WriteBlock(data.data(), data.size(), 1);
   link.WriteByte(YmodemG::EOT, 1);
-  ASSERT_EQ(ReadUntil(link, {YmodemG::ACK}), YmodemG::ACK);
-  ASSERT_EQ(ReadUntil(link, {'G'}), 'G');
-  const auto end = YBlock(1, 0, Block0("", 120, '7'));
+  ASSERT_EQ(ReadUntil(link, YmodemG::ACK), YmodemG::ACK);
+  ASSERT_EQ(ReadUntil(link, 'G'), 'G');
+  const auto end = Block0("", "", 120, '7');
   link.WriteBlock(end.data(), end.size(), 1);
-  EXPECT_EQ(ReadUntil(link, {YmodemG::ACK}), YmodemG::ACK);
+  EXPECT_EQ(ReadUntil(link, YmodemG::ACK), YmodemG::ACK);
   receiver.Join();
   EXPECT_EQ(receiver.result.outcome, TransferOutcome::Success) << receiver.result.status;
   // The padding after the announced size is not part of the file.
@@ -203,35 +193,13 @@ TEST(ScriptedYmodem, Refusals) {
     std::vector<uint8_t> data;
     const char* status;
   };
+  const std::vector<uint8_t> block1(128, 1);
   const Case cases[] = {
-      {YBlock(1, 0,
-              Block0(std::string_view("..\0"
-                                      "3",
-                                      4))),
-       {},
-       "CANCELLED - Could not create file"},
-      {YBlock(1, 0,
-              Block0(std::string_view("x/\0"
-                                      "3",
-                                      4))),
-       {},
-       "CANCELLED - Could not create file"},
-      {YBlock(1, 0,
-              Block0(std::string_view("ok\0"
-                                      "3",
-                                      4))),
-       YBlock(1, 1, std::vector<uint8_t>(128, 1), true), "CANCELLED - Invalid block number"},
-      {YBlock(1, 0,
-              Block0(std::string_view("ok\0"
-                                      "3",
-                                      4))),
-       YBlock(1, 2, std::vector<uint8_t>(128, 1)), "CANCELLED - Invalid block number"},
-      {YBlock(1, 0,
-              Block0(std::string_view("ok\0"
-                                      "3",
-                                      4))),
-       {'?'},
-       "CANCELLED - Synchronization error"},
+      {Block0("..", "3"), {}, "CANCELLED - Could not create file"},
+      {Block0("x/", "3"), {}, "CANCELLED - Could not create file"},
+      {Block0("ok", "3"), YBlock(1, block1, true), "CANCELLED - Invalid block number"},
+      {Block0("ok", "3"), YBlock(2, block1), "CANCELLED - Invalid block number"},
+      {Block0("ok", "3"), {'?'}, "CANCELLED - Synchronization error"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.status);
@@ -239,10 +207,10 @@ TEST(ScriptedYmodem, Refusals) {
     auto pair = test::MakeLinkPair();
     ReceiverThread<YmodemG> receiver(pair, dir.Path());
     TransferLink& link = *pair.a;
-    ASSERT_EQ(ReadUntil(link, {'G'}), 'G');
+    ASSERT_EQ(ReadUntil(link, 'G'), 'G');
     link.WriteBlock(c.block0.data(), c.block0.size(), 1);
     if (!c.data.empty()) {
-      ASSERT_EQ(ReadUntil(link, {'G'}), 'G');
+      ASSERT_EQ(ReadUntil(link, 'G'), 'G');
       link.WriteBlock(c.data.data(), c.data.size(), 1);
     }
     receiver.Join();

@@ -163,6 +163,13 @@ int WaitChild(pid_t pid, int seconds) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+int RunProgram(const std::vector<std::string>& argv, const std::string& logFile) {
+  const int devnull = open("/dev/null", O_RDWR | O_CLOEXEC);
+  const pid_t pid = Spawn(argv, devnull, "", logFile);
+  close(devnull);
+  return WaitChild(pid, 60);
+}
+
 std::string FindProgram(const std::string& name) {
   for (const char* dir : {"/usr/bin", "/usr/sbin", "/bin", "/usr/local/bin"}) {
     const std::string p = std::string(dir) + "/" + name;

@@ -108,6 +108,10 @@ class TempDir {
 std::vector<uint8_t> RandomBytes(size_t n, uint32_t seed);
 void WriteFile(const std::string& path, const std::vector<uint8_t>& data);
 std::vector<uint8_t> ReadFile(const std::string& path);
+inline std::string Slurp(const std::string& path) {
+  const auto bytes = ReadFile(path);
+  return {bytes.begin(), bytes.end()};
+}
 bool FileExists(const std::string& path);
 
 // The parlane-xfer program of this build.
@@ -120,6 +124,9 @@ pid_t Spawn(const std::vector<std::string>& argv, int ioFd, const std::string& c
 // Waits for the child up to `seconds`, killing it after that; returns its
 // exit status, or -1 when it had to be killed or died of a signal.
 int WaitChild(pid_t pid, int seconds);
+// Runs a program with /dev/null as its input and output, its standard error
+// in `logFile`, for at most a minute; its exit status as WaitChild gives it.
+int RunProgram(const std::vector<std::string>& argv, const std::string& logFile);
 // Path of a program if it is on the PATH, else empty.
 std::string FindProgram(const std::string& name);
 
