@@ -1,12 +1,8 @@
 // Sounds: the event rules as the platform layer sees them, the Sound Effects
 // dialog, and a wave file played through Qt Multimedia into a PulseAudio
 // null sink of the test's own, recorded back from the sink's monitor.
-#include <gtest/gtest.h>
-
-#include <fcntl.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <QCheckBox>
 #include <QFile>
@@ -15,20 +11,16 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QThread>
 #include <cmath>
 #include <csignal>
 
-#include "app/commands.h"
 #include "dialogs/sound_settings.h"
 #include "frame_fixture.h"
 #include "platform/qt_platform.h"
 
-namespace parlane {
+namespace parlane::test {
 namespace {
-
-using test::FrameTest;
 
 TEST_F(FrameTest, SoundEventsFollowTheSwitches) {
   Start(true);
@@ -83,7 +75,7 @@ TEST_F(FrameTest, SoundEffectsDialogListsWaveFilesAndAssignsThem) {
   std::filesystem::create_directories(dir_);
   for (const char* name :
        {"ring.wav", "DING.WAV", "chime.Wav", "a-very-long-name.wav", "notes.txt"}) {
-    test::WriteAll(dir_ / name, {'R', 'I', 'F', 'F'});
+    WriteAll(dir_ / name, {'R', 'I', 'F', 'F'});
   }
   Config().SoundFiles = {"gone.wav", "DING.WAV", "", "", "", "", ""};
   Config().SoundsOff = 0;
@@ -227,4 +219,4 @@ TEST(WavePlayback, AToneReachesTheSoundServer) {
 }
 
 }  // namespace
-}  // namespace parlane
+}  // namespace parlane::test
