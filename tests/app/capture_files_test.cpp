@@ -8,11 +8,6 @@
 namespace parlane::test {
 namespace {
 
-std::string ReadText(const std::filesystem::path& file) {
-  const std::vector<uint8_t> bytes = ReadAll(file);
-  return {bytes.begin(), bytes.end()};
-}
-
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   size_t start = 0;

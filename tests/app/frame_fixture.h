@@ -49,6 +49,11 @@ inline std::vector<uint8_t> ReadAll(const std::filesystem::path& file) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+inline std::string ReadText(const std::filesystem::path& file) {
+  const std::vector<uint8_t> bytes = ReadAll(file);
+  return {bytes.begin(), bytes.end()};
+}
+
 inline void WriteAll(const std::filesystem::path& file, const std::vector<uint8_t>& bytes) {
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));

@@ -14,11 +14,6 @@ namespace {
 
 using ScriptMenuTest = FrameTest;
 
-std::string ReadText(const std::filesystem::path& file) {
-  const std::vector<uint8_t> bytes = ReadAll(file);
-  return {bytes.begin(), bytes.end()};
-}
-
 TEST_F(ScriptMenuTest, RunAnswersTheHostAndStopPutsTheTitleBack) {
   LoopbackServer server;
   Start(false);

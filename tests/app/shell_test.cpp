@@ -24,24 +24,15 @@ namespace parlane::test {
 namespace {
 
 // Sets an environment variable for the scope.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const QString& value)
-      : name_(name), had_(qEnvironmentVariableIsSet(name)) {
-    old_ = qgetenv(name);
+struct ScopedEnv {
+  ScopedEnv(const char* name, const QString& value) : name(name), old(qgetenv(name)) {
+    had = qEnvironmentVariableIsSet(name);
     qputenv(name, value.toLocal8Bit());
   }
-  ~ScopedEnv() {
-    if (had_)
-      qputenv(name_, old_);
-    else
-      qunsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  bool had_;
-  QByteArray old_;
+  ~ScopedEnv() { had ? qputenv(name, old) : qunsetenv(name); }
+  const char* name;
+  QByteArray old;
+  bool had;
 };
 
 TEST_F(FrameTest, KeyboardMappingStoresOnSwitchAndDoneAndIsSavedAtExit) {
