@@ -32,17 +32,11 @@ TEST_F(FrameTest, SoundEventsFollowTheSwitches) {
     SoundEvent event;
     const char* heard;  // a file, "beep" or "" for nothing
   };
+  // The rules are the engine's; here, what each kind of answer does.
   const Case cases[] = {
-      {0, 0, SoundEvent::Connect, "e2.wav"},
       {0, 0, SoundEvent::TransferFailed, "e5.wav"},
       {1, 0, SoundEvent::Connect, ""},
-      {1, 0, SoundEvent::TransferSuccess, ""},
-      {1, 0, SoundEvent::Beep, "e1.wav"},  // the host's BEL is heard even so
-      {1, 1, SoundEvent::Beep, "beep"},
       {0, 1, SoundEvent::Connect, "beep"},
-      {0, 1, SoundEvent::HostModeConnect, "beep"},
-      {0, 1, SoundEvent::TitleScreen, ""},
-      {0, 1, SoundEvent::Exit, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(kSoundEventNames[size_t(c.event)]) +
