@@ -19,12 +19,8 @@
 #include "dialogs/open_telnet.h"
 #include "dialogs/terminal_settings.h"
 #include "frame_fixture.h"
-#include "loopback_server.h"
 #include "platform/accessible_names.h"
-#include "session/session.h"
-#include "session/telnet_window.h"
 #include "session/terminal_accessible.h"
-#include "session/terminal_view.h"
 
 namespace parlane::test {
 namespace {
@@ -80,15 +76,9 @@ class AccessibleSessionTest : public FrameTest {
 
   // A session window connected to the test's server.
   TelnetWindow* Session() {
-    StartupHost host{"127.0.0.1", static_cast<uint16_t>(server_.Port()),
-                     std::to_string(server_.Port())};
-    Start(true, host);
-    EXPECT_TRUE(RunUntil([&] {
-      server_.Poll();
-      return server_.HasClient();
-    }));
-    auto* child = qobject_cast<TelnetWindowMDIChild*>(Client()->subWindowList().front());
-    return child->Window();
+    StartWith(server_);
+    EXPECT_TRUE(server_.Accepted());
+    return FirstSession()->Window();
   }
   // Sends `bytes` and waits until the window shows `rowText` on `row`.
   void Show(TelnetWindow* w, const std::string& bytes, int row, const char* rowText) {

@@ -1,24 +1,12 @@
 // Capture, Save Current Session, Save Selected Text and Transmit File in a
 // Telnet session window of the whole program, against a loopback server.
-#include <QApplication>
 #include <QPushButton>
-#include <QTest>
 #include <random>
 
-#include "app/commands.h"
 #include "frame_fixture.h"
-#include "loopback_server.h"
-#include "session/session.h"
-#include "session/telnet_window.h"
-#include "session/terminal_view.h"
 
 namespace parlane::test {
 namespace {
-
-std::string ReadText(const std::filesystem::path& file) {
-  const std::vector<uint8_t> bytes = ReadAll(file);
-  return {bytes.begin(), bytes.end()};
-}
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -36,49 +24,18 @@ class SessionFilesTest : public FrameTest {
     FrameTest::SetUp();
     Start(false);
     Config().Terminal.LocalEcho = 0;
-    TelnetSessionParams params;
-    params.host = "127.0.0.1";
-    params.port = static_cast<uint16_t>(server_.Port());
-    params.terminal = Config().Terminal;
-    child_ = Client()->OpenTelnetSession(params);
-    ASSERT_TRUE(RunUntil([&] {
-      server_.Poll();
-      return server_.HasClient() && child_->IsConnected();
-    }));
-    Client()->setActiveSubWindow(child_);
-  }
-  // Runs a menu command as the user would pick it.
-  void Pick(int id) {
-    Frame()->UpdateCommandStates();
-    QAction* action = Frame()->MenuAction(id);
-    ASSERT_TRUE(action->isEnabled()) << id;
-    action->trigger();
-  }
-  bool Enabled(int id) {
-    Frame()->UpdateCommandStates();
-    return Frame()->MenuAction(id)->isEnabled();
+    child_ = OpenSession(server_);
   }
   QString CaptureText() {
     Frame()->UpdateCommandStates();
     return Frame()->MenuAction(cmd::kBeginCapture)->text();
   }
-  // The host sends `bytes`; true once the screen has taken them all.
+  // The host sends `bytes`; true once the screen shows `shown`.
   bool HostSends(const std::string& bytes, const std::string& shown) {
     server_.Send(bytes);
-    return RunUntil([&] {
-      server_.Poll();
-      const TerminalScreen& s = Screen();
-      for (int r = 0; r <= s.Cursor().row; ++r) {
-        if (s.RowText(r).find(shown) != std::string_view::npos) return true;
-      }
-      return false;
-    });
+    return RunUntil([&] { return ScreenText(child_->Window()).find(shown) != std::string::npos; });
   }
   TerminalScreen& Screen() { return child_->Window()->GetSession().Screen(); }
-  std::filesystem::path Temp(const char* name) {
-    return std::filesystem::path(tmp_.path().toStdString()) / name;
-  }
-  QString Message() const { return Status()->PaneText(QStringLiteral("message")); }
 
   LoopbackServer server_;
   TelnetWindowMDIChild* child_ = nullptr;
@@ -91,7 +48,7 @@ TEST_F(SessionFilesTest, CaptureKeepsEveryBlockAsItArrived) {
   Pick(cmd::kBeginCapture);
   EXPECT_EQ(platform_.fileDialogs.back().title, QStringLiteral("Save Capture File As"));
   EXPECT_EQ(CaptureText(), QStringLiteral("Stop &Capture\tAlt+Q"));
-  EXPECT_EQ(Message(), QStringLiteral("Capture ON"));
+  EXPECT_EQ(Pane("message"), QStringLiteral("Capture ON"));
   EXPECT_EQ(Config().CaptureFile, "session.cap");
   EXPECT_EQ(Config().CaptureDir, file.parent_path().string());
 
@@ -103,7 +60,7 @@ TEST_F(SessionFilesTest, CaptureKeepsEveryBlockAsItArrived) {
   ASSERT_TRUE(HostSends("after the request\r\n", "after the request"));
   Pick(cmd::kBeginCapture);
   EXPECT_EQ(CaptureText(), QStringLiteral("Begin &Capture\tAlt+Q"));
-  EXPECT_EQ(Message(), QString());
+  EXPECT_EQ(Pane("message"), QString());
   EXPECT_EQ(ReadText(file), sent + "after the request\r\n");
 
   // Capturing again into the file: Yes appends, No overwrites, Cancel leaves
@@ -210,7 +167,7 @@ TEST_F(SessionFilesTest, TransmitsAMegabyteUnchangedAtTheLinksPace) {
   platform_.openAnswers.push_back({QString::fromStdString(file.string())});
   Pick(cmd::kTransmitFile);
   EXPECT_EQ(platform_.fileDialogs.back().title, QStringLiteral("Select File To Transmit"));
-  EXPECT_EQ(Message(),
+  EXPECT_EQ(Pane("message"),
             QStringLiteral("Transmitting file ") + QString::fromStdString(file.string()));
   EXPECT_FALSE(Enabled(cmd::kTransmitFile));
   QWidget* progress = nullptr;
@@ -218,17 +175,12 @@ TEST_F(SessionFilesTest, TransmitsAMegabyteUnchangedAtTheLinksPace) {
     if (w->objectName() == QLatin1String("TransmitProgress") && w->isVisible()) progress = w;
   }
   EXPECT_NE(progress, nullptr);
-  ASSERT_TRUE(RunUntil(
-      [&] {
-        server_.Poll();
-        return server_.received.size() >= bytes.size();
-      },
-      60000));
+  ASSERT_TRUE(RunUntil([&] { return server_.received.size() >= bytes.size(); }, 60000));
   EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), server_.received.begin(),
                          [](uint8_t a, char b) { return a == static_cast<uint8_t>(b); }));
   EXPECT_EQ(server_.received.size(), bytes.size());
   EXPECT_TRUE(RunUntil([&] { return Enabled(cmd::kTransmitFile); }));
-  EXPECT_EQ(Message(), QString());
+  EXPECT_EQ(Pane("message"), QString());
 
   // An unreadable file or a directory ends the command quietly.
   const size_t messages = platform_.messages.size();
@@ -241,6 +193,7 @@ TEST_F(SessionFilesTest, TransmitsAMegabyteUnchangedAtTheLinksPace) {
 }
 
 TEST_F(SessionFilesTest, CancelStopsALongTransmission) {
+  server_.Hold(true);
   const auto file = Temp("ten-megabytes.bin");
   WriteAll(file, std::vector<uint8_t>(10 << 20, 'x'));
   platform_.openAnswers.push_back({QString::fromStdString(file.string())});
@@ -257,12 +210,8 @@ TEST_F(SessionFilesTest, CancelStopsALongTransmission) {
   EXPECT_FALSE(Enabled(cmd::kTransmitFile));
   cancel->click();
   EXPECT_TRUE(Enabled(cmd::kTransmitFile));
-  RunUntil(
-      [&] {
-        server_.Poll();
-        return false;
-      },
-      500);
+  server_.Hold(false);
+  RunUntil([] { return false; }, 500);
   EXPECT_LT(server_.received.size(), size_t(10 << 20));
   // The window still works.
   ASSERT_TRUE(HostSends("still here\r\n", "still here"));

@@ -5,25 +5,11 @@
 
 #include "app/command_line.h"
 #include "dialup_fixture.h"
-#include "loopback_server.h"
 
 namespace parlane::test {
 namespace {
 
-class DialOptionTest : public DialupTest {
- protected:
-  void StartWithDial(const std::string& entry) {
-    app_ = std::make_unique<TMyApp>(platform_, dir_, true);
-    app_->SetDialEntry(entry);
-    app_->InitMainWindow();
-    Client()->Dialup().UseModemLines(modem_.Lines());
-    notifier_ = std::make_unique<QSocketNotifier>(modem_.Fd(), QSocketNotifier::Read);
-    QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { modem_.Poll(); });
-    // Start-up completes, then the entry is connected.
-    QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-  }
-};
+using DialOptionTest = DialupTest;
 
 TEST_F(DialOptionTest, TelnetEntrySendsItsNamePasswordAndScript) {
   LoopbackServer server;
@@ -33,21 +19,16 @@ TEST_F(DialOptionTest, TelnetEntrySendsItsNamePasswordAndScript) {
   std::ofstream(dir_ / "lab.csc") << "WAIT login: \nSEND from-script^M\n";
   e.LoginScript = (dir_ / "lab.csc").string();
   WriteBook({e, DialupEntry("Other", "1")});
-  StartWithDial("1");  // "Lab" is the first line of the list
+  StartDialup(true, "1");  // "Lab" is the first line of the list
   ASSERT_EQ(Client()->subWindowList().size(), 1);
   auto* child = qobject_cast<TelnetWindowMDIChild*>(Client()->subWindowList().front());
   EXPECT_EQ(child->windowTitle(), QStringLiteral("Lab"));
-  ASSERT_TRUE(RunUntil([&] {
-    server.Poll();
-    return server.HasClient();
-  }));
-  ASSERT_TRUE(RunUntil([&] { return child->IsConnected(); }));
+  ASSERT_TRUE(RunUntil([&] { return server.HasClient() && child->IsConnected(); }));
   server.Send("login: ");
   QWidget* view = child->widget();
   QTest::keyClick(view, Qt::Key_F1, Qt::ControlModifier);
   QTest::keyClick(view, Qt::Key_F2, Qt::ControlModifier);
   EXPECT_TRUE(RunUntil([&] {
-    server.Poll();
     return server.received.find("from-script\r") != std::string::npos &&
            server.received.find("alice") != std::string::npos &&
            server.received.find("s3cret") != std::string::npos;
@@ -70,7 +51,7 @@ TEST_F(DialOptionTest, DialupEntryIsDialledAndCancelLeavesNoSession) {
     modem_.outcome = c.outcome;
     modem_.dialed.clear();
     AnswerDial([this](DialNumberDialog&) { return modem_.dialed.size() >= 2; });
-    StartWithDial("Board");
+    StartDialup(true, "Board");
     ASSERT_TRUE(RunUntil([&] { return platform_.dialogResponders.empty(); }));
     RunUntil([&] { return Dialup() != nullptr; }, 200);
     EXPECT_EQ(Dialup() != nullptr, c.windowOpens);
@@ -82,33 +63,11 @@ TEST_F(DialOptionTest, DialupEntryIsDialledAndCancelLeavesNoSession) {
   EXPECT_EQ(ReadBook()[0].Connects, 1u);
 }
 
-TEST(DialOptionLine, ParsesAndRefuses) {
-  struct Case {
-    std::vector<std::string> args;
-    const char* dial;  // nullptr: none
-    bool error;
-  };
-  const Case cases[] = {
-      {{"--dial", "My BBS"}, "My BBS", false},
-      {{"--dial=3"}, "3", false},
-      {{"--dial"}, nullptr, true},
-      {{"--dial", "x", "host.example"}, nullptr, true},
-  };
-  for (const Case& c : cases) {
-    const CommandLine line = ParseCommandLine(c.args);
-    EXPECT_EQ(!line.error.empty(), c.error) << c.args[0];
-    if (c.dial) {
-      EXPECT_EQ(line.dial, std::optional<std::string>(c.dial));
-    }
-  }
-}
-
 TEST(DialOptionProgram, UnknownEntryExitsWithStatusTwoBeforeAnyWindow) {
   QTemporaryDir home;
   const QString program = QStringLiteral(PARLANE_BUILD_DIR "/src/gui/parlane");
   if (!QFileInfo::exists(program)) GTEST_SKIP() << "the parlane program is not built";
   QProcess p;
-  p.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
   // No display at all: a window would fail to open rather than show.
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.remove(QStringLiteral("DISPLAY"));

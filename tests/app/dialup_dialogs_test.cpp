@@ -7,8 +7,6 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 
-#include "app/commands.h"
-#include "config/main_config.h"
 #include "dialogs/comm_set.h"
 #include "dialogs/entry_editors.h"
 #include "dialogs/modem_commands.h"
@@ -307,12 +305,6 @@ TEST_F(DialupTest, ModemCommandsKeepTheirTextsOnOkOnly) {
   Frame()->MenuAction(cmd::kModemCommands)->trigger();
   EXPECT_EQ(Config().ModemInit, "AT&F E1");
 }
-
-}  // namespace
-}  // namespace parlane::test
-
-namespace parlane::test {
-namespace {
 
 // A damaged PHONBOOK.DAT: what could be read is listed, the damage is said
 // once, and a phonebook that cannot be written says so on every change.

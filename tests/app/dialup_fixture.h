@@ -3,9 +3,6 @@
 // the phonebook and Dial Number dialogs.
 #pragma once
 
-#include <QSocketNotifier>
-#include <memory>
-
 #include "../support/hayes_modem.h"
 #include "app/dialup_shell.h"
 #include "book/phonebook.h"
@@ -28,12 +25,23 @@ class DialupTest : public FrameTest {
     std::ofstream(dir_ / "PORTS.CFG") << "COM1=" << modem_.Device() << "\n";
   }
 
-  // Starts the shell with the modem's lines on the serial port.
-  void StartDialup(bool firstRun = true) {
-    Start(firstRun);
+  // Starts the shell with the modem's lines on the serial port; with
+  // `dial`, as `parlane --dial ENTRY`, which connects once start-up is done.
+  void StartDialup(bool firstRun = true, const std::string& dial = {}) {
+    if (dial.empty()) {
+      Start(firstRun);
+    } else {
+      app_ = std::make_unique<TMyApp>(platform_, dir_, firstRun);
+      app_->SetDialEntry(dial);
+      app_->InitMainWindow();
+    }
     Client()->Dialup().UseModemLines(modem_.Lines());
     notifier_ = std::make_unique<QSocketNotifier>(modem_.Fd(), QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { modem_.Poll(); });
+    if (!dial.empty()) {
+      QCoreApplication::processEvents();
+      QCoreApplication::processEvents();
+    }
   }
   void TearDown() override {
     FrameTest::TearDown();
@@ -93,12 +101,6 @@ class DialupTest : public FrameTest {
   }
 
   CommWindowMDIChild* Dialup() const { return Client()->Dialup().DialupWindow(); }
-  static std::string ScreenText(TelnetWindow* w) {
-    const TerminalScreen& s = w->GetSession().Screen();
-    std::string text;
-    for (int row = 0; row <= s.Cursor().row; ++row) text += std::string(s.RowText(row)) + "\n";
-    return text;
-  }
   bool ShowsText(TelnetWindow* w, const std::string& text, int ms = 3000) {
     return RunUntil([&] { return ScreenText(w).find(text) != std::string::npos; }, ms);
   }

@@ -1,12 +1,8 @@
 // Dial-up sessions end to end against the simulated Hayes modem: dialing
 // from the phonebook, the dial-up window, the carrier clock, Hangup and the
 // failures of the port.
-#include <QApplication>
 #include <QClipboard>
-#include <QTest>
 
-#include "app/commands.h"
-#include "app/status_bar.h"
 #include "dialup_fixture.h"
 
 namespace parlane::test {

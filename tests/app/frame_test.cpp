@@ -1,15 +1,16 @@
-// The shell's own behaviour: the clock on timer 1, the status bar rebuild,
-// the application commands and their dialogs, child placement.
+// The shell's own behaviour: the clock and the status bar's panes, the
+// application commands and their dialogs, child placement, shut-down, and
+// the desktop's dark preference.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiSubWindow>
 #include <QRadioButton>
 #include <QStyle>
 
-#include "app/commands.h"
-#include "dialogs/ch_color.h"
+#include "app/desktop_palette.h"
 #include "dialogs/open_telnet.h"
 #include "dialogs/terminal_settings.h"
 #include "frame_fixture.h"
@@ -17,117 +18,91 @@
 namespace parlane::test {
 namespace {
 
-std::tm At(int hour, int minute) {
-  std::tm t{};
-  t.tm_year = 126;
-  t.tm_mon = 11;
-  t.tm_mday = 6;
-  t.tm_hour = hour;
-  t.tm_min = minute;
-  return t;
-}
-
-TEST_F(FrameTest, ClockShowsTwelveHourTimeWithoutLeadingZero) {
+TEST_F(FrameTest, ClockAndConnectTimePanesComeAndGo) {
   Start(true);
-  std::tm now = At(9, 5);
+  std::tm now{};
+  now.tm_min = 7;
   Client()->SetClockSource([&] { return now; });
   Client()->ClockTick();
-  EXPECT_EQ(Status()->PaneText(QStringLiteral("clock")), QStringLiteral("9:05 AM"));
+  EXPECT_EQ(Pane("clock"), QStringLiteral("12:07 AM"));
   // After the first tick the clock runs every five seconds.
   EXPECT_EQ(Client()->ClockInterval(), 5000);
-  now = At(23, 30);
-  Client()->ClockTick();
-  EXPECT_EQ(Status()->PaneText(QStringLiteral("clock")), QStringLiteral("11:30 PM"));
-  now = At(0, 7);
-  Client()->ClockTick();
-  EXPECT_EQ(Status()->PaneText(QStringLiteral("clock")), QStringLiteral("12:07 AM"));
-}
 
-TEST_F(FrameTest, ShowSystemTimeRemovesAndRestoresTheClockPane) {
-  Start(true);
-  std::tm now = At(9, 5);
-  Client()->SetClockSource([&] { return now; });
-  Client()->ClockTick();
-  Frame()->MenuAction(cmd::kShowSystemTime)->trigger();
+  Pick(cmd::kShowSystemTime);
   EXPECT_EQ(Config().ClockHidden, 1);
   EXPECT_FALSE(Status()->PaneNames().contains(QStringLiteral("clock")));
   EXPECT_FALSE(Frame()->MenuAction(cmd::kShowSystemTime)->isChecked());
-
   // The time moves on while the pane is away; the pane comes back after the
   // emulation pane already showing the time of that moment.
-  now = At(23, 30);
-  Frame()->MenuAction(cmd::kShowSystemTime)->trigger();
+  now.tm_hour = 9;
+  Pick(cmd::kShowSystemTime);
   EXPECT_EQ(Config().ClockHidden, 0);
   const QStringList panes = Status()->PaneNames();
-  ASSERT_TRUE(panes.contains(QStringLiteral("clock")));
   EXPECT_EQ(panes.indexOf(QStringLiteral("clock")), panes.indexOf(QStringLiteral("emulation")) + 1);
-  EXPECT_EQ(Status()->PaneText(QStringLiteral("clock")), QStringLiteral("11:30 PM"));
+  EXPECT_EQ(Pane("clock"), QStringLiteral("9:07 AM"));
   EXPECT_TRUE(Frame()->MenuAction(cmd::kShowSystemTime)->isChecked());
-}
 
-TEST_F(FrameTest, ShowConnectTimeRemovesAndRestoresItsPane) {
-  Start(true);
   Status()->SetConnectTime(QStringLiteral("00:01:02"));
-  Frame()->MenuAction(cmd::kShowConnectTime)->trigger();
+  Pick(cmd::kShowConnectTime);
   EXPECT_EQ(Config().ConnectTimeHidden, 1);
   EXPECT_FALSE(Status()->ConnectTimeShown());
   EXPECT_FALSE(Status()->PaneNames().contains(QStringLiteral("connect")));
   Status()->SetConnectTime(QStringLiteral("00:09:09"));  // ignored while hidden
-  Frame()->MenuAction(cmd::kShowConnectTime)->trigger();
+  Pick(cmd::kShowConnectTime);
   EXPECT_EQ(Status()->PaneNames().at(1), QStringLiteral("connect"));
-  EXPECT_EQ(Status()->PaneText(QStringLiteral("connect")), QString());
+  EXPECT_EQ(Pane("connect"), QString());
 }
 
 TEST_F(FrameTest, TerminalSettingsGoToTheDefaultsAndTheEmulationPane) {
   Start(true);
   platform_.dialogResponders.push_back([](QDialog& d) {
     auto& dialog = dynamic_cast<TerminalSettings&>(d);
+    EXPECT_EQ(dialog.EmulationList()->count(), 4);
     EXPECT_EQ(dialog.EmulationList()->currentItem()->text(), QStringLiteral("VT100"));
     EXPECT_TRUE(dialog.Delete()->isChecked());
     dialog.EmulationList()->setCurrentRow(3);
     dialog.ControlH()->setChecked(true);
     dialog.LocalEcho()->setChecked(true);
+    dialog.Inbound()->setChecked(true);
+    dialog.Outbound()->setChecked(false);
+    dialog.WordWrap()->setChecked(false);
     return int{QDialog::Accepted};
   });
-  Frame()->MenuAction(cmd::kTerminalSettings)->trigger();
-  EXPECT_EQ(Config().Terminal.Emulation, 3u);
-  EXPECT_EQ(Config().Terminal.BackspaceSendsDelete, 0u);
-  EXPECT_EQ(Config().Terminal.LocalEcho, 1u);
-  EXPECT_EQ(Status()->PaneText(QStringLiteral("emulation")), QStringLiteral("SCO ANSI/ANSI"));
+  Pick(cmd::kTerminalSettings);
+  const TerminalOptions& t = Config().Terminal;
+  EXPECT_EQ(t.Emulation, 3u);
+  EXPECT_EQ(t.BackspaceSendsDelete, 0u);
+  EXPECT_EQ(t.LocalEcho, 1u);
+  EXPECT_EQ(t.InboundCrLf, 1u);
+  EXPECT_EQ(t.OutboundCrLf, 0u);
+  EXPECT_EQ(t.WordWrap, 0u);
+  EXPECT_EQ(Pane("emulation"), QStringLiteral("SCO ANSI/ANSI"));
 
   // Cancel changes nothing.
   platform_.dialogResponders.push_back([](QDialog& d) {
     dynamic_cast<TerminalSettings&>(d).EmulationList()->setCurrentRow(0);
     return int{QDialog::Rejected};
   });
-  Frame()->MenuAction(cmd::kTerminalSettings)->trigger();
+  Pick(cmd::kTerminalSettings);
   EXPECT_EQ(Config().Terminal.Emulation, 3u);
 }
 
-TEST_F(FrameTest, ReceiveDirectoryFromTheDirectoryChooser) {
+TEST_F(FrameTest, ReceiveDirectoryAndPrinterFont) {
   Start(true);
-  const std::string chosen = (dir_ / "Down Load").string() + "/";
-  platform_.directoryAnswers.push_back(QString::fromStdString(chosen));
-  Frame()->MenuAction(cmd::kReceiveDirectory)->trigger();
+  platform_.directoryAnswers.push_back(QString::fromStdString((dir_ / "Down Load").string() + "/"));
+  Pick(cmd::kReceiveDirectory);
   ASSERT_EQ(platform_.fileDialogs.size(), 1u);
   EXPECT_EQ(platform_.fileDialogs[0].title, QStringLiteral("Select Receive Directory"));
   EXPECT_EQ(Config().ReceiveDir, (dir_ / "Down Load").string());
+  Pick(cmd::kReceiveDirectory);  // cancelled: kept
+  EXPECT_EQ(Config().ReceiveDir, (dir_ / "Down Load").string());
 
-  platform_.directoryAnswers.push_back(QStringLiteral("/"));
-  Frame()->MenuAction(cmd::kReceiveDirectory)->trigger();
-  EXPECT_EQ(Config().ReceiveDir, "/");
-  // Cancel keeps it.
-  Frame()->MenuAction(cmd::kReceiveDirectory)->trigger();
-  EXPECT_EQ(Config().ReceiveDir, "/");
-}
-
-TEST_F(FrameTest, PrinterFontIsKeptAsALogicalFont) {
-  Start(true);
+  // The printer font is kept as a logical font.
   QFont chosen(QStringLiteral("DejaVu Sans Mono"));
   chosen.setPointSize(12);
   chosen.setBold(true);
   platform_.fontAnswers.push_back(chosen);
-  Frame()->MenuAction(cmd::kPrinterFont)->trigger();
+  Pick(cmd::kPrinterFont);
   const FontChoice& f = Config().PrinterFont;
   EXPECT_EQ(f.Flags, 0x14043u);
   EXPECT_EQ(f.Font.FaceName, "DejaVu Sans Mono");
@@ -136,7 +111,7 @@ TEST_F(FrameTest, PrinterFontIsKeptAsALogicalFont) {
   EXPECT_LT(f.Font.Height, 0);
 }
 
-TEST_F(FrameTest, NewChildrenCascadeAndStartOver) {
+TEST_F(FrameTest, NewChildrenCascadeAndStartOverAndExitShutsDown) {
   Start(true);
   Frame()->resize(800, 600);
   const int step = Client()->style()->pixelMetric(QStyle::PM_TitleBarHeight);
@@ -151,21 +126,16 @@ TEST_F(FrameTest, NewChildrenCascadeAndStartOver) {
   // Once the offset reaches the client area's size it starts over at 0.
   const int height = Client()->viewport()->height();
   while (Client()->CascadeOffset() < height) Client()->PlaceChild(new QMdiSubWindow, false);
-  for (QMdiSubWindow* child : Client()->subWindowList()) child->setAttribute(Qt::WA_DeleteOnClose);
   auto* wrapped = new QMdiSubWindow;
-  wrapped->setAttribute(Qt::WA_DeleteOnClose);
   Client()->PlaceChild(wrapped, false);
   EXPECT_EQ(wrapped->pos(), QPoint(0, 0));
   // Window menu: Close All closes them all.
-  Frame()->UpdateCommandStates();
-  Frame()->MenuAction(cmd::kCloseAll)->trigger();
+  for (QMdiSubWindow* child : Client()->subWindowList()) child->setAttribute(Qt::WA_DeleteOnClose);
+  Pick(cmd::kCloseAll);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(Client()->subWindowList().isEmpty());
-}
 
-TEST_F(FrameTest, ExitRunsTheShutDown) {
-  Start(true);
-  Frame()->MenuAction(cmd::kExit)->trigger();
+  Pick(cmd::kExit);
   EXPECT_FALSE(Frame()->isVisible());
   EXPECT_FALSE(Client()->ClockRunning());
   EXPECT_EQ(app_->Placement().FrameMaximized, 0);
@@ -173,105 +143,117 @@ TEST_F(FrameTest, ExitRunsTheShutDown) {
 
 // ---- the dialogs on their own ----
 
-HostHistory History(std::initializer_list<std::pair<const char*, const char*>> pairs) {
-  HostHistory h;
-  size_t i = 0;
-  for (const auto& [host, port] : pairs) h[i++] = {host, port};
-  return h;
-}
-
-TEST(OpenTelnetDialog, FirstRunOffersPort23) {
+TEST(OpenTelnetDialog, HistoryPortsAndRefusedPorts) {
+  ScriptedPlatform platform;
   HostHistory history;
-  ScriptedPlatform platform;
-  OpenTelnet dialog(nullptr, history, platform);
-  EXPECT_EQ(dialog.HostBox()->currentText(), QString());
-  EXPECT_EQ(dialog.HostBox()->count(), 0);
-  EXPECT_EQ(dialog.PortEdit()->text(), QStringLiteral("23"));
-}
-
-TEST(OpenTelnetDialog, PickingAnEntryTakesItsPortAndOkMovesItUp) {
-  HostHistory history = History({{"alpha", "23"}, {"beta", "2323"}, {"gamma", "8023"}});
-  ScriptedPlatform platform;
-  OpenTelnet dialog(nullptr, history, platform);
-  EXPECT_EQ(dialog.HostBox()->count(), 3);
-  EXPECT_EQ(dialog.HostBox()->currentText(), QStringLiteral("alpha"));
-  dialog.HostBox()->setCurrentIndex(2);
-  EXPECT_EQ(dialog.PortEdit()->text(), QStringLiteral("8023"));
-  dialog.accept();
-  EXPECT_EQ(dialog.result(), QDialog::Accepted);
-  EXPECT_EQ(dialog.Host(), QStringLiteral("gamma"));
-  EXPECT_EQ(dialog.Port(), 8023);
-  EXPECT_EQ(history[0], (HostHistoryEntry{"gamma", "8023"}));
-  EXPECT_EQ(history[1], (HostHistoryEntry{"alpha", "23"}));
-  EXPECT_EQ(history[2], (HostHistoryEntry{"beta", "2323"}));
-}
-
-TEST(OpenTelnetDialog, PortThatIsNoTcpPortIsRefused) {
-  struct Case {
-    const char* text;
-    bool ok;
-  };
-  for (const Case& c : {Case{"23", true}, Case{" 2323 ", true}, Case{"65535", true},
-                        Case{"0", false}, Case{"65536", false}, Case{"70000", false},
-                        Case{"23x", false}, Case{"", false}, Case{"-1", false}}) {
-    SCOPED_TRACE(c.text);
-    HostHistory history;
-    ScriptedPlatform platform;
+  history[0] = {"alpha", "23"};
+  history[1] = {"beta", "2323"};
+  history[2] = {"gamma", "8023"};
+  {
+    // Picking an entry takes its port; OK puts it first.
     OpenTelnet dialog(nullptr, history, platform);
-    dialog.HostBox()->setEditText(QStringLiteral("host"));
-    dialog.PortEdit()->setText(QString::fromLatin1(c.text));
+    EXPECT_EQ(dialog.HostBox()->currentText(), QStringLiteral("alpha"));
+    dialog.HostBox()->setCurrentIndex(2);
+    EXPECT_EQ(dialog.PortEdit()->text(), QStringLiteral("8023"));
     dialog.accept();
-    EXPECT_EQ(dialog.result() == QDialog::Accepted, c.ok);
-    EXPECT_EQ(platform.messages.size(), c.ok ? 0u : 1u);
-    EXPECT_EQ(history[0].Free(), !c.ok);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Host(), QStringLiteral("gamma"));
+    EXPECT_EQ(dialog.Port(), 8023);
+  }
+  EXPECT_EQ(history[0], (HostHistoryEntry{"gamma", "8023"}));
+  {
+    // An empty host closes the dialog without touching the history.
+    const HostHistory before = history;
+    OpenTelnet dialog(nullptr, history, platform);
+    dialog.HostBox()->setEditText(QString());
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Host(), QString());
+    EXPECT_EQ(history, before);
+  }
+
+  const std::pair<const char*, bool> ports[] = {
+      {"23", true},     {" 2323 ", true}, {"65535", true}, {"0", false}, {"65536", false},
+      {"70000", false}, {"23x", false},   {"", false},     {"-1", false}};
+  for (const auto& [text, ok] : ports) {
+    SCOPED_TRACE(text);
+    HostHistory h;
+    ScriptedPlatform answers;
+    OpenTelnet dialog(nullptr, h, answers);
+    dialog.HostBox()->setEditText(QStringLiteral("host"));
+    dialog.PortEdit()->setText(QString::fromLatin1(text));
+    dialog.accept();
+    EXPECT_EQ(dialog.result() == QDialog::Accepted, ok);
+    EXPECT_EQ(answers.messages.size(), ok ? 0u : 1u);
+    EXPECT_EQ(h[0].Free(), !ok);
   }
 }
 
-TEST(OpenTelnetDialog, EmptyHostClosesWithoutTouchingTheHistory) {
-  HostHistory history = History({{"alpha", "23"}});
-  ScriptedPlatform platform;
-  OpenTelnet dialog(nullptr, history, platform);
-  dialog.HostBox()->setEditText(QString());
-  dialog.accept();
-  EXPECT_EQ(dialog.result(), QDialog::Accepted);
-  EXPECT_EQ(dialog.Host(), QString());
-  EXPECT_EQ(history, History({{"alpha", "23"}}));
+TEST(TerminalSettingsDialog, EmulationListSitsUnderItsLabel) {
+  TerminalSettings dialog(nullptr, TerminalOptions{});
+  dialog.show();
+  QCoreApplication::processEvents();
+  const QLabel* label = nullptr;
+  for (const QLabel* l : dialog.findChildren<QLabel*>())
+    if (l->text() == QLatin1String("Emulation Type")) label = l;
+  ASSERT_NE(label, nullptr);
+  EXPECT_LE(dialog.EmulationList()->geometry().top() - label->geometry().bottom(), 12);
 }
 
-TEST(ChColorDialog, ChecksTheExactColourOnly) {
-  ChColor navy(nullptr, QStringLiteral("Background Color"), Rgb{0, 0, 128});
-  EXPECT_EQ(navy.windowTitle(), QStringLiteral("Background Color"));
-  for (int i = 0; i < ChColor::kColorCount; ++i) EXPECT_EQ(navy.Radio(i)->isChecked(), i == 4);
-  EXPECT_EQ(navy.GetColor(), (Rgb{0, 0, 128}));
-  navy.Radio(12)->click();
-  EXPECT_FALSE(navy.Radio(4)->isChecked());
-  EXPECT_EQ(navy.GetColor(), (Rgb{0, 0, 255}));
+// ---- the desktop's dark preference ----
 
-  // Orange is none of the sixteen: nothing checked, and OK gives black.
-  ChColor orange(nullptr, QStringLiteral("Text Color"), Rgb{255, 165, 0});
-  for (int i = 0; i < ChColor::kColorCount; ++i) EXPECT_FALSE(orange.Radio(i)->isChecked());
-  EXPECT_EQ(orange.GetColor(), (Rgb{0, 0, 0}));
+TEST(DesktopPalette, DarkOnlyWhereTheThemeIsLight) {
+  QPalette light;
+  light.setColor(QPalette::Window, QColor(239, 239, 239));
+  light.setColor(QPalette::WindowText, Qt::black);
+  EXPECT_FALSE(IsDarkPalette(light));
+  const std::tuple<ColorScheme, QPalette, bool> cases[] = {
+      {ColorScheme::Dark, light, true},   {ColorScheme::Dark, DarkPalette(), false},
+      {ColorScheme::Light, light, false}, {ColorScheme::Light, DarkPalette(), false},
+      {ColorScheme::NoPreference, light, false}};
+  for (const auto& [scheme, theme, change] : cases) {
+    const std::optional<QPalette> p = PaletteFor(scheme, theme);
+    EXPECT_EQ(p.has_value(), change) << static_cast<int>(scheme);
+    if (p) {
+      EXPECT_TRUE(IsDarkPalette(*p));
+    }
+  }
 }
 
-TEST(TerminalSettingsDialog, ShowsAndReturnsTheSixOptions) {
-  TerminalOptions in;
-  in.Emulation = 2;
-  in.InboundCrLf = 1;
-  in.WordWrap = 0;
-  in.BackspaceSendsDelete = 0;
-  TerminalSettings dialog(nullptr, in);
-  EXPECT_EQ(dialog.EmulationList()->count(), 4);
-  EXPECT_EQ(dialog.EmulationList()->currentItem()->text(), QStringLiteral("PC ANSI"));
-  EXPECT_TRUE(dialog.Inbound()->isChecked());
-  EXPECT_FALSE(dialog.WordWrap()->isChecked());
-  EXPECT_TRUE(dialog.ControlH()->isChecked());
-  EXPECT_EQ(dialog.GetValues(), in);
-  dialog.Outbound()->setChecked(true);
-  dialog.Delete()->setChecked(true);
-  TerminalOptions out = in;
-  out.OutboundCrLf = 1;
-  out.BackspaceSendsDelete = 1;
-  EXPECT_EQ(dialog.GetValues(), out);
+// The frame and dialogs follow the desktop; the terminal keeps its colours.
+TEST_F(FrameTest, DarkDesktopDarkensTheFrameButNotTheTerminal) {
+  LoopbackServer server;
+  StartWith(server);
+  TelnetWindow* w = FirstSession()->Window();
+  const auto corner = [w] {  // away from the text and the caret
+    w->FlushDamage();
+    QCoreApplication::processEvents();
+    const QImage image = w->viewport()->grab().toImage();
+    return image.pixelColor(image.width() - 3, image.height() - 3);
+  };
+  const QPalette before = QApplication::palette();
+  const QColor terminal = corner();
+  ASSERT_FALSE(IsDarkPalette(before)) << "the offscreen theme is light";
+
+  ApplyColorScheme(ColorScheme::Dark);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(IsDarkPalette(QApplication::palette()));
+  EXPECT_TRUE(IsDarkPalette(Frame()->palette()));
+  HostHistory history{};
+  OpenTelnet dialog(Frame(), history, platform_);
+  EXPECT_TRUE(IsDarkPalette(dialog.palette()));
+  EXPECT_EQ(corner(), terminal);
+  EXPECT_EQ(w->BackgroundColor(), terminal);
+  // The tool buttons are drawn again on the new button face.
+  RunUntil([] { return false; }, 50);
+  auto* tool = Frame()->findChild<QAction*>(QStringLiteral("toolbar-340"));
+  ASSERT_NE(tool, nullptr);
+  EXPECT_EQ(tool->icon().pixmap(32, 32).toImage().pixelColor(0, 0),
+            QApplication::palette().color(QPalette::Button));
+
+  ApplyColorScheme(ColorScheme::NoPreference);
+  EXPECT_EQ(QApplication::palette().color(QPalette::Window), before.color(QPalette::Window));
+  EXPECT_EQ(corner(), terminal);
 }
 
 }  // namespace

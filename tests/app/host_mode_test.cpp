@@ -3,44 +3,19 @@
 // window of their own with the host script's greeting and what is typed
 // there; callers that leave close their windows; a caller's Zmodem request
 // and print job are refused by the question; the bind error and Update.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QProcess>
 #include <QPushButton>
-#include <QTest>
+#include <set>
 
 #include "app/command_line.h"
-#include "config/main_config.h"
 #include "frame_fixture.h"
 #include "host/telnet_server.h"
 #include "host/telnet_window_host.h"
-#include "session/session.h"
-#include "session/telnet_window.h"
-#include "session/terminal_view.h"
 
-namespace parlane {
+namespace parlane::test {
 namespace {
-
-using test::FrameTest;
-using test::RunUntil;
-
-// A port nobody listens on now (IPv4 and IPv6 alike).
-int FreePort() {
-  const int fd = socket(AF_INET6, SOCK_STREAM, 0);
-  sockaddr_in6 a{};
-  a.sin6_family = AF_INET6;
-  socklen_t len = sizeof a;
-  bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-  close(fd);
-  return ntohs(a.sin6_port);
-}
 
 // A plain loopback caller.
 int Call(int port) {
@@ -56,12 +31,7 @@ int Call(int port) {
   return fd;
 }
 
-std::string ScreenText(TelnetWindowMDIChild* child) {
-  const TerminalScreen& s = child->Window()->GetSession().Screen();
-  std::string text;
-  for (int r = 0; r <= s.Cursor().row; ++r) text += std::string(s.RowText(r)) + "\n";
-  return text;
-}
+std::string ScreenText(TelnetWindowMDIChild* child) { return test::ScreenText(child->Window()); }
 
 class HostModeTest : public FrameTest {
  protected:
@@ -95,42 +65,12 @@ class HostModeTest : public FrameTest {
     }
     return out;
   }
-  std::filesystem::path WriteScript(const std::string& text) {
-    const auto file = std::filesystem::path(tmp_.path().toStdString()) / "host.csc";
-    std::ofstream(file) << text;
-    return file;
-  }
 };
-
-TEST(HostModeCommandLine, PortIsOptionalAndNotAHost) {
-  struct Case {
-    std::vector<std::string> args;
-    bool hostMode;
-    std::optional<std::string> port;
-    std::optional<std::string> host;
-    bool error;
-  };
-  const Case cases[] = {
-      {{"--host-mode"}, true, std::nullopt, std::nullopt, false},
-      {{"--host-mode", "2323"}, true, "2323", std::nullopt, false},
-      {{"--host-mode", "example.org"}, true, std::nullopt, "example.org", false},
-      {{"--host-mode", "70000"}, false, std::nullopt, std::nullopt, true},
-      {{"example.org", "23"}, false, std::nullopt, "example.org", false},
-  };
-  for (const Case& c : cases) {
-    const CommandLine line = ParseCommandLine(c.args);
-    EXPECT_EQ(!line.error.empty(), c.error) << c.args[0];
-    if (c.error) continue;
-    EXPECT_EQ(line.hostMode, c.hostMode);
-    EXPECT_EQ(line.hostModePort, c.port);
-    EXPECT_EQ(line.host.has_value(), c.host.has_value());
-    if (line.host && c.host) EXPECT_EQ(line.host->host, *c.host);
-  }
-}
 
 TEST_F(HostModeTest, TwentyCallersAtOnceBesideAFlood) {
   const int port = FreePort();
-  const auto script = WriteScript("SEND Welcome, caller^M^J\nWAIT bye\nSEND Goodbye^M^J\n");
+  const auto script = Temp("host.csc");
+  std::ofstream(script) << "SEND Welcome, caller^M^J\nWAIT bye\nSEND Goodbye^M^J\n";
   TelnetServerDialog* server = StartHostMode(std::to_string(port), script.string());
   ASSERT_NE(server, nullptr);
   ASSERT_TRUE(server->IsListening());
@@ -288,4 +228,4 @@ TEST_F(HostModeTest, BindErrorThenUpdateOnAFreePort) {
 }
 
 }  // namespace
-}  // namespace parlane
+}  // namespace parlane::test

@@ -2,49 +2,19 @@
 // the page, the session and the selection through a real CUPS queue
 // (cups-pdf), the host's attached printing with its end timer and Cancel,
 // and printing to a PDF file when there is no queue.
-#include <gtest/gtest.h>
-
-#include <QAbstractButton>
-#include <QDialog>
-#include <QElapsedTimer>
 #include <QMdiArea>
-#include <QProcess>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTimer>
-#include <filesystem>
 
-#include "app/app_context.h"
-#include "app/commands.h"
-#include "book/phonebook.h"
-#include "config/main_config.h"
-#include "config/placement.h"
 #include "cups_server.h"
-#include "keys/keymap.h"
-#include "loopback_server.h"
-#include "platform/qt_event_loop.h"
-#include "platform/scripted_platform.h"
+#include "frame_fixture.h"
 #include "print/attached_print_window.h"
 #include "print/printer_service.h"
-#include "session/session.h"
-#include "session/telnet_window.h"
-#include "session/terminal_view.h"
 
-namespace parlane {
+namespace parlane::test {
 namespace {
-
-class StatusLog final : public StatusPanes {
- public:
-  void SetMessage(const QString& t) override { messages << t; }
-  bool ConnectTimeShown() const override { return false; }
-  void SetConnectTime(const QString&) override {}
-  void SetLink(const QString&) override {}
-  void SetEmulation(const QString&) override {}
-  void SetIndicator(StatusIndicator, bool) override {}
-  QStringList messages;
-};
 
 // The text of a PDF laid out as on the page; pages end in form feeds.
 QString PdfText(const QString& pdf) {
@@ -87,33 +57,16 @@ std::pair<double, double> FirstWordBox(const QString& pdf) {
   return {m.captured(1).toDouble(), m.captured(2).toDouble()};
 }
 
-class PrintTest : public ::testing::Test {
+class PrintTest : public SessionContextTest {
  protected:
-  PrintTest()
-      : config(LoadMainConfig(std::filesystem::path("/nonexistent/MAIN.CFG"), "/tmp")),
-        keys(DefaultKeyTable()),
-        context{config, placement,  keys,        phonebook, platform,         status,
-                loop,   dir.path(), &mainWindow, nullptr,   [](SoundEvent) {}} {
-    mainWindow.resize(1000, 800);
-    area = new QMdiArea(&mainWindow);
-    area->resize(1000, 800);
-    mainWindow.show();
-  }
-
   void UsePrinter(PrinterService::Target target) {
     printer =
         std::make_unique<PrinterService>(platform, dir.filePath(QStringLiteral("out.pdf")), target);
     context.printer = printer.get();
   }
 
-  TelnetWindow* Open() {
-    TelnetSessionParams params;
-    params.host = "127.0.0.1";
-    params.port = static_cast<uint16_t>(server.Port());
-    params.terminal = config.Terminal;
-    child = new TelnetWindowMDIChild(context, params);
-    area->addSubWindow(child);
-    child->show();
+  TelnetWindow* OpenWindow() {
+    child = Open();
     return child->Window();
   }
   void Show(TelnetWindow* w, const std::string& bytes) {
@@ -147,19 +100,7 @@ class PrintTest : public ::testing::Test {
     ASSERT_TRUE(printer->HasQueue()) << "the test's queue is not the default printer";
   }
 
-  QTemporaryDir dir;
-  test::CupsServer cups;
-  test::LoopbackServer server;
-  Main_Configuration_Struct config;
-  WindowPlacementRecord placement;
-  KeyTable keys;
-  Phonebook phonebook;
-  ScriptedPlatform platform;
-  StatusLog status;
-  QtEventLoop loop;
-  QWidget mainWindow;
-  QMdiArea* area = nullptr;
-  AppContext context;
+  CupsServer cups;
   std::unique_ptr<PrinterService> printer;
   TelnetWindowMDIChild* child = nullptr;
 };
@@ -167,7 +108,7 @@ class PrintTest : public ::testing::Test {
 TEST_F(PrintTest, PageAndSessionThroughCupsKeepMarginsAndBreakPages) {
   StartCups();
   if (IsSkipped()) return;
-  TelnetWindow* w = Open();
+  TelnetWindow* w = OpenWindow();
   Show(w, Lines(80));
 
   Print(cmd::kPrintPage);
@@ -212,7 +153,7 @@ TEST_F(PrintTest, PageAndSessionThroughCupsKeepMarginsAndBreakPages) {
 TEST_F(PrintTest, SelectionAndAttachedJobThroughCups) {
   StartCups();
   if (IsSkipped()) return;
-  TelnetWindow* w = Open();
+  TelnetWindow* w = OpenWindow();
   Show(w, "\x1b[H\x1b[2J");
   std::string rows;
   for (int r = 0; r < 10; ++r) rows += "abcdefghijklmnopqrstuvwxyz" + std::to_string(r) + "\r\n";
@@ -259,7 +200,7 @@ TEST_F(PrintTest, SelectionAndAttachedJobThroughCups) {
 TEST_F(PrintTest, CancelReturnsToNormalDisplayAtOnce) {
   StartCups();
   if (IsSkipped()) return;
-  TelnetWindow* w = Open();
+  TelnetWindow* w = OpenWindow();
   Show(w, "\x1b[5isecret");
   ASSERT_NE(w->PrintWindow(), nullptr);
   EXPECT_EQ(w->GetSession().Interp().State(), InterpreterState::PrinterPassThrough);
@@ -285,7 +226,7 @@ TEST_F(PrintTest, CancelReturnsToNormalDisplayAtOnce) {
 TEST_F(PrintTest, WithoutAQueuePrintingGoesToAPdfFile) {
   UsePrinter(PrinterService::Target::PdfFile);
   EXPECT_FALSE(printer->HasQueue());
-  TelnetWindow* w = Open();
+  TelnetWindow* w = OpenWindow();
   Show(w, Lines(3));
   Print(cmd::kPrintPage);
   const auto page = Pages(PdfText(dir.filePath(QStringLiteral("out.pdf"))));
@@ -326,4 +267,4 @@ TEST_F(PrintTest, WithoutAQueuePrintingGoesToAPdfFile) {
 }
 
 }  // namespace
-}  // namespace parlane
+}  // namespace parlane::test

@@ -1,57 +1,23 @@
 // The Script menu: Run and Stop in a session window (enabling, the frame's
 // title, the script answering the host), Create with its template, and the
 // editor chosen for Create and Edit.
-#include <QApplication>
 #include <QPlainTextEdit>
 #include <QProcess>
 
-#include "app/commands.h"
 #include "app/script_editor.h"
 #include "frame_fixture.h"
-#include "loopback_server.h"
 #include "platform/text_editor.h"
 #include "script/script.h"
-#include "session/telnet_window.h"
 
 namespace parlane::test {
 namespace {
 
-class ScriptMenuTest : public FrameTest {
- protected:
-  void Pick(int id) {
-    Frame()->UpdateCommandStates();
-    QAction* action = Frame()->MenuAction(id);
-    ASSERT_TRUE(action->isEnabled()) << id;
-    action->trigger();
-  }
-  bool Enabled(int id) {
-    Frame()->UpdateCommandStates();
-    return Frame()->MenuAction(id)->isEnabled();
-  }
-  std::filesystem::path Temp(const char* name) {
-    return std::filesystem::path(tmp_.path().toStdString()) / name;
-  }
-  ScriptEditorWindow* EditorWindow() {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-      if (auto* e = qobject_cast<ScriptEditorWindow*>(w); e && e->isVisible()) return e;
-    }
-    return nullptr;
-  }
-};
+using ScriptMenuTest = FrameTest;
 
 TEST_F(ScriptMenuTest, RunAnswersTheHostAndStopPutsTheTitleBack) {
   LoopbackServer server;
   Start(false);
-  TelnetSessionParams params;
-  params.host = "127.0.0.1";
-  params.port = static_cast<uint16_t>(server.Port());
-  params.terminal = Config().Terminal;
-  TelnetWindowMDIChild* child = Client()->OpenTelnetSession(params);
-  ASSERT_TRUE(RunUntil([&] {
-    server.Poll();
-    return server.HasClient() && child->IsConnected();
-  }));
-  Client()->setActiveSubWindow(child);
+  TelnetWindowMDIChild* child = OpenSession(server);
   EXPECT_FALSE(Enabled(cmd::kScriptStop));
 
   const auto script = Temp("login.csc");
@@ -64,18 +30,13 @@ TEST_F(ScriptMenuTest, RunAnswersTheHostAndStopPutsTheTitleBack) {
   EXPECT_FALSE(Enabled(cmd::kScriptRun));
   EXPECT_TRUE(Enabled(cmd::kScriptStop));
 
+  // Prompts split across blocks.
   server.Send("Welcome\r\nlog");
   server.Send("in: ");
-  ASSERT_TRUE(RunUntil([&] {
-    server.Poll();
-    return server.received.find("guest\r") != std::string::npos;
-  }));
+  ASSERT_TRUE(server.Gets("guest\r"));
   server.Send("Pass");
   server.Send("word: ");
-  ASSERT_TRUE(RunUntil([&] {
-    server.Poll();
-    return server.received.find("secret\r") != std::string::npos;
-  }));
+  ASSERT_TRUE(server.Gets("secret\r"));
   Pick(cmd::kScriptStop);
   EXPECT_EQ(child->windowTitle(), QStringLiteral("127.0.0.1"));
   EXPECT_TRUE(Enabled(cmd::kScriptRun));
@@ -100,16 +61,17 @@ TEST_F(ScriptMenuTest, CreateWritesTheTemplateAndFallsBackToTheBuiltInEditor) {
   EXPECT_EQ(platform_.fileDialogs.back().filter, QStringLiteral("Script Files (*.csc)|*.csc|"));
   std::string expected;
   for (std::string_view line : kScriptTemplate) expected += std::string(line) + "\n";
-  const std::vector<uint8_t> written = ReadAll(Temp("new.csc"));
-  EXPECT_EQ(std::string(written.begin(), written.end()), expected);
+  EXPECT_EQ(ReadText(Temp("new.csc")), expected);
 
-  ScriptEditorWindow* editor = EditorWindow();
+  ScriptEditorWindow* editor = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (auto* e = qobject_cast<ScriptEditorWindow*>(w); e && e->isVisible()) editor = e;
+  }
   ASSERT_NE(editor, nullptr);
   editor->Editor()->selectAll();
   editor->Editor()->insertPlainText(QStringLiteral("WAIT login:\nSEND me^M\n"));
   editor->close();  // asks to save; the default answer is Yes
-  const std::vector<uint8_t> saved = ReadAll(Temp("new.csc"));
-  EXPECT_EQ(std::string(saved.begin(), saved.end()), "WAIT login:\nSEND me^M\n");
+  EXPECT_EQ(ReadText(Temp("new.csc")), "WAIT login:\nSEND me^M\n");
 
   // A file that cannot be written.
   platform_.saveAnswers.push_back(QStringLiteral("/proc/parlane-none.csc"));
@@ -121,22 +83,12 @@ TEST_F(ScriptMenuTest, CreateWritesTheTemplateAndFallsBackToTheBuiltInEditor) {
 TEST(ScriptEditorChoice, DesktopDefaultThenTerminalEditor) {
   QTemporaryDir dir;
   const QString root = dir.path();
-  QDir().mkpath(root + "/config");
-  QDir().mkpath(root + "/data/applications");
-  QFile list(root + "/config/mimeapps.list");
-  ASSERT_TRUE(list.open(QIODevice::WriteOnly));
-  list.write(
-      "[Added Associations]\ntext/plain=other.desktop;\n"
-      "[Default Applications]\ntext/plain=missing.desktop;ted.desktop;vi.desktop\n");
-  list.close();
-  QFile ted(root + "/data/applications/ted.desktop");
-  ASSERT_TRUE(ted.open(QIODevice::WriteOnly));
-  ted.write("[Desktop Entry]\nName=Ted\nExec=ted --new-window %F\n");
-  ted.close();
-  QFile vi(root + "/data/applications/vi.desktop");
-  ASSERT_TRUE(vi.open(QIODevice::WriteOnly));
-  vi.write("[Desktop Entry]\nExec=vi %f\nTerminal=true\n");
-  vi.close();
+  WriteText(root + "/config/mimeapps.list",
+        "[Added Associations]\ntext/plain=other.desktop;\n"
+        "[Default Applications]\ntext/plain=missing.desktop;ted.desktop;vi.desktop\n");
+  WriteText(root + "/data/applications/ted.desktop",
+        "[Desktop Entry]\nName=Ted\nExec=ted --new-window %F\n");
+  WriteText(root + "/data/applications/vi.desktop", "[Desktop Entry]\nExec=vi %f\nTerminal=true\n");
 
   DesktopEnvironment desktop;
   std::map<std::string, QString> env = {{"XDG_CONFIG_HOME", root + "/config"},

@@ -1,12 +1,9 @@
 // The shell's small services through the menu: Keyboard Mapping and Function
 // Keys (stored into the key table, saved at exit), the tools and their
 // buttons, the shell session, and the help window with its pages.
-#include <gtest/gtest.h>
-
-#include <QApplication>
 #include <QDir>
-#include <QLabel>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -15,7 +12,6 @@
 #include <QTextBrowser>
 #include <QToolBar>
 
-#include "app/commands.h"
 #include "app/desktop_programs.h"
 #include "app/help_window.h"
 #include "app/pictures.h"
@@ -23,40 +19,21 @@
 #include "dialogs/fast_keys.h"
 #include "dialogs/keymap.h"
 #include "frame_fixture.h"
-#include "keys/keymap.h"
 
-namespace parlane {
+namespace parlane::test {
 namespace {
 
-using test::FrameTest;
-
 // Sets an environment variable for the scope.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const QString& value)
-      : name_(name), had_(qEnvironmentVariableIsSet(name)) {
-    old_ = qgetenv(name);
+struct ScopedEnv {
+  ScopedEnv(const char* name, const QString& value) : name(name), old(qgetenv(name)) {
+    had = qEnvironmentVariableIsSet(name);
     qputenv(name, value.toLocal8Bit());
   }
-  ~ScopedEnv() {
-    if (had_)
-      qputenv(name_, old_);
-    else
-      qunsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  bool had_;
-  QByteArray old_;
+  ~ScopedEnv() { had ? qputenv(name, old) : qunsetenv(name); }
+  const char* name;
+  QByteArray old;
+  bool had;
 };
-
-void WriteText(const QString& path, const QString& text) {
-  QDir().mkpath(QFileInfo(path).absolutePath());
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  f.write(text.toUtf8());
-}
 
 TEST_F(FrameTest, KeyboardMappingStoresOnSwitchAndDoneAndIsSavedAtExit) {
   Start(true);
@@ -87,7 +64,7 @@ TEST_F(FrameTest, KeyboardMappingStoresOnSwitchAndDoneAndIsSavedAtExit) {
   EXPECT_NE(app_->Keys().KeyMaps[1][1], "lost");
 
   Shutdown();
-  const std::vector<uint8_t> file = test::ReadAll(File("KEYMAP.DAT"));
+  const std::vector<uint8_t> file = ReadAll(File("KEYMAP.DAT"));
   ASSERT_EQ(file.size(), KeyTable::kSize);
   const KeyTable saved = KeyTable::Decode(file);
   EXPECT_EQ(saved.KeyMaps[1][6], "^[OA");
@@ -249,16 +226,8 @@ TEST_F(FrameTest, HelpOpensAtItsIndexAndCoversEveryMenuCommand) {
   EXPECT_FALSE(window->Browser()->toPlainText().isEmpty());
 }
 
-}  // namespace
-}  // namespace parlane
-
-namespace parlane {
-namespace {
-
 // The title screen and About box draw Parlane's own pictures with the
 // version and the licence.
-using test::FrameTest;
-
 TEST_F(FrameTest, TitleScreenAndAboutShowThePicturesVersionAndLicence) {
   Start(true);
   SplashScreen* splash = nullptr;
@@ -298,4 +267,4 @@ TEST_F(FrameTest, TitleScreenAndAboutShowThePicturesVersionAndLicence) {
 }
 
 }  // namespace
-}  // namespace parlane
+}  // namespace parlane::test

@@ -1,12 +1,8 @@
 // Sounds: the event rules as the platform layer sees them, the Sound Effects
 // dialog, and a wave file played through Qt Multimedia into a PulseAudio
 // null sink of the test's own, recorded back from the sink's monitor.
-#include <gtest/gtest.h>
-
-#include <fcntl.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <QCheckBox>
 #include <QFile>
@@ -15,20 +11,16 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QThread>
 #include <cmath>
 #include <csignal>
 
-#include "app/commands.h"
 #include "dialogs/sound_settings.h"
 #include "frame_fixture.h"
 #include "platform/qt_platform.h"
 
-namespace parlane {
+namespace parlane::test {
 namespace {
-
-using test::FrameTest;
 
 TEST_F(FrameTest, SoundEventsFollowTheSwitches) {
   Start(true);
@@ -40,17 +32,11 @@ TEST_F(FrameTest, SoundEventsFollowTheSwitches) {
     SoundEvent event;
     const char* heard;  // a file, "beep" or "" for nothing
   };
+  // The rules are the engine's; here, what each kind of answer does.
   const Case cases[] = {
-      {0, 0, SoundEvent::Connect, "e2.wav"},
       {0, 0, SoundEvent::TransferFailed, "e5.wav"},
       {1, 0, SoundEvent::Connect, ""},
-      {1, 0, SoundEvent::TransferSuccess, ""},
-      {1, 0, SoundEvent::Beep, "e1.wav"},  // the host's BEL is heard even so
-      {1, 1, SoundEvent::Beep, "beep"},
       {0, 1, SoundEvent::Connect, "beep"},
-      {0, 1, SoundEvent::HostModeConnect, "beep"},
-      {0, 1, SoundEvent::TitleScreen, ""},
-      {0, 1, SoundEvent::Exit, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(kSoundEventNames[size_t(c.event)]) +
@@ -83,7 +69,7 @@ TEST_F(FrameTest, SoundEffectsDialogListsWaveFilesAndAssignsThem) {
   std::filesystem::create_directories(dir_);
   for (const char* name :
        {"ring.wav", "DING.WAV", "chime.Wav", "a-very-long-name.wav", "notes.txt"}) {
-    test::WriteAll(dir_ / name, {'R', 'I', 'F', 'F'});
+    WriteAll(dir_ / name, {'R', 'I', 'F', 'F'});
   }
   Config().SoundFiles = {"gone.wav", "DING.WAV", "", "", "", "", ""};
   Config().SoundsOff = 0;
@@ -227,4 +213,4 @@ TEST(WavePlayback, AToneReachesTheSoundServer) {
 }
 
 }  // namespace
-}  // namespace parlane
+}  // namespace parlane::test
