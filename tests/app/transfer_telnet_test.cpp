@@ -244,26 +244,7 @@ TEST_F(TelnetTransfer, StartSendingNeedsASessionAndFiles) {
   }
 }
 
-// Hosts and disks that misbehave: the transfer fails with its reason, nothing
-// is written outside the receive directory, and nothing hangs.
-TEST_F(TelnetTransfer, GarbageAfterTheRequestFailsWithoutWritingAnything) {
-  TelnetRelay::Options o;
-  o.greeting =
-      "**\x18"
-      "B00000000000000\r\n";
-  o.garbage = true;
-  o.afterwards = "";
-  TelnetRelay relay(o);
-  test::DialogWatcher watcher;
-  TelnetWindowMDIChild* child = Open(relay.Port());
-  ASSERT_TRUE(WaitFor([&] { return !watcher.endings.empty(); }, 60000));
-  EXPECT_TRUE(watcher.endings[0].startsWith(QStringLiteral("CANCELLED - ")))
-      << watcher.endings[0].toStdString();
-  EXPECT_EQ(Count(SoundEvent::TransferFailed), 1);
-  EXPECT_TRUE(std::filesystem::is_empty(received.Path()));
-  EXPECT_TRUE(child->IsConnected());
-}
-
+// Only the last component of an offered name is used.
 TEST_F(TelnetTransfer, PathsInOfferedNamesAreDropped) {
   TempDir remote;
   std::filesystem::create_directories(remote / "a/b");
@@ -317,41 +298,60 @@ TEST_F(TelnetTransfer, AnUnusableReceiveDirectoryIsReportedBeforeAnyTransfer) {
   }
 }
 
-TEST_F(TelnetTransfer, AFullDiskFailsTheTransfer) {
-  // The file size limit stands in for a full disk: writes past it fail.
+// Hosts and disks that misbehave: the transfer fails with its reason,
+// nothing is written that should not be, and nothing hangs.
+TEST_F(TelnetTransfer, MisbehavingHostsAndDisksFailTheTransfer) {
   TempDir remote;
-  test::WriteFile(remote / "big.bin", test::RandomBytes(400000, 8));
-  TelnetRelay relay({{Program("sz"), "-q", "big.bin"}, remote.Path(), "", "", ""});
+  test::WriteFile(remote / "big.bin", test::RandomBytes(600000, 8));
+  TelnetRelay::Options garbage;
+  garbage.greeting =
+      "**\x18"
+      "B00000000000000\r\n";
+  garbage.garbage = true;
+  const TelnetRelay::Options sz{{Program("sz"), "-q", "big.bin"}, remote.Path(), "", "", ""};
+  TelnetRelay::Options dropped = sz;
+  dropped.closeAfter = 60000;
+  struct Case {
+    const char* name;
+    TelnetRelay::Options relay;
+    rlim_t fileLimit;  // stands in for a full disk: writes past it fail (0: none)
+    const char* ending;
+    bool connectedAfter;
+  };
+  const Case cases[] = {
+      {"garbage after the request", garbage, 0, "CANCELLED - ", true},
+      {"full disk", sz, 100000, "CANCELLED - Could not write file", true},
+      {"connection dropped", dropped, 0, "CANCELLED - ", false},
+  };
   signal(SIGXFSZ, SIG_IGN);
-  rlimit old{};
-  getrlimit(RLIMIT_FSIZE, &old);
-  rlimit small = old;
-  small.rlim_cur = 100000;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  test::DialogWatcher watcher;
-  Open(relay.Port());
-  const bool ended = WaitFor([&] { return !watcher.endings.empty(); }, 60000);
-  setrlimit(RLIMIT_FSIZE, &old);
-  ASSERT_TRUE(ended);
-  EXPECT_EQ(watcher.endings[0], QStringLiteral("CANCELLED - Could not write file"));
-  EXPECT_EQ(Count(SoundEvent::TransferFailed), 1);
-  EXPECT_EQ(Count(SoundEvent::TransferSuccess), 0);
-}
-
-TEST_F(TelnetTransfer, ASessionClosingMidTransferEndsItWithoutHanging) {
-  TempDir remote;
-  test::WriteFile(remote / "big.bin", test::RandomBytes(600000, 9));
-  TelnetRelay::Options o{{Program("sz"), "-q", "big.bin"}, remote.Path(), "", "", ""};
-  o.closeAfter = 60000;
-  TelnetRelay relay(o);
-  platform.messageAnswers.push_back(MsgResult::No);  // "Close window?": keep it
-  test::DialogWatcher watcher;
-  TelnetWindowMDIChild* child = Open(relay.Port());
-  ASSERT_TRUE(WaitFor([&] { return !watcher.endings.empty(); }, 90000));
-  EXPECT_TRUE(watcher.endings[0].startsWith(QStringLiteral("CANCELLED - ")))
-      << watcher.endings[0].toStdString();
-  EXPECT_EQ(Count(SoundEvent::TransferFailed), 1);
-  EXPECT_TRUE(WaitFor([&] { return !child->IsConnected(); }));
+  // "Close window?" (each ended connection asks once): keep them all.
+  platform.messageAnswers.assign(2 * std::size(cases), MsgResult::No);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(received / "big.bin");
+    sounds.clear();
+    TelnetRelay relay(c.relay);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit limit = old;
+    if (c.fileLimit > 0) limit.rlim_cur = c.fileLimit;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    test::DialogWatcher watcher;
+    TelnetWindowMDIChild* child = Open(relay.Port());
+    const bool ended = WaitFor([&] { return !watcher.endings.empty(); }, 90000);
+    setrlimit(RLIMIT_FSIZE, &old);
+    ASSERT_TRUE(ended);
+    EXPECT_TRUE(watcher.endings[0].startsWith(QString::fromLatin1(c.ending)))
+        << watcher.endings[0].toStdString();
+    EXPECT_EQ(Count(SoundEvent::TransferFailed), 1);
+    EXPECT_EQ(Count(SoundEvent::TransferSuccess), 0);
+    if (c.relay.garbage) EXPECT_TRUE(std::filesystem::is_empty(received.Path()));
+    if (c.connectedAfter) {
+      EXPECT_TRUE(child->IsConnected());
+    } else {
+      EXPECT_TRUE(WaitFor([&] { return !child->IsConnected(); }));
+    }
+  }
 }
 
 }  // namespace

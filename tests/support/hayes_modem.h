@@ -6,6 +6,11 @@
 // login prompt, echo, the password prompt, an answer to ESC [ 6 n, until
 // "+++" and ATH (or DTR dropping) end the call with NO CARRIER.
 //
+// With `remoteProgram` set, the far side after CONNECT is that program
+// instead: it runs behind socat with the line as its input and output (as a
+// real remote host would be), and the modem keeps out of the line until it
+// exits; the call stays up.
+//
 // A pseudo-terminal has no modem lines: the port reaches carrier and DTR
 // through Lines(), which the test hands to the serial port. Call Poll()
 // whenever the master is readable (a notifier on Fd()).
@@ -14,6 +19,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -39,7 +46,13 @@ class HayesModem {
     close(slave);
     fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
   }
-  ~HayesModem() { CloseLine(); }
+  ~HayesModem() {
+    if (remote_ > 0) {
+      kill(remote_, SIGKILL);
+      waitpid(remote_, nullptr, 0);
+    }
+    CloseLine();
+  }
   HayesModem(const HayesModem&) = delete;
   HayesModem& operator=(const HayesModem&) = delete;
 
@@ -57,6 +70,19 @@ class HayesModem {
   Outcome outcome = Outcome::Connect;
   std::map<std::string, Outcome> outcomes;
 
+  // The remote host after CONNECT: a program (argv) run in `remoteDir`.
+  std::vector<std::string> remoteProgram;
+  std::string remoteDir;
+  // True while the remote program runs (it is reaped once it has ended).
+  bool RemoteRunning() {
+    if (remote_ > 0 && waitpid(remote_, nullptr, WNOHANG) == remote_) {
+      remote_ = -1;
+      // The program had the line blocking (the flag is the line's, shared).
+      if (master_ >= 0) fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+    }
+    return remote_ > 0;
+  }
+
   // ---- what happened ----
   std::vector<std::string> dialed;    // numbers, in order
   std::vector<std::string> commands;  // command lines, in order
@@ -72,7 +98,7 @@ class HayesModem {
   void HostSends(std::string_view text) { Send(text); }
 
   void Poll() {
-    if (master_ < 0) return;
+    if (master_ < 0 || RemoteRunning()) return;
     char buf[512];
     for (;;) {
       const ssize_t n = read(master_, buf, sizeof buf);
@@ -201,6 +227,12 @@ class HayesModem {
       case Outcome::Connect:
         online_ = carrier_ = true;
         hostState_ = HostState::Login;
+        if (!remoteProgram.empty()) {
+          Result("CONNECT 9600", 1);
+          StartRemote();
+          hostState_ = HostState::Shell;
+          break;
+        }
         // The host's first bytes come in the same write as the result.
         Send((verbose_ ? std::string("\r\nCONNECT 9600\r\n") : std::string("1\r")) +
              std::string(kBanner));
@@ -209,6 +241,21 @@ class HayesModem {
       case Outcome::NoCarrier: Result("NO CARRIER", 3); break;
       case Outcome::Silent: break;
     }
+  }
+
+  void StartRemote() {
+    std::string exec = "EXEC:";
+    for (const std::string& word : remoteProgram) exec += (exec.size() > 5 ? " " : "") + word;
+    remote_ = fork();
+    if (remote_ != 0) return;
+    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) & ~O_NONBLOCK);
+    dup2(master_, 0);
+    dup2(master_, 1);
+    for (int fd = 3; fd < 1024; ++fd) close(fd);
+    if (!remoteDir.empty() && chdir(remoteDir.c_str()) != 0) _exit(126);
+    // -s: the program may end before the last answer to it is written.
+    execlp("socat", "socat", "-s", "STDIO", exec.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
   }
 
   void Hangup() {
@@ -263,6 +310,7 @@ class HayesModem {
   enum class HostState { Login, Password, Shell };
 
   int master_ = -1;
+  pid_t remote_ = -1;
   std::string device_;
   std::string line_;
   bool echo_ = true;

@@ -102,7 +102,7 @@ FileUploadMDIChild* OpenDialupUploadList(AppContext& app, QMdiArea* area,
 }
 
 bool TransferCommandEnabled(const TelnetWindowMDIChild& session) {
-  return session.IsConnected() && !TransferRunning();
+  return LinkReadyForTransfer(session.Window()->GetSession()) && !TransferRunning();
 }
 
 }  // namespace parlane

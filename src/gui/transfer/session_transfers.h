@@ -30,8 +30,8 @@ void SendFilesCommand(AppContext& app, TelnetWindowMDIChild& session,
 // the receive opens as soon as the interpreter has returned. While another
 // transfer runs the request is only shown as text.
 void DownloadRequested(AppContext& app, TelnetWindowMDIChild& session);
-// Receive Files and Send Files are available on a connected session while
-// no transfer runs.
+// Receive Files and Send Files are available while the session's link can
+// be handed over (LinkReadyForTransfer) and no transfer runs.
 bool TransferCommandEnabled(const TelnetWindowMDIChild& session);
 
 // The same for any session window: `session` is its engine, `window` the

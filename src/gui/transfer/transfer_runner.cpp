@@ -38,8 +38,12 @@ bool SessionTransferHost::IsTelnet() const {
   return session_.Link() && session_.Link()->IsTelnet();
 }
 
+bool LinkReadyForTransfer(const Session& session) {
+  return session.Link() && (session.IsConnected() || !session.Link()->IsTelnet());
+}
+
 std::unique_ptr<TransferLink> SessionTransferHost::BeginTransfer() {
-  if (!session_.Link() || !session_.IsConnected()) return nullptr;
+  if (!LinkReadyForTransfer(session_)) return nullptr;
   return session_.Link()->BeginTransfer();
 }
 

@@ -16,6 +16,8 @@
 
 namespace parlane {
 
+class Session;
+
 struct AppContext;
 
 struct SessionTransfer {
@@ -27,6 +29,12 @@ struct SessionTransfer {
 // True while a transfer dialog runs anywhere in the program (or a download
 // request has taken its session's link and is about to open one).
 bool TransferRunning();
+
+// A session's link can be handed to a transfer: a Telnet connection once it
+// is up; a serial line whenever its window has the port (a transfer right
+// after CONNECT comes before the carrier check, and a null-modem cable has
+// no carrier at all). The serial link refuses itself when the port is gone.
+bool LinkReadyForTransfer(const Session& session);
 
 // Makes sure received files can be stored in `dir`: it is created when
 // missing, and a file is created in it and removed again. Returns the

@@ -1,0 +1,112 @@
+// Transfers from the real dial-up window: it dials through the simulated
+// Hayes modem, and after CONNECT the far end of the call is lrzsz. sz's
+// request starts the window's receive by itself; the "Dial-up Upload File
+// List" sends to rz. Files cross byte for byte.
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "app/commands.h"
+#include "dialup_fixture.h"
+#include "transfer/upload_list.h"
+#include "xfer/xfer_support.h"
+
+namespace parlane::test {
+namespace {
+
+class DialupWindowTransfer : public DialupTest {
+ protected:
+  void SetUp() override {
+    DialupTest::SetUp();
+    if (FindProgram("sz").empty() || FindProgram("socat").empty())
+      GTEST_SKIP() << "lrzsz or socat is not installed";
+    const char* names[] = {"one.bin", "Two.txt", "empty"};
+    const size_t sizes[] = {200000, 1025, 0};
+    for (size_t i = 0; i < 3; ++i) {
+      WriteFile(from_ / names[i], RandomBytes(sizes[i], static_cast<uint32_t>(i + 40)));
+      files_.push_back(names[i]);
+    }
+    // The transfer dialog ends by itself on success; a failure waits for OK.
+    QObject::connect(&okPresser_, &QTimer::timeout, [this] {
+      for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() != QLatin1String("FileTransfer") || !w->isVisible()) continue;
+        auto* button = w->findChild<QPushButton*>(QStringLiteral("button"));
+        if (button && button->text() == QLatin1String("OK")) {
+          failures_.push_back(w->findChild<QLabel*>(QStringLiteral("status"))->text());
+          button->click();
+        }
+      }
+    });
+    okPresser_.start(20);
+  }
+
+  // Opens the dial-up window with `protocol` and dials; the far end then
+  // runs `remote` in `dir`, and the receive directory is to_.
+  CommWindow* Dial(std::vector<std::string> remote, const std::string& dir, uint32_t protocol) {
+    modem_.remoteProgram = std::move(remote);
+    modem_.remoteDir = dir;
+    StartDialup();
+    Config().ReceiveDir = to_.Path();
+    Config().Protocol = protocol;
+    Frame()->MenuAction(cmd::kOpenDialup)->trigger();
+    if (Dialup() == nullptr) return nullptr;
+    CommWindow* window = Dialup()->Comm();
+    QTest::keyClicks(window, "ATDT5550199");
+    QTest::keyClick(window, Qt::Key_Return);
+    return RunUntil([&] { return modem_.Online(); }) ? window : nullptr;
+  }
+
+  void ExpectSame(const TempDir& a, const TempDir& b) {
+    for (const std::string& n : files_) EXPECT_EQ(ReadFile(a / n), ReadFile(b / n)) << n;
+  }
+
+  TempDir from_, to_;
+  std::vector<std::string> files_;
+  QTimer okPresser_;
+  std::vector<QString> failures_;
+};
+
+TEST_F(DialupWindowTransfer, AutostartReceivesFromSz) {
+  std::vector<std::string> sz = {"sz", "-q"};
+  sz.insert(sz.end(), files_.begin(), files_.end());
+  // Set to Ymodem-G: the request makes it Zmodem.
+  CommWindow* window = Dial(sz, from_.Path(), 0);
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(RunUntil([&] { return !modem_.RemoteRunning() && window->Reading(); }, 60000));
+  EXPECT_TRUE(failures_.empty()) << failures_.front().toStdString();
+  EXPECT_EQ(Config().Protocol, 1u);
+  ExpectSame(from_, to_);
+  EXPECT_TRUE(ShowsText(window, "CONNECT 9600"));
+}
+
+// Sending starts right after CONNECT, before any carrier check.
+TEST_F(DialupWindowTransfer, UploadListSendsToRz) {
+  CommWindow* window = Dial({"rz", "-q"}, to_.Path(), 1);
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(Dialup()->HandleCommand(cmd::kSendFiles));
+  FileUploadMDIChild* list = nullptr;
+  for (QMdiSubWindow* sub : Client()->subWindowList()) {
+    if (sub->windowTitle() == QLatin1String("Dial-up Upload File List"))
+      list = qobject_cast<FileUploadMDIChild*>(sub);
+  }
+  ASSERT_NE(list, nullptr);
+  QStringList paths;
+  for (const std::string& n : files_) paths << QString::fromStdString(from_ / n);
+  platform_.openAnswers.push_back(paths);
+  QPointer<FileUploadMDIChild> alive = list;
+  list->findChild<QPushButton*>(QStringLiteral("add"))->click();
+  list->findChild<QPushButton*>(QStringLiteral("startSending"))->click();
+  // Every file sent: the list window closes by itself.
+  EXPECT_TRUE(RunUntil([&] {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return alive.isNull();
+  }, 60000));
+  EXPECT_TRUE(failures_.empty()) << failures_.front().toStdString();
+  EXPECT_TRUE(RunUntil([&] { return !modem_.RemoteRunning(); }, 30000));
+  ExpectSame(from_, to_);
+  EXPECT_TRUE(window->Reading());
+}
+
+}  // namespace
+}  // namespace parlane::test
