@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "common/tcp_pair.h"
+
 namespace {
 
 // A pair that has not finished after this long is killed.
@@ -34,22 +36,7 @@ bool Connect(const std::string& transport, int fds[2]) {
     tcsetattr(fds[1], TCSANOW, &raw);
     return true;
   }
-  if (transport == "tcp") {
-    const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    if (bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
-        listen(listener, 1) != 0 ||
-        getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len) != 0)
-      return false;
-    fds[0] = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (connect(fds[0], reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) return false;
-    fds[1] = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-    close(listener);
-    return fds[1] >= 0;
-  }
+  if (transport == "tcp") return parlane::bench::TcpLoopbackPair(fds);
   return false;
 }
 

@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "common/tcp_pair.h"
 #include "transfer/transfer_dialog_run.h"
 #include "xfer/fd_link.h"
 
@@ -37,22 +38,6 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kTickMs = 10;
-
-bool TcpPair(int fds[2]) {
-  const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof a;
-  if (bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(listener, 1) != 0 ||
-      getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len) != 0)
-    return false;
-  fds[0] = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (connect(fds[0], reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) return false;
-  fds[1] = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-  close(listener);
-  return fds[1] >= 0;
-}
 
 // A program with `fd` as its standard input and output, run in `dir`.
 pid_t Start(const std::vector<std::string>& argv, int fd, const fs::path& dir) {
@@ -94,7 +79,7 @@ double Seconds(Clock::time_point since) {
 double LrzszRun(const fs::path& src, const fs::path& dst) {
   fs::remove(dst / "data.bin");
   int fds[2];
-  if (!TcpPair(fds)) return -1;
+  if (!parlane::bench::TcpLoopbackPair(fds)) return -1;
   const auto start = Clock::now();
   const pid_t s = Start({"sz", "-q", "data.bin"}, fds[0], src);
   const pid_t r = Start({"rz", "-q", "-y"}, fds[1], dst);
@@ -129,7 +114,7 @@ DialogRun DialogRunOnce(QWidget& main, const fs::path& src, const fs::path& dst)
   DialogRun out;
   fs::remove(dst / "data.bin");
   int fds[2];
-  if (!TcpPair(fds)) return out;
+  if (!parlane::bench::TcpLoopbackPair(fds)) return out;
   const pid_t s = Start({"sz", "-q", "data.bin"}, fds[0], src);
   close(fds[0]);
 
