@@ -12,24 +12,10 @@
 #include <thread>
 
 #include "transfer/file_transfer.h"
+#include "xfer/xfer_support.h"
 
 namespace parlane {
 namespace {
-
-// A link with nothing on it: reads time out at once.
-class IdleLink final : public TransferLink {
- public:
-  int ReadByte(int) override { return -1; }
-  int ReadAnyByte(uint8_t*, int) override { return -1; }
-  int InputCount() override { return 0; }
-  int WaitForInput(int) override { return 0; }
-  int WriteBlock(const uint8_t*, size_t, int) override { return 0; }
-  int WriteByte(uint8_t, int) override { return 0; }
-  int OutputCount() override { return 0; }
-  int SendBreak(int) override { return 0; }
-  int PurgeInput() override { return 0; }
-  int PurgeOutput() override { return 0; }
-};
 
 // Receives one file of `size` bytes in 1024-byte steps for `ms`
 // milliseconds, pumping like a link wait; fails when cancelled.
@@ -67,7 +53,8 @@ class ReportingProtocol final : public TransferProtocol {
 };
 
 TEST(FileTransferDialog, FieldsAreShownAtDisplayRateAndSuccessClosesAtOnce) {
-  IdleLink link;
+  test::LinkPair links = test::MakeLinkPair();  // nothing comes on it
+  TransferLink& link = *links.a;
   link.SetPump([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
   std::vector<bool> sounds;
   FileTransfer dialog(nullptr, [&](bool ok) { sounds.push_back(ok); });
@@ -102,7 +89,8 @@ TEST(FileTransferDialog, FieldsAreShownAtDisplayRateAndSuccessClosesAtOnce) {
 }
 
 TEST(FileTransferDialog, TheButtonCancelsThenWaitsAndThenCloses) {
-  IdleLink link;
+  test::LinkPair links = test::MakeLinkPair();  // nothing comes on it
+  TransferLink& link = *links.a;
   link.SetPump([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
   std::vector<bool> sounds;
   FileTransfer dialog(nullptr, [&](bool ok) { sounds.push_back(ok); });

@@ -2,15 +2,9 @@
 // Hayes modem, and after CONNECT the far end of the call is lrzsz. sz's
 // request starts the window's receive by itself; the "Dial-up Upload File
 // List" sends to rz. Files cross byte for byte.
-#include <QLabel>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-
-#include "app/commands.h"
 #include "dialup_fixture.h"
 #include "transfer/upload_list.h"
-#include "xfer/xfer_support.h"
+#include "transfer_session_fixture.h"
 
 namespace parlane::test {
 namespace {
@@ -27,18 +21,6 @@ class DialupWindowTransfer : public DialupTest {
       WriteFile(from_ / names[i], RandomBytes(sizes[i], static_cast<uint32_t>(i + 40)));
       files_.push_back(names[i]);
     }
-    // The transfer dialog ends by itself on success; a failure waits for OK.
-    QObject::connect(&okPresser_, &QTimer::timeout, [this] {
-      for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->objectName() != QLatin1String("FileTransfer") || !w->isVisible()) continue;
-        auto* button = w->findChild<QPushButton*>(QStringLiteral("button"));
-        if (button && button->text() == QLatin1String("OK")) {
-          failures_.push_back(w->findChild<QLabel*>(QStringLiteral("status"))->text());
-          button->click();
-        }
-      }
-    });
-    okPresser_.start(20);
   }
 
   // Opens the dial-up window with `protocol` and dials; the far end then
@@ -63,8 +45,7 @@ class DialupWindowTransfer : public DialupTest {
 
   TempDir from_, to_;
   std::vector<std::string> files_;
-  QTimer okPresser_;
-  std::vector<QString> failures_;
+  DialogWatcher watcher_;  // a failure's status, with OK pressed
 };
 
 TEST_F(DialupWindowTransfer, AutostartReceivesFromSz) {
@@ -74,7 +55,7 @@ TEST_F(DialupWindowTransfer, AutostartReceivesFromSz) {
   CommWindow* window = Dial(sz, from_.Path(), 0);
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(RunUntil([&] { return !modem_.RemoteRunning() && window->Reading(); }, 60000));
-  EXPECT_TRUE(failures_.empty()) << failures_.front().toStdString();
+  EXPECT_TRUE(watcher_.endings.empty()) << watcher_.endings.front().toStdString();
   EXPECT_EQ(Config().Protocol, 1u);
   ExpectSame(from_, to_);
   EXPECT_TRUE(ShowsText(window, "CONNECT 9600"));
@@ -102,7 +83,7 @@ TEST_F(DialupWindowTransfer, UploadListSendsToRz) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return alive.isNull();
   }, 60000));
-  EXPECT_TRUE(failures_.empty()) << failures_.front().toStdString();
+  EXPECT_TRUE(watcher_.endings.empty()) << watcher_.endings.front().toStdString();
   EXPECT_TRUE(RunUntil([&] { return !modem_.RemoteRunning(); }, 30000));
   ExpectSame(from_, to_);
   EXPECT_TRUE(window->Reading());
