@@ -24,7 +24,8 @@ namespace parlane::test {
 
 class TelnetRelay {
  public:
-  // `program` runs in `cwd` once the client is there ({}: none).
+  // `program` runs in `cwd` once the client is there ({}: none). `slow`
+  // holds a transfer back so that a test can act while it runs.
   TelnetRelay(std::vector<std::string> program, std::string cwd, size_t closeAfter = 0,
               bool slow = false)
       : program_(std::move(program)), cwd_(std::move(cwd)), closeAfter_(closeAfter), slow_(slow) {
@@ -114,18 +115,17 @@ class TelnetRelay {
       close(fds[1]);
       shell_ = fds[0];
     }
-    const size_t chunk = slow_ ? 1024 : 8192;
     char buf[8192];
     while (!stop_) {
       pollfd p[2] = {{client_, POLLIN, 0}, {ended_ ? -1 : shell_.load(), POLLIN, 0}};
       if (poll(p, 2, 20) <= 0) continue;
       if (p[0].revents) {
-        const ssize_t r = recv(client_, buf, chunk, 0);
+        const ssize_t r = recv(client_, buf, sizeof buf, 0);
         if (r <= 0) break;
         FromClient(buf, static_cast<size_t>(r));
       }
       if (p[1].revents) {
-        const ssize_t r = read(shell_, buf, chunk);
+        const ssize_t r = read(shell_, buf, sizeof buf);
         if (r <= 0) {
           status_ = WaitChild(pid_, 10);
           ended_ = true;
@@ -139,7 +139,7 @@ class TelnetRelay {
         }
         Send(out);
       }
-      if (slow_) usleep(1000);
+      if (slow_) usleep(1000);  // 8 MB/s at most
     }
   }
 

@@ -22,9 +22,11 @@ using test::RunUntil;
 using test::ScreenText;
 using test::TempDir;
 
-// The host's shell runs `command`, then shows a prompt; its status is the command's.
+// The host's shell runs `command`, then shows a prompt; its status is the
+// command's. The pause keeps the prompt out of the transfer's last read.
 std::vector<std::string> Shell(const std::string& command) {
-  return {"/bin/sh", "-c", command + "; s=$?; printf '\\r\\nback at the prompt\\r\\n'; exit $s"};
+  return {"/bin/sh", "-c",
+          command + "; s=$?; sleep 0.3; printf '\\r\\nback at the prompt\\r\\n'; exit $s"};
 }
 // rz, once the user has typed "rz\r".
 const char kRz[] = "dd bs=1 count=3 of=/dev/null 2>/dev/null; rz -q";
