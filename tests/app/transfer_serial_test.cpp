@@ -181,6 +181,8 @@ TEST_F(DialupTransfer, CancelDuringAReceiveKeepsThePartForResuming) {
   EXPECT_TRUE(test::RunUntil([&] { return peerGone = peerGone || waitpid(pid, nullptr, WNOHANG) == pid; }, 30000));
   ASSERT_TRUE(result.has_value());
   EXPECT_TRUE(watcher.cancelled);
+  EXPECT_TRUE(watcher.closeRefused);
+  EXPECT_TRUE(watcher.statuses.count(QStringLiteral("Cancelling - Please wait...")));
   EXPECT_EQ(result->status, "CANCELLED - User aborted");
   ASSERT_EQ(watcher.endings.size(), 1u);
   EXPECT_EQ(watcher.endings[0], QStringLiteral("CANCELLED - User aborted"));

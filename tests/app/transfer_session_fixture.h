@@ -24,8 +24,8 @@ class DialogWatcher {
   void CancelAfter(long long bytes) { cancelAfter_ = bytes; }
 
   std::vector<QString> endings;  // the status when OK was pressed
-  std::set<QString> captions;
-  bool cancelled = false;
+  std::set<QString> captions, statuses;
+  bool cancelled = false, closeRefused = false;
   int dialogsSeen = 0;
 
  private:
@@ -39,9 +39,13 @@ class DialogWatcher {
       auto* bytes = w->findChild<QLabel*>(QStringLiteral("bytesTransferred"));
       if (!button || !status || !bytes) continue;
       captions.insert(w->windowTitle());
+      statuses.insert(status->text());
       if (cancelAfter_ >= 0 && !cancelled && bytes->text().toLongLong() > cancelAfter_) {
-        cancelled = true;
+        cancelled = button->text() == QLatin1String("Cancel");
         button->click();
+        statuses.insert(status->text());
+        w->close();  // a close request while the transfer ends changes nothing
+        closeRefused = w->isVisible();
       }
       if (button->text() == QLatin1String("OK")) {
         endings.push_back(status->text());
