@@ -1,6 +1,6 @@
 // A simulated Hayes modem on the master side of a pseudo-terminal whose
 // slave the program opens as its serial port. It answers AT commands (echo
-// per E, verbose or numeric result codes per V, OK, ERROR), dials with
+// per E, verbose result codes, OK, ERROR), dials with
 // ATDT/ATDP and answers CONNECT 9600, BUSY, NO CARRIER or nothing as the
 // test sets, and once connected acts as the remote host: a banner and a
 // login prompt, echo, the password prompt, an answer to ESC [ 6 n, until
@@ -140,10 +140,7 @@ class HayesModem {
     }
   }
 
-  void Result(std::string_view verbose, int code) {
-    if (quiet_) return;
-    Send(verbose_ ? "\r\n" + std::string(verbose) + "\r\n" : std::to_string(code) + "\r");
-  }
+  void Result(std::string_view text) { Send("\r\n" + std::string(text) + "\r\n"); }
 
   void Take(uint8_t c) {
     if (online_) {
@@ -167,7 +164,7 @@ class HayesModem {
     commands.push_back(line);
     if (line.size() < 2 || std::toupper(static_cast<unsigned char>(line[0])) != 'A' ||
         std::toupper(static_cast<unsigned char>(line[1])) != 'T') {
-      Result("ERROR", 4);
+      Result("ERROR");
       return;
     }
     size_t i = 2;
@@ -181,12 +178,6 @@ class HayesModem {
       switch (c) {
         case ' ': break;
         case 'E': echo_ = digit(0) != 0; break;
-        case 'V': verbose_ = digit(0) != 0; break;
-        case 'Q': quiet_ = digit(0) != 0; break;
-        case 'Z':
-          echo_ = verbose_ = true, quiet_ = false;
-          digit(0);
-          break;
         case 'H':
           digit(0);
           if (carrier_) {
@@ -194,33 +185,22 @@ class HayesModem {
             return;
           }
           break;
-        case 'O':
-          digit(0);
-          if (carrier_) {
-            online_ = true;
-            Result("CONNECT 9600", 1);
-            return;
-          }
-          Result("NO CARRIER", 3);
-          return;
         case 'D': Dial(line.substr(i)); return;
         default:
           if (!std::isalpha(static_cast<unsigned char>(c)) && c != '&') {
-            Result("ERROR", 4);
+            Result("ERROR");
             return;
           }
           digit(0);
           break;
       }
     }
-    Result("OK", 0);
+    Result("OK");
   }
 
   void Dial(std::string rest) {
-    if (!rest.empty() && (std::toupper(static_cast<unsigned char>(rest[0])) == 'T' ||
-                          std::toupper(static_cast<unsigned char>(rest[0])) == 'P')) {
+    if (!rest.empty() && std::string_view("TtPp").find(rest[0]) != std::string_view::npos)
       rest.erase(rest.begin());
-    }
     dialed.push_back(rest);
     const auto it = outcomes.find(rest);
     switch (it == outcomes.end() ? outcome : it->second) {
@@ -228,17 +208,16 @@ class HayesModem {
         online_ = carrier_ = true;
         hostState_ = HostState::Login;
         if (!remoteProgram.empty()) {
-          Result("CONNECT 9600", 1);
+          Result("CONNECT 9600");
           StartRemote();
           hostState_ = HostState::Shell;
           break;
         }
         // The host's first bytes come in the same write as the result.
-        Send((verbose_ ? std::string("\r\nCONNECT 9600\r\n") : std::string("1\r")) +
-             std::string(kBanner));
+        Send("\r\nCONNECT 9600\r\n" + std::string(kBanner));
         break;
-      case Outcome::Busy: Result("BUSY", 7); break;
-      case Outcome::NoCarrier: Result("NO CARRIER", 3); break;
+      case Outcome::Busy: Result("BUSY"); break;
+      case Outcome::NoCarrier: Result("NO CARRIER"); break;
       case Outcome::Silent: break;
     }
   }
@@ -261,7 +240,7 @@ class HayesModem {
   void Hangup() {
     online_ = carrier_ = false;
     plus_ = 0;
-    Result("NO CARRIER", 3);
+    Result("NO CARRIER");
   }
 
   // The remote host: echoes, prompts for the password after the login
@@ -272,7 +251,7 @@ class HayesModem {
       if (++plus_ == 3) {
         online_ = false;
         plus_ = 0;
-        Result("OK", 0);
+        Result("OK");
       }
       return;
     }
@@ -314,8 +293,6 @@ class HayesModem {
   std::string device_;
   std::string line_;
   bool echo_ = true;
-  bool verbose_ = true;
-  bool quiet_ = false;
   bool online_ = false;
   bool carrier_ = false;
   int plus_ = 0;
