@@ -89,5 +89,24 @@ TEST_F(DialupWindowTransfer, UploadListSendsToRz) {
   EXPECT_TRUE(window->Reading());
 }
 
+// A cancel while sz sends: the part received stays for resuming. Cancel can
+// only land while the serial link's waits run the event loop.
+TEST_F(DialupWindowTransfer, CancelDuringAReceiveKeepsThePartForResuming) {
+  const auto data = RandomBytes(24 << 20, 30);
+  WriteFile(from_ / "big.bin", data);
+  watcher_.CancelAfter(200000);
+  CommWindow* window = Dial({"sz", "-q", "big.bin"}, from_.Path(), 1);
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(RunUntil([&] { return !modem_.RemoteRunning() && window->Reading(); }, 60000));
+  EXPECT_TRUE(watcher_.cancelled);
+  EXPECT_TRUE(watcher_.closeRefused);
+  EXPECT_TRUE(watcher_.statuses.count(QStringLiteral("Cancelling - Please wait...")));
+  EXPECT_EQ(watcher_.endings, std::vector<QString>{QStringLiteral("CANCELLED - User aborted")});
+  const auto part = ReadFile(to_ / "big.bin");
+  EXPECT_GT(part.size(), 0u);
+  EXPECT_LT(part.size(), data.size());
+  EXPECT_TRUE(std::equal(part.begin(), part.end(), data.begin()));
+}
+
 }  // namespace
 }  // namespace parlane::test
