@@ -45,12 +45,6 @@ class SerialHost final : public TransferHost {
   QWidget* parent_;
 };
 
-struct Case {
-  const char* name;
-  bool send;
-  std::vector<std::string> peer;  // the far end; files are appended for senders
-};
-
 class DialupTransfer : public test::TransferSessionTest {
  protected:
   void SetUp() override {
@@ -70,17 +64,6 @@ class DialupTransfer : public test::TransferSessionTest {
     if (master_ >= 0) close(master_);
     master_ = -1;
   }
-  // The far end runs `peer` on the pty's other side. The test keeps that side
-  // open too, so that the line does not hang up (and drop what is still on
-  // its way) the moment the peer exits.
-  pid_t StartPeer(const std::vector<std::string>& peer, const std::string& cwd) {
-    std::string command = "EXEC:";
-    for (const std::string& word : peer) command += (command.size() > 5 ? " " : "") + word;
-    // -s: our last answer may meet a pipe that the ended peer has closed.
-    return test::Spawn({"socat", "-s", "STDIO", command}, master_, cwd, logs / "peer.log");
-  }
-
-  void RunCase(const Case& c);
 
   TempDir logs;
   RecordingMessageSink messages_;
@@ -88,66 +71,73 @@ class DialupTransfer : public test::TransferSessionTest {
   int master_ = -1;
 };
 
-void DialupTransfer::RunCase(const Case& c) {
-  SCOPED_TRACE(c.name);
-  TearDown();
-  SetUp();
-  TempDir local, remote;
-  std::vector<std::string> peer = c.peer;
-  const std::vector<std::string> names = {"one.bin", "Two.txt", "empty"};
-  const size_t sizes[] = {150000, 1025, 0};
-  std::vector<std::string> paths;
-  for (size_t i = 0; i < names.size(); ++i) {
-    const std::string dir = c.send ? local.Path() : remote.Path();
-    test::WriteFile(dir + "/" + names[i],
-                    test::RandomBytes(sizes[i], static_cast<uint32_t>(i + 20)));
-    paths.push_back(dir + "/" + names[i]);
-  }
-  if (!c.send) peer.insert(peer.end(), names.begin(), names.end());
-  config.Protocol = 0;  // Ymodem-G
-  SerialHost host(port_, &mainWindow);
-  test::DialogWatcher watcher;
-  // The far end starts once the transfer runs, as when the user gives the
-  // remote command after choosing Receive Files.
-  pid_t pid = -1;
-  QTimer::singleShot(300, &mainWindow, [&] { pid = StartPeer(peer, remote.Path()); });
-  SessionTransfer transfer;
-  transfer.send = c.send;
-  if (c.send) transfer.files = paths;
-  std::vector<std::string> done;
-  transfer.fileDone = [&](const std::string& f) { done.push_back(f); };
-  const std::optional<DialogResult> result = RunSessionTransfer(context, host, transfer);
-  ASSERT_GT(pid, 0);
-  const int peerStatus = test::WaitChild(pid, 60);
-
-  ASSERT_TRUE(result.has_value());
-  EXPECT_EQ(result->outcome, DialogOutcome::Success) << result->status;
-  EXPECT_EQ(peerStatus, 0);
-  EXPECT_TRUE(watcher.captions.count(c.send ? "Ymodem-G Upload" : "Ymodem-G Download"));
-  EXPECT_EQ(host.begun, 1);
-  EXPECT_EQ(host.ended, 1);
-  for (const std::string& n : names) {
-    EXPECT_EQ(test::ReadFile((c.send ? remote : received) / n),
-              test::ReadFile((c.send ? local : remote) / n))
-        << n;
-  }
-  if (c.send) {
-    EXPECT_EQ(done, paths);
-  }
-  EXPECT_EQ(Count(SoundEvent::TransferSuccess), 1);
-}
-
 // lrzsz's rb never asks for "G", so our own receiver is the far end of the
 // upload.
 TEST_F(DialupTransfer, YmodemGBothWaysByteForByte) {
+  struct Case {
+    const char* name;
+    bool send;
+    std::vector<std::string> peer;  // the far end; files are appended for senders
+  };
   const Case cases[] = {
       {"sb to us", false, {"sb", "-q"}},
       {"our sender to us", false, {test::XferTool(), "send", "--ymodem-g", "-q"}},
       {"us to our receiver", true, {test::XferTool(), "receive", "--ymodem-g", "-q"}},
   };
+  config.Protocol = 0;  // Ymodem-G
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
     sounds.clear();
-    RunCase(c);
+    TempDir local, remote;
+    const std::vector<std::string> names = {"one.bin", "Two.txt", "empty"};
+    const size_t sizes[] = {150000, 1025, 0};
+    std::vector<std::string> paths;
+    for (size_t i = 0; i < names.size(); ++i) {
+      paths.push_back((c.send ? local : remote) / names[i]);
+      test::WriteFile(paths.back(), test::RandomBytes(sizes[i], static_cast<uint32_t>(i + 20)));
+    }
+    // The far end runs behind socat on the pty's other side, which the test
+    // keeps open too, so that the line does not hang up (and drop what is
+    // still on its way) the moment the peer exits. -s: our last answer may
+    // meet a pipe that the ended peer has closed.
+    std::string command = "EXEC:" + c.peer[0];
+    for (size_t i = 1; i < c.peer.size(); ++i) command += " " + c.peer[i];
+    if (!c.send) {
+      for (const std::string& n : names) command += " " + n;
+    }
+    SerialHost host(port_, &mainWindow);
+    test::DialogWatcher watcher;
+    // The far end starts once the transfer runs, as when the user gives the
+    // remote command after choosing Receive Files.
+    pid_t pid = -1;
+    QTimer::singleShot(300, &mainWindow, [&] {
+      pid = test::Spawn({"socat", "-s", "STDIO", command}, master_, remote.Path(),
+                        logs / "peer.log");
+    });
+    SessionTransfer transfer;
+    transfer.send = c.send;
+    if (c.send) transfer.files = paths;
+    std::vector<std::string> done;
+    transfer.fileDone = [&](const std::string& f) { done.push_back(f); };
+    const std::optional<DialogResult> result = RunSessionTransfer(context, host, transfer);
+    ASSERT_GT(pid, 0);
+    EXPECT_EQ(test::WaitChild(pid, 60), 0);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(result->outcome, DialogOutcome::Success) << result->status;
+    EXPECT_TRUE(watcher.captions.count(c.send ? "Ymodem-G Upload" : "Ymodem-G Download"));
+    EXPECT_EQ(host.begun, 1);
+    EXPECT_EQ(host.ended, 1);
+    for (const std::string& n : names) {
+      EXPECT_EQ(test::ReadFile((c.send ? remote : received) / n),
+                test::ReadFile((c.send ? local : remote) / n))
+          << n;
+    }
+    if (c.send) {
+      EXPECT_EQ(done, paths);
+    }
+    EXPECT_EQ(Count(SoundEvent::TransferSuccess), 1);
   }
 }
 

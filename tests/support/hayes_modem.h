@@ -20,6 +20,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <strings.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -162,36 +163,25 @@ class HayesModem {
     while (!line.empty() && line.front() == ' ') line.erase(line.begin());
     if (line.empty()) return;
     commands.push_back(line);
-    if (line.size() < 2 || std::toupper(static_cast<unsigned char>(line[0])) != 'A' ||
-        std::toupper(static_cast<unsigned char>(line[1])) != 'T') {
-      Result("ERROR");
-      return;
-    }
+    if (strncasecmp(line.c_str(), "AT", 2) != 0) return Result("ERROR");
     size_t i = 2;
-    const auto digit = [&](int fallback) {
-      if (i < line.size() && std::isdigit(static_cast<unsigned char>(line[i])))
-        return line[i++] - '0';
-      return fallback;
+    const auto digit = [&] {
+      return i < line.size() && std::isdigit(static_cast<unsigned char>(line[i])) ? line[i++] - '0'
+                                                                                 : 0;
     };
     while (i < line.size()) {
       const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(line[i++])));
       switch (c) {
         case ' ': break;
-        case 'E': echo_ = digit(0) != 0; break;
+        case 'E': echo_ = digit() != 0; break;
         case 'H':
-          digit(0);
-          if (carrier_) {
-            Hangup();
-            return;
-          }
+          digit();
+          if (carrier_) return Hangup();
           break;
-        case 'D': Dial(line.substr(i)); return;
+        case 'D': return Dial(line.substr(i));
         default:
-          if (!std::isalpha(static_cast<unsigned char>(c)) && c != '&') {
-            Result("ERROR");
-            return;
-          }
-          digit(0);
+          if (!std::isalpha(static_cast<unsigned char>(c)) && c != '&') return Result("ERROR");
+          digit();
           break;
       }
     }
