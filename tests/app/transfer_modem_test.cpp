@@ -9,18 +9,16 @@
 namespace parlane::test {
 namespace {
 
+const char* const kNames[] = {"one.bin", "Two.txt", "empty"};
+
 class DialupWindowTransfer : public DialupTest {
  protected:
   void SetUp() override {
     DialupTest::SetUp();
     if (FindProgram("sz").empty() || FindProgram("socat").empty())
       GTEST_SKIP() << "lrzsz or socat is not installed";
-    const char* names[] = {"one.bin", "Two.txt", "empty"};
     const size_t sizes[] = {200000, 1025, 0};
-    for (size_t i = 0; i < 3; ++i) {
-      WriteFile(from_ / names[i], RandomBytes(sizes[i], static_cast<uint32_t>(i + 40)));
-      files_.push_back(names[i]);
-    }
+    for (uint32_t i = 0; i < 3; ++i) WriteFile(from_ / kNames[i], RandomBytes(sizes[i], i + 40));
   }
 
   // Opens the dial-up window with `protocol` and dials; the far end then
@@ -40,19 +38,16 @@ class DialupWindowTransfer : public DialupTest {
   }
 
   void ExpectSame(const TempDir& a, const TempDir& b) {
-    for (const std::string& n : files_) EXPECT_EQ(ReadFile(a / n), ReadFile(b / n)) << n;
+    for (const char* n : kNames) EXPECT_EQ(ReadFile(a / n), ReadFile(b / n)) << n;
   }
 
   TempDir from_, to_;
-  std::vector<std::string> files_;
   DialogWatcher watcher_;  // a failure's status, with OK pressed
 };
 
 TEST_F(DialupWindowTransfer, AutostartReceivesFromSz) {
-  std::vector<std::string> sz = {"sz", "-q"};
-  sz.insert(sz.end(), files_.begin(), files_.end());
   // Set to Ymodem-G: the request makes it Zmodem.
-  CommWindow* window = Dial(sz, from_.Path(), 0);
+  CommWindow* window = Dial({"sz", "-q", kNames[0], kNames[1], kNames[2]}, from_.Path(), 0);
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(RunUntil([&] { return !modem_.RemoteRunning() && window->Reading(); }, 60000));
   EXPECT_TRUE(watcher_.endings.empty()) << watcher_.endings.front().toStdString();
@@ -73,7 +68,7 @@ TEST_F(DialupWindowTransfer, UploadListSendsToRz) {
   }
   ASSERT_NE(list, nullptr);
   QStringList paths;
-  for (const std::string& n : files_) paths << QString::fromStdString(from_ / n);
+  for (const char* n : kNames) paths << QString::fromStdString(from_ / n);
   platform_.openAnswers.push_back(paths);
   QPointer<FileUploadMDIChild> alive = list;
   list->findChild<QPushButton*>(QStringLiteral("add"))->click();

@@ -1,10 +1,10 @@
 // A simulated Hayes modem on the master side of a pseudo-terminal whose
 // slave the program opens as its serial port. It answers AT commands (echo
-// per E, verbose result codes, OK, ERROR), dials with
-// ATDT/ATDP and answers CONNECT 9600, BUSY, NO CARRIER or nothing as the
-// test sets, and once connected acts as the remote host: a banner and a
-// login prompt, echo, the password prompt, an answer to ESC [ 6 n, until
-// "+++" and ATH (or DTR dropping) end the call with NO CARRIER.
+// per E, verbose result codes, OK, ERROR), dials with ATDT/ATDP and answers
+// CONNECT 9600, BUSY, NO CARRIER or nothing as the test sets, and once
+// connected acts as the remote host: a banner and a login prompt, echo (not
+// of keys' escape sequences), the password prompt, until "+++" and ATH (or
+// DTR dropping) end the call with NO CARRIER.
 //
 // With `remoteProgram` set, the far side after CONNECT is that program
 // instead: it runs behind socat with the line as its input and output (as a
@@ -247,13 +247,9 @@ class HayesModem {
     }
     plus_ = 0;
     if (c == 0x1b || !seq_.empty()) {
-      // An escape sequence from the terminal: only the cursor position
-      // request is answered, nothing is echoed.
+      // An escape sequence from the terminal (a key): not echoed.
       seq_ += static_cast<char>(c);
-      if (c != 0x1b && std::isalpha(c)) {
-        if (seq_ == "\x1b[6n") Send("\x1b[24;80R");
-        seq_.clear();
-      }
+      if (c != 0x1b && std::isalpha(c)) seq_.clear();
       return;
     }
     if (c == '\r') {
