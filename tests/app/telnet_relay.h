@@ -104,8 +104,7 @@ class TelnetRelay {
 
   void Run() {
     pollfd l{listen_, POLLIN, 0};
-    while (!stop_ && poll(&l, 1, 50) <= 0) {
-    }
+    while (!stop_ && poll(&l, 1, 50) <= 0) continue;
     if (stop_ || (client_ = accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC)) < 0) return;
     ended_ = program_.empty();
     if (!ended_) {

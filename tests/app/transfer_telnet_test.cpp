@@ -19,7 +19,6 @@ namespace {
 
 using test::TelnetRelay;
 using test::RunUntil;
-using test::ScreenText;
 using test::TempDir;
 
 // The host's shell runs `command`, then shows a prompt; its status is the
@@ -90,7 +89,7 @@ TEST_F(TelnetTransfer, HostRequestReceivesIntoTheReceiveDirectoryInBinaryMode) {
   EXPECT_TRUE(watcher.endings.empty());  // success closes the dialog by itself
   ExpectBinaryAround(relay, "**\x18" "B01");
   // Nothing of the transfer reached the screen.
-  EXPECT_EQ(ScreenText(child->Window()).find("B00"), std::string::npos);
+  EXPECT_EQ(test::ScreenText(child->Window()).find("B00"), std::string::npos);
 }
 
 TEST_F(TelnetTransfer, DroppedFilesAreSentToRzAndTheListCloses) {
