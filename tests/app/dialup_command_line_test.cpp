@@ -57,7 +57,9 @@ TEST_F(DialOptionTest, DialupEntryIsDialledAndCancelLeavesNoSession) {
     EXPECT_EQ(Dialup() != nullptr, c.windowOpens);
     EXPECT_TRUE(Frame()->isVisible());
     EXPECT_EQ(Client()->subWindowList().size(), c.windowOpens ? 1 : 0);
-    if (c.windowOpens) EXPECT_TRUE(ShowsText(Dialup()->Comm(), "login:"));
+    if (c.windowOpens) {
+      EXPECT_TRUE(ShowsText(Dialup()->Comm(), "login:"));
+    }
     Shutdown();
   }
   EXPECT_EQ(ReadBook()[0].Connects, 1u);

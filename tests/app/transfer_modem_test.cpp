@@ -2,18 +2,14 @@
 // Hayes modem, and after CONNECT the far end of the call is lrzsz. sz's
 // request starts the window's receive by itself; the "Dial-up Upload File
 // List" sends to rz. Files cross byte for byte.
-#include <QLabel>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-
-#include "app/commands.h"
 #include "dialup_fixture.h"
 #include "transfer/upload_list.h"
-#include "xfer/xfer_support.h"
+#include "transfer_session_fixture.h"
 
 namespace parlane::test {
 namespace {
+
+const char* const kNames[] = {"one.bin", "Two.txt", "empty"};
 
 class DialupWindowTransfer : public DialupTest {
  protected:
@@ -21,24 +17,8 @@ class DialupWindowTransfer : public DialupTest {
     DialupTest::SetUp();
     if (FindProgram("sz").empty() || FindProgram("socat").empty())
       GTEST_SKIP() << "lrzsz or socat is not installed";
-    const char* names[] = {"one.bin", "Two.txt", "empty"};
     const size_t sizes[] = {200000, 1025, 0};
-    for (size_t i = 0; i < 3; ++i) {
-      WriteFile(from_ / names[i], RandomBytes(sizes[i], static_cast<uint32_t>(i + 40)));
-      files_.push_back(names[i]);
-    }
-    // The transfer dialog ends by itself on success; a failure waits for OK.
-    QObject::connect(&okPresser_, &QTimer::timeout, [this] {
-      for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->objectName() != QLatin1String("FileTransfer") || !w->isVisible()) continue;
-        auto* button = w->findChild<QPushButton*>(QStringLiteral("button"));
-        if (button && button->text() == QLatin1String("OK")) {
-          failures_.push_back(w->findChild<QLabel*>(QStringLiteral("status"))->text());
-          button->click();
-        }
-      }
-    });
-    okPresser_.start(20);
+    for (uint32_t i = 0; i < 3; ++i) WriteFile(from_ / kNames[i], RandomBytes(sizes[i], i + 40));
   }
 
   // Opens the dial-up window with `protocol` and dials; the far end then
@@ -58,23 +38,19 @@ class DialupWindowTransfer : public DialupTest {
   }
 
   void ExpectSame(const TempDir& a, const TempDir& b) {
-    for (const std::string& n : files_) EXPECT_EQ(ReadFile(a / n), ReadFile(b / n)) << n;
+    for (const char* n : kNames) EXPECT_EQ(ReadFile(a / n), ReadFile(b / n)) << n;
   }
 
   TempDir from_, to_;
-  std::vector<std::string> files_;
-  QTimer okPresser_;
-  std::vector<QString> failures_;
+  DialogWatcher watcher_;  // a failure's status, with OK pressed
 };
 
 TEST_F(DialupWindowTransfer, AutostartReceivesFromSz) {
-  std::vector<std::string> sz = {"sz", "-q"};
-  sz.insert(sz.end(), files_.begin(), files_.end());
   // Set to Ymodem-G: the request makes it Zmodem.
-  CommWindow* window = Dial(sz, from_.Path(), 0);
+  CommWindow* window = Dial({"sz", "-q", kNames[0], kNames[1], kNames[2]}, from_.Path(), 0);
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(RunUntil([&] { return !modem_.RemoteRunning() && window->Reading(); }, 60000));
-  EXPECT_TRUE(failures_.empty()) << failures_.front().toStdString();
+  EXPECT_TRUE(watcher_.endings.empty()) << watcher_.endings.front().toStdString();
   EXPECT_EQ(Config().Protocol, 1u);
   ExpectSame(from_, to_);
   EXPECT_TRUE(ShowsText(window, "CONNECT 9600"));
@@ -92,7 +68,7 @@ TEST_F(DialupWindowTransfer, UploadListSendsToRz) {
   }
   ASSERT_NE(list, nullptr);
   QStringList paths;
-  for (const std::string& n : files_) paths << QString::fromStdString(from_ / n);
+  for (const char* n : kNames) paths << QString::fromStdString(from_ / n);
   platform_.openAnswers.push_back(paths);
   QPointer<FileUploadMDIChild> alive = list;
   list->findChild<QPushButton*>(QStringLiteral("add"))->click();
@@ -102,10 +78,29 @@ TEST_F(DialupWindowTransfer, UploadListSendsToRz) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return alive.isNull();
   }, 60000));
-  EXPECT_TRUE(failures_.empty()) << failures_.front().toStdString();
+  EXPECT_TRUE(watcher_.endings.empty()) << watcher_.endings.front().toStdString();
   EXPECT_TRUE(RunUntil([&] { return !modem_.RemoteRunning(); }, 30000));
   ExpectSame(from_, to_);
   EXPECT_TRUE(window->Reading());
+}
+
+// A cancel while sz sends: the part received stays for resuming. Cancel can
+// only land while the serial link's waits run the event loop.
+TEST_F(DialupWindowTransfer, CancelDuringAReceiveKeepsThePartForResuming) {
+  const auto data = RandomBytes(24 << 20, 30);
+  WriteFile(from_ / "big.bin", data);
+  watcher_.CancelAfter(200000);
+  CommWindow* window = Dial({"sz", "-q", "big.bin"}, from_.Path(), 1);
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(RunUntil([&] { return !modem_.RemoteRunning() && window->Reading(); }, 60000));
+  EXPECT_TRUE(watcher_.cancelled);
+  EXPECT_TRUE(watcher_.closeRefused);
+  EXPECT_TRUE(watcher_.statuses.count(QStringLiteral("Cancelling - Please wait...")));
+  EXPECT_EQ(watcher_.endings, std::vector<QString>{QStringLiteral("CANCELLED - User aborted")});
+  const auto part = ReadFile(to_ / "big.bin");
+  EXPECT_GT(part.size(), 0u);
+  EXPECT_LT(part.size(), data.size());
+  EXPECT_TRUE(std::equal(part.begin(), part.end(), data.begin()));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// Transfers on a dial-up line: the program's transfer code (progress dialog,
-// protocol choice, the remote receiver's start) over the serial link of a
-// pty, with lrzsz or Parlane's own engine on the far end.
+// Ymodem-G on a dial-up line: the program's transfer code (progress dialog,
+// protocol choice) over the serial link of a pty, with lrzsz or Parlane's own
+// engine on the far end. (Zmodem and cancels run from the dial-up window
+// itself, in transfer_modem_test.)
 //
 // The far end runs behind socat on a pipe of its own, not on the pty's
 // other side: that is what a real line is. On a bare pty pair the far end's
@@ -9,10 +10,7 @@
 // waits for nothing, takes back its last bytes before we have read them
 // (sb's closing block, sz's "OO"). On a real line the drain puts them on
 // the wire first.
-#include <fcntl.h>
 #include <pty.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <memory>
@@ -47,18 +45,11 @@ class SerialHost final : public TransferHost {
   QWidget* parent_;
 };
 
-struct Case {
-  const char* name;
-  uint32_t protocol;  // 0 Ymodem-G, 1 Zmodem
-  bool send;
-  std::vector<std::string> peer;  // the far end; files are appended for senders
-  const char* caption;
-};
-
 class DialupTransfer : public test::TransferSessionTest {
  protected:
   void SetUp() override {
-    if (socat_.empty()) GTEST_SKIP() << "socat is not installed";
+    if (test::FindProgram("socat").empty() || test::FindProgram("sz").empty())
+      GTEST_SKIP() << "socat or lrzsz is not installed";
     int slave = -1;
     ASSERT_EQ(openpty(&master_, &slave, nullptr, nullptr, nullptr), 0);
     const std::string device = ttyname(slave);
@@ -73,125 +64,81 @@ class DialupTransfer : public test::TransferSessionTest {
     if (master_ >= 0) close(master_);
     master_ = -1;
   }
-  // The far end runs `peer` on the pty's other side. The test keeps that side
-  // open too, so that the line does not hang up (and drop what is still on
-  // its way) the moment the peer exits.
-  pid_t StartPeer(const std::vector<std::string>& peer, const std::string& cwd) {
-    std::string command = "EXEC:";
-    for (const std::string& word : peer) command += (command.size() > 5 ? " " : "") + word;
-    // -s: our last answer may meet a pipe that the ended peer has closed.
-    return test::Spawn({socat_, "-s", "STDIO", command}, master_, cwd, logs / "peer.log");
-  }
-
-  void RunCase(const Case& c);
 
   TempDir logs;
   RecordingMessageSink messages_;
   SerialPort port_{messages_};
   int master_ = -1;
-  const std::string socat_ = test::FindProgram("socat");
 };
 
-void DialupTransfer::RunCase(const Case& c) {
-  SCOPED_TRACE(c.name);
-  TearDown();
-  SetUp();
-  TempDir local, remote;
-  std::vector<std::string> peer = c.peer;
-  const std::string program = peer[0][0] == '/' ? peer[0] : test::FindProgram(peer[0]);
-  ASSERT_FALSE(program.empty()) << peer[0] << " is not installed";
-  peer[0] = program;
-  const std::vector<std::string> names = {"one.bin", "Two.txt", "empty"};
-  const size_t sizes[] = {150000, 1025, 0};
-  std::vector<std::string> paths;
-  for (size_t i = 0; i < names.size(); ++i) {
-    const std::string dir = c.send ? local.Path() : remote.Path();
-    test::WriteFile(dir + "/" + names[i],
-                    test::RandomBytes(sizes[i], static_cast<uint32_t>(i + 20)));
-    paths.push_back(dir + "/" + names[i]);
-  }
-  if (!c.send) peer.insert(peer.end(), names.begin(), names.end());
-  config.Protocol = c.protocol;
-  SerialHost host(port_, &mainWindow);
-  test::DialogWatcher watcher;
-  // The far end starts once the transfer runs, as when the user gives the
-  // remote command after choosing Receive Files.
-  pid_t pid = -1;
-  QTimer::singleShot(300, &mainWindow, [&] { pid = StartPeer(peer, remote.Path()); });
-  SessionTransfer transfer;
-  transfer.send = c.send;
-  if (c.send) transfer.files = paths;
-  std::vector<std::string> done;
-  transfer.fileDone = [&](const std::string& f) { done.push_back(f); };
-  const std::optional<DialogResult> result = RunSessionTransfer(context, host, transfer);
-  ASSERT_GT(pid, 0);
-  const int peerStatus = test::WaitChild(pid, 60);
-
-  ASSERT_TRUE(result.has_value());
-  EXPECT_EQ(result->outcome, DialogOutcome::Success) << result->status;
-  EXPECT_EQ(peerStatus, 0);
-  EXPECT_TRUE(watcher.captions.count(QString::fromLatin1(c.caption)));
-  EXPECT_EQ(host.begun, 1);
-  EXPECT_EQ(host.ended, 1);
-  for (const std::string& n : names) {
-    EXPECT_EQ(test::ReadFile((c.send ? remote : received) / n),
-              test::ReadFile((c.send ? local : remote) / n))
-        << n;
-  }
-  if (c.send) {
-    EXPECT_EQ(done, paths);
-  }
-  EXPECT_EQ(Count(SoundEvent::TransferSuccess), 1);
-}
-
-// Ymodem-G both ways (Zmodem with lrzsz runs from the dial-up window itself,
-// in transfer_modem_test); lrzsz's rb never asks for "G", so our own
-// receiver is the far end of the upload.
+// lrzsz's rb never asks for "G", so our own receiver is the far end of the
+// upload.
 TEST_F(DialupTransfer, YmodemGBothWaysByteForByte) {
-  const Case cases[] = {
-      {"sb to us", 0, false, {"sb", "-q"}, "Ymodem-G Download"},
-      {"our sender to us", 0, false, {test::XferTool(), "send", "--ymodem-g", "-q"},
-       "Ymodem-G Download"},
-      {"us to our receiver", 0, true, {test::XferTool(), "receive", "--ymodem-g", "-q"},
-       "Ymodem-G Upload"},
+  struct Case {
+    const char* name;
+    bool send;
+    std::vector<std::string> peer;  // the far end; files are appended for senders
   };
+  const Case cases[] = {
+      {"sb to us", false, {"sb", "-q"}},
+      {"our sender to us", false, {test::XferTool(), "send", "--ymodem-g", "-q"}},
+      {"us to our receiver", true, {test::XferTool(), "receive", "--ymodem-g", "-q"}},
+  };
+  config.Protocol = 0;  // Ymodem-G
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
     sounds.clear();
-    RunCase(c);
-  }
-}
-
-TEST_F(DialupTransfer, CancelDuringAReceiveKeepsThePartForResuming) {
-  TempDir remote;
-  const auto data = test::RandomBytes(24 << 20, 30);
-  test::WriteFile(remote / "big.bin", data);
-  config.Protocol = 1;
-  SerialHost host(port_, &mainWindow);
-  test::DialogWatcher watcher;
-  watcher.CancelAfter(200000);
-  const pid_t pid = StartPeer({test::FindProgram("sz"), "-q", "big.bin"}, remote.Path());
-  const std::optional<DialogResult> result = RunSessionTransfer(context, host, SessionTransfer{});
-  // The window reads the line again afterwards, so the sender's rest
-  // drains and it sees the cancel sequence.
-  QTimer reader;
-  QObject::connect(&reader, &QTimer::timeout, [&] {
-    uint8_t rest[1024];
-    while (port_.ReadWaiting(rest, sizeof rest) > 0) {
+    TempDir local, remote;
+    const std::vector<std::string> names = {"one.bin", "Two.txt", "empty"};
+    const size_t sizes[] = {150000, 1025, 0};
+    std::vector<std::string> paths;
+    for (size_t i = 0; i < names.size(); ++i) {
+      paths.push_back((c.send ? local : remote) / names[i]);
+      test::WriteFile(paths.back(), test::RandomBytes(sizes[i], static_cast<uint32_t>(i + 20)));
     }
-  });
-  reader.start(5);
-  EXPECT_TRUE(WaitFor([&] { return waitpid(pid, nullptr, WNOHANG) == pid; }));
-  ASSERT_TRUE(result.has_value());
-  EXPECT_TRUE(watcher.cancelled);
-  EXPECT_EQ(result->status, "CANCELLED - User aborted");
-  ASSERT_EQ(watcher.endings.size(), 1u);
-  EXPECT_EQ(watcher.endings[0], QStringLiteral("CANCELLED - User aborted"));
-  EXPECT_EQ(Count(SoundEvent::TransferFailed), 1);
-  const auto part = test::ReadFile(received / "big.bin");
-  EXPECT_GT(part.size(), 0u);
-  EXPECT_LT(part.size(), data.size());
-  EXPECT_TRUE(std::equal(part.begin(), part.end(), data.begin()));
-  EXPECT_EQ(host.ended, 1);
+    // The far end runs behind socat on the pty's other side, which the test
+    // keeps open too, so that the line does not hang up (and drop what is
+    // still on its way) the moment the peer exits. -s: our last answer may
+    // meet a pipe that the ended peer has closed.
+    std::string command = "EXEC:" + c.peer[0];
+    for (size_t i = 1; i < c.peer.size(); ++i) command += " " + c.peer[i];
+    if (!c.send) {
+      for (const std::string& n : names) command += " " + n;
+    }
+    SerialHost host(port_, &mainWindow);
+    test::DialogWatcher watcher;
+    // The far end starts once the transfer runs, as when the user gives the
+    // remote command after choosing Receive Files.
+    pid_t pid = -1;
+    QTimer::singleShot(300, &mainWindow, [&] {
+      pid = test::Spawn({"socat", "-s", "STDIO", command}, master_, remote.Path(),
+                        logs / "peer.log");
+    });
+    SessionTransfer transfer;
+    transfer.send = c.send;
+    if (c.send) transfer.files = paths;
+    std::vector<std::string> done;
+    transfer.fileDone = [&](const std::string& f) { done.push_back(f); };
+    const std::optional<DialogResult> result = RunSessionTransfer(context, host, transfer);
+    ASSERT_GT(pid, 0);
+    EXPECT_EQ(test::WaitChild(pid, 60), 0);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(result->outcome, DialogOutcome::Success) << result->status;
+    EXPECT_TRUE(watcher.captions.count(c.send ? "Ymodem-G Upload" : "Ymodem-G Download"));
+    EXPECT_EQ(host.begun, 1);
+    EXPECT_EQ(host.ended, 1);
+    for (const std::string& n : names) {
+      EXPECT_EQ(test::ReadFile((c.send ? remote : received) / n),
+                test::ReadFile((c.send ? local : remote) / n))
+          << n;
+    }
+    if (c.send) {
+      EXPECT_EQ(done, paths);
+    }
+    EXPECT_EQ(Count(SoundEvent::TransferSuccess), 1);
+  }
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 // A simulated Hayes modem on the master side of a pseudo-terminal whose
 // slave the program opens as its serial port. It answers AT commands (echo
-// per E, verbose or numeric result codes per V, OK, ERROR), dials with
-// ATDT/ATDP and answers CONNECT 9600, BUSY, NO CARRIER or nothing as the
-// test sets, and once connected acts as the remote host: a banner and a
-// login prompt, echo, the password prompt, an answer to ESC [ 6 n, until
-// "+++" and ATH (or DTR dropping) end the call with NO CARRIER.
+// per E, verbose result codes, OK, ERROR), dials with ATDT/ATDP and answers
+// CONNECT 9600, BUSY, NO CARRIER or nothing as the test sets, and once
+// connected acts as the remote host: a banner and a login prompt, echo (not
+// of keys' escape sequences), the password prompt, until "+++" and ATH (or
+// DTR dropping) end the call with NO CARRIER.
 //
 // With `remoteProgram` set, the far side after CONNECT is that program
 // instead: it runs behind socat with the line as its input and output (as a
@@ -20,6 +20,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <strings.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -140,10 +141,7 @@ class HayesModem {
     }
   }
 
-  void Result(std::string_view verbose, int code) {
-    if (quiet_) return;
-    Send(verbose_ ? "\r\n" + std::string(verbose) + "\r\n" : std::to_string(code) + "\r");
-  }
+  void Result(std::string_view text) { Send("\r\n" + std::string(text) + "\r\n"); }
 
   void Take(uint8_t c) {
     if (online_) {
@@ -165,62 +163,34 @@ class HayesModem {
     while (!line.empty() && line.front() == ' ') line.erase(line.begin());
     if (line.empty()) return;
     commands.push_back(line);
-    if (line.size() < 2 || std::toupper(static_cast<unsigned char>(line[0])) != 'A' ||
-        std::toupper(static_cast<unsigned char>(line[1])) != 'T') {
-      Result("ERROR", 4);
-      return;
-    }
+    if (strncasecmp(line.c_str(), "AT", 2) != 0) return Result("ERROR");
     size_t i = 2;
-    const auto digit = [&](int fallback) {
-      if (i < line.size() && std::isdigit(static_cast<unsigned char>(line[i])))
-        return line[i++] - '0';
-      return fallback;
+    const auto digit = [&] {
+      return i < line.size() && std::isdigit(static_cast<unsigned char>(line[i])) ? line[i++] - '0'
+                                                                                 : 0;
     };
     while (i < line.size()) {
       const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(line[i++])));
       switch (c) {
         case ' ': break;
-        case 'E': echo_ = digit(0) != 0; break;
-        case 'V': verbose_ = digit(0) != 0; break;
-        case 'Q': quiet_ = digit(0) != 0; break;
-        case 'Z':
-          echo_ = verbose_ = true, quiet_ = false;
-          digit(0);
-          break;
+        case 'E': echo_ = digit() != 0; break;
         case 'H':
-          digit(0);
-          if (carrier_) {
-            Hangup();
-            return;
-          }
+          digit();
+          if (carrier_) return Hangup();
           break;
-        case 'O':
-          digit(0);
-          if (carrier_) {
-            online_ = true;
-            Result("CONNECT 9600", 1);
-            return;
-          }
-          Result("NO CARRIER", 3);
-          return;
-        case 'D': Dial(line.substr(i)); return;
+        case 'D': return Dial(line.substr(i));
         default:
-          if (!std::isalpha(static_cast<unsigned char>(c)) && c != '&') {
-            Result("ERROR", 4);
-            return;
-          }
-          digit(0);
+          if (!std::isalpha(static_cast<unsigned char>(c)) && c != '&') return Result("ERROR");
+          digit();
           break;
       }
     }
-    Result("OK", 0);
+    Result("OK");
   }
 
   void Dial(std::string rest) {
-    if (!rest.empty() && (std::toupper(static_cast<unsigned char>(rest[0])) == 'T' ||
-                          std::toupper(static_cast<unsigned char>(rest[0])) == 'P')) {
+    if (!rest.empty() && std::string_view("TtPp").find(rest[0]) != std::string_view::npos)
       rest.erase(rest.begin());
-    }
     dialed.push_back(rest);
     const auto it = outcomes.find(rest);
     switch (it == outcomes.end() ? outcome : it->second) {
@@ -228,17 +198,16 @@ class HayesModem {
         online_ = carrier_ = true;
         hostState_ = HostState::Login;
         if (!remoteProgram.empty()) {
-          Result("CONNECT 9600", 1);
+          Result("CONNECT 9600");
           StartRemote();
           hostState_ = HostState::Shell;
           break;
         }
         // The host's first bytes come in the same write as the result.
-        Send((verbose_ ? std::string("\r\nCONNECT 9600\r\n") : std::string("1\r")) +
-             std::string(kBanner));
+        Send("\r\nCONNECT 9600\r\n" + std::string(kBanner));
         break;
-      case Outcome::Busy: Result("BUSY", 7); break;
-      case Outcome::NoCarrier: Result("NO CARRIER", 3); break;
+      case Outcome::Busy: Result("BUSY"); break;
+      case Outcome::NoCarrier: Result("NO CARRIER"); break;
       case Outcome::Silent: break;
     }
   }
@@ -261,7 +230,7 @@ class HayesModem {
   void Hangup() {
     online_ = carrier_ = false;
     plus_ = 0;
-    Result("NO CARRIER", 3);
+    Result("NO CARRIER");
   }
 
   // The remote host: echoes, prompts for the password after the login
@@ -272,19 +241,15 @@ class HayesModem {
       if (++plus_ == 3) {
         online_ = false;
         plus_ = 0;
-        Result("OK", 0);
+        Result("OK");
       }
       return;
     }
     plus_ = 0;
     if (c == 0x1b || !seq_.empty()) {
-      // An escape sequence from the terminal: only the cursor position
-      // request is answered, nothing is echoed.
+      // An escape sequence from the terminal (a key): not echoed.
       seq_ += static_cast<char>(c);
-      if (c != 0x1b && std::isalpha(c)) {
-        if (seq_ == "\x1b[6n") Send("\x1b[24;80R");
-        seq_.clear();
-      }
+      if (c != 0x1b && std::isalpha(c)) seq_.clear();
       return;
     }
     if (c == '\r') {
@@ -314,8 +279,6 @@ class HayesModem {
   std::string device_;
   std::string line_;
   bool echo_ = true;
-  bool verbose_ = true;
-  bool quiet_ = false;
   bool online_ = false;
   bool carrier_ = false;
   int plus_ = 0;
