@@ -12,6 +12,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <string>
@@ -124,11 +125,19 @@ class TelnetRelay {
         FromClient(buf, static_cast<size_t>(r));
       }
       if (p[1].revents) {
-        const ssize_t r = read(shell_, buf, sizeof buf);
+        ssize_t r = read(shell_, buf, sizeof buf);
         if (r <= 0) {
           status_ = WaitChild(pid_, 10);
           ended_ = true;
           continue;
+        }
+        // sz's closing "OO" goes out together with what the shell prints
+        // next, so that the client reads the prompt in the transfer's last
+        // read, as it often does from a real host.
+        pollfd more{shell_, POLLIN, 0};
+        if (r >= 2 && buf[r - 2] == 'O' && buf[r - 1] == 'O' && poll(&more, 1, 500) > 0) {
+          usleep(20000);
+          r += std::max<ssize_t>(0, read(shell_, buf + r, sizeof buf - static_cast<size_t>(r)));
         }
         std::string out;
         for (ssize_t i = 0; i < r; ++i) {

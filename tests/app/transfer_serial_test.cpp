@@ -36,7 +36,7 @@ class SerialHost final : public TransferHost {
     ++begun;
     return std::make_unique<SerialTransferLink>(port_);
   }
-  void EndTransfer() override { ++ended; }
+  void EndTransfer(std::span<const uint8_t>) override { ++ended; }
   int begun = 0;
   int ended = 0;
 

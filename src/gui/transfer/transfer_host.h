@@ -9,7 +9,9 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <cstdint>
 #include <memory>
+#include <span>
 
 #include "xfer/transfer_link.h"
 
@@ -27,8 +29,10 @@ class TransferHost {
   // The session stops reading its link and hands it over; null when the
   // link is not up.
   virtual std::unique_ptr<TransferLink> BeginTransfer() = 0;
-  // The transfer's link is gone: the session reads its link again.
-  virtual void EndTransfer() = 0;
+  // The transfer's link is gone: the session reads its link again. What the
+  // link had read past the transfer's end (a shell's prompt that came right
+  // after the last frame) is `readAhead`, to be shown as received.
+  virtual void EndTransfer(std::span<const uint8_t> readAhead) = 0;
 };
 
 // A session window's host: the link of its Session.
@@ -38,7 +42,7 @@ class SessionTransferHost final : public TransferHost {
   QWidget* TransferParent() override { return window_; }
   bool IsTelnet() const override;
   std::unique_ptr<TransferLink> BeginTransfer() override;
-  void EndTransfer() override;
+  void EndTransfer(std::span<const uint8_t> readAhead) override;
 
  private:
   Session& session_;

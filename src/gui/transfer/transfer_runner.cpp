@@ -14,6 +14,7 @@
 #include "config/main_config.h"
 #include "platform/platform.h"
 #include "session/session.h"
+#include "telnet/encoder.h"
 
 namespace parlane {
 
@@ -47,8 +48,17 @@ std::unique_ptr<TransferLink> SessionTransferHost::BeginTransfer() {
   return session_.Link()->BeginTransfer();
 }
 
-void SessionTransferHost::EndTransfer() {
-  if (session_.Link()) session_.Link()->EndTransfer();
+void SessionTransferHost::EndTransfer(std::span<const uint8_t> readAhead) {
+  if (!session_.Link()) return;
+  session_.Link()->EndTransfer();
+  if (readAhead.empty()) return;
+  // The transfer link took the Telnet framing off; a data byte 255 goes back
+  // to the session doubled, as it came on the wire.
+  if (session_.Link()->IsTelnet()) {
+    session_.Received(telnet::DoubleIac(readAhead));
+  } else {
+    session_.Received(readAhead);
+  }
 }
 
 TransferReservation::TransferReservation() { ++gRunning; }
@@ -92,7 +102,7 @@ std::optional<DialogResult> RunSessionTransfer(AppContext& app, TransferHost& ho
       if (taken) {
         SendTransferCancel(*taken);
         taken.reset();
-        host.EndTransfer();
+        host.EndTransfer({});
       }
       app.platform.Message(host.TransferParent(), *problem, QStringLiteral("Parlane"),
                            MsgIcon::Stop, MsgButtons::Ok);
@@ -122,8 +132,12 @@ std::optional<DialogResult> RunSessionTransfer(AppContext& app, TransferHost& ho
   QWidget* parent = host.TransferParent() ? host.TransferParent() : app.mainWindow;
   std::optional<DialogResult> result = RunTransferDialog(parent, *link, run);
   link->SetPump({});
+  // What was read past the transfer's end goes back to the session once the
+  // link is gone (its end may still write out what it gathered).
+  const std::span<const uint8_t> left = link->Buffered();
+  const std::vector<uint8_t> readAhead(left.begin(), left.end());
   link.reset();
-  host.EndTransfer();
+  host.EndTransfer(readAhead);
   return result;
 }
 
