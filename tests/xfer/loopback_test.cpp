@@ -118,9 +118,12 @@ TEST_P(Clean, BatchOfEdgeSizesArrivesIdentical) {
 // The Telnet variant needs a link that undoubles 255: see the FdTransferLink test.
 INSTANTIATE_TEST_SUITE_P(Protocols, Clean, testing::Values(Proto::Zmodem, Proto::YmodemG));
 
-// Corrupted, dropped and duplicated bytes from the sender: Zmodem asks
-// again and the files arrive identical. (The receiver's answers to a file
-// offer have no second chance in the protocol, so its direction stays clean.)
+// Corrupted, dropped and duplicated file data from the sender: Zmodem asks
+// again and the file arrives identical. The offer and the end stay clean:
+// there a sender whose frame goes unanswered gives up when its wait ends,
+// no sooner than the receiver asks again, so a damaged offer or ZFIN ends
+// the batch about as often as not. (The receiver's answers have no second
+// chance either, so its direction stays clean.)
 TEST(Faulty, ZmodemRecoversThroughResends) {
   struct Case {
     double corrupt, drop, duplicate;
@@ -131,9 +134,8 @@ TEST(Faulty, ZmodemRecoversThroughResends) {
     SCOPED_TRACE(c.seed);
     Files f;
     f.Add("a.bin", test::RandomBytes(100000, c.seed));
-    f.Add("b.bin", EveryByteValue());
     Scenario s;
-    s.senderFaults = {c.corrupt, c.drop, c.duplicate, 64, c.seed};
+    s.senderFaults = {c.corrupt, c.drop, c.duplicate, 256, c.seed, 90000};
     Outcome run;
     Transfer(s, f, run);
     EXPECT_EQ(run.receive.outcome, TransferOutcome::Success) << run.receive.status;

@@ -68,7 +68,8 @@ int PipeLink::WriteBlock(const uint8_t* bytes, size_t count, int) {
   std::lock_guard lock(out_->mutex);
   for (size_t i = 0; i < count; ++i) {
     uint8_t b = bytes[i];
-    if (count_++ >= faults_.clean) {
+    const size_t at = count_++;
+    if (at >= faults_.clean && at < faults_.cleanFrom) {
       const double r = chance(random_);
       if (r < faults_.drop) continue;
       if (r < faults_.drop + faults_.corrupt) b ^= static_cast<uint8_t>(1 + random_() % 255);

@@ -42,13 +42,15 @@ class RecordingDisplay : public TransferDisplay {
   std::function<void(TransferField, std::string_view)> onField;
 };
 
-// Faults applied to the bytes one end writes, after the first `clean` bytes.
+// Faults applied to the bytes one end writes, after the first `clean` bytes
+// and before byte `cleanFrom`.
 struct Faults {
   double corrupt = 0;
   double drop = 0;
   double duplicate = 0;
   size_t clean = 0;
   uint32_t seed = 1;
+  size_t cleanFrom = SIZE_MAX;
 };
 
 struct Channel {
