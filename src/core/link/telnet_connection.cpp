@@ -311,10 +311,6 @@ void TelnetConnection::FlushPending() {
   if (watching_) ArmNotifications();
 }
 
-int TelnetConnection::SendWindowSize(int columns, int rows) {
-  return SendRaw(telnet::WindowSizeReport(columns, rows));
-}
-
 int TelnetConnection::BeginTransfer(const std::function<void()>& pump, int seconds) {
   if (state_ != State::Connected || fd_ < 0) return -1;
   inTransfer_ = true;

@@ -63,8 +63,6 @@ class TelnetConnection {
   int SendData(std::string_view text);
   // The raw path: the bytes unchanged, no echo. Same result as SendData.
   int SendRaw(std::span<const uint8_t> bytes);
-  // IAC SB NAWS 0 cols 0 rows IAC SE.
-  int SendWindowSize(int columns, int rows);
 
   // Services one read notification: up to 1024 bytes go to Received; a read of
   // 0 bytes (or a dead socket) is the close. Raw transmission calls it between

@@ -112,7 +112,7 @@ FileTransfer::FileTransfer(QWidget* parent, std::function<void(bool)> sound)
   gauge_->setAlignment(Qt::AlignCenter);
   layout->addWidget(gauge_);
 
-  button_ = new QPushButton(QStringLiteral("Cancel"), this);
+  button_ = new QPushButton(ButtonText(), this);
   button_->setObjectName(QStringLiteral("button"));
   button_->setAutoDefault(false);
   layout->addWidget(button_, 0, Qt::AlignHCenter);
@@ -155,7 +155,7 @@ void FileTransfer::Start() {
 void FileTransfer::Finish(const TransferResult& result) {
   result_ = result;
   control_.Finish();
-  button_->setText(QStringLiteral("OK"));
+  button_->setText(ButtonText());
   Flush();
   switch (result.outcome) {
     case TransferOutcome::Success:

@@ -65,6 +65,7 @@ class FileTransfer final : public QDialog, public TransferDisplay {
   void reject() override;
 
  private:
+  QString ButtonText() const { return QString::fromLatin1(control_.ButtonText()); }
   void Start();
   void PressButton();
   void ScheduleFlush();
